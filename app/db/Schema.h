@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace exam::db {
+
+class Database;
+
+// What a new database file starts with.
+struct InitOptions {
+    // The administrator password; a random one is generated when absent.
+    std::optional<std::string> password;
+    // Adds a small general-knowledge exam with two questions of each type.
+    bool sampleExam = false;
+};
+
+// Creates the exam database `file` (normally kDatabaseFileName in the working directory)
+// with its tables, indexes and the password row, and returns the administrator password
+// so the caller can show it once. Refuses, with std::runtime_error, when the file or a
+// journal of it already exists, and with std::invalid_argument for a password that is
+// empty or starts or ends with a blank (the login trims what is typed). A half-made file
+// is removed again.
+std::string InitDatabase(const std::filesystem::path& file, const InitOptions& options = {});
+
+// The tables and indexes, created through `db` inside its open transaction.
+void CreateSchema(Database& db);
+
+// The sample exam (see InitOptions); returns its `test`.`id`.
+std::int64_t InsertSampleExam(Database& db);
+
+// Twelve characters of lower-case letters and digits, without look-alikes (l, o, 0, 1).
+std::string GeneratePassword();
+
+}  // namespace exam::db

@@ -1,0 +1,10 @@
+# add_layer(name dir...) builds one layer library from the .cpp files of the given folders.
+function(add_layer name)
+  set(sources)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()

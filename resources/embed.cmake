@@ -1,0 +1,16 @@
+# Turns the files named in FILES (paths relative to SOURCE_DIR) into one C++ source
+# that holds their bytes, so the program carries its scripts and images inside itself.
+set(body "")
+set(table "")
+set(index 0)
+foreach(rel IN LISTS FILES)
+  file(READ "${SOURCE_DIR}/${rel}" hex HEX)
+  string(LENGTH "${hex}" hex_length)
+  math(EXPR size "${hex_length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "alignas(8) const unsigned char kData${index}[] = {${bytes}0x00};\n")
+  string(APPEND table "    {\"${rel}\", kData${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "// Generated from resources/ at build time.\n#include \"resources/EmbeddedFiles.h\"\n\nnamespace {\n${body}\nconst resources::EmbeddedFile kFiles[] = {\n${table}};\n}  // namespace\n\nnamespace resources {\nstd::span<const EmbeddedFile> embeddedFiles() { return kFiles; }\n}  // namespace resources\n")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)

@@ -1,0 +1,89 @@
+#include "web/forms/ControlStyle.h"
+
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+using web::TWFBrowser;
+
+// Opera and Safari put a region's border inside its content box twice, Safari one pixel more.
+int regionOffset(int borderWidth, TWFBrowser browser) {
+    switch (browser) {
+        case TWFBrowser::brOpera:
+            return 2 * borderWidth;
+        case TWFBrowser::brSafari:
+            return 2 * borderWidth + 1;
+        default:
+            return borderWidth;
+    }
+}
+
+std::string position(const TWFControlStyleInput& input) {
+    int left = input.frameOrigin ? input.frameOrigin->x : input.Left;
+    int top = input.frameOrigin ? input.frameOrigin->y : input.Top;
+    if (input.placement == TWFPlacement::Region) {
+        int offset = regionOffset(input.regionBorderWidth, input.browser);
+        left -= offset;
+        top -= offset;
+    }
+    return "position:absolute;left:" + std::to_string(left) + ";top:" + std::to_string(top) + ";";
+}
+
+bool isGecko(TWFBrowser browser) {
+    return browser == TWFBrowser::brNetscape6 || browser == TWFBrowser::brNetscape7;
+}
+
+std::string styleText(const TWFControlStyleInput& input) {
+    std::string out;
+    if (input.placement != TWFPlacement::Other) out += position(input);
+    if (input.ZIndex != -100) out += "z-index:" + std::to_string(input.ZIndex + 100) + ";";
+    if (!input.Font.CSSStyle.empty() && !input.RenderSize) return out;
+    int width = input.Width;
+    int height = input.Height;
+    if (input.isRegion && isGecko(input.browser)) {
+        width -= 2 * input.ownBorderWidth;
+        height -= 2 * input.ownBorderWidth;
+    }
+    if (!input.AutoSize || input.RenderSize) {
+        out += "width:" + std::to_string(width) + ";height:" + std::to_string(height) + ";";
+    }
+    if (input.clipContent) {
+        out += "clip:rect(0px," + std::to_string(width) + "px," + std::to_string(height) + "px,0px);";
+    }
+    out += input.Font.styleText(input.browser);
+    if (input.Cursor != TWFCursor::crAuto) out += "cursor :" + std::string(cursorName(input.Cursor)) + ";";
+    return out;
+}
+
+}  // namespace
+
+std::string TWFControlStyle::headRule() const {
+    if (siteClass) return {};
+    return "." + className + " {" + styleText + "}\r\n";
+}
+
+TWFControlStyle buildControlStyle(const TWFControlStyleInput& input, std::string_view htmlName) {
+    TWFControlStyle style;
+    style.styleText = styleText(input);
+    style.siteClass = !input.Font.CSSStyle.empty();
+    style.className = style.siteClass ? input.Font.CSSStyle : std::string(htmlName) + "CSS";
+    return style;
+}
+
+void applyControlAttributes(TWFMarkupLanguageTag& tag, const TWFControlStyle& style,
+                            const TWFControlAttributes& attributes) {
+    tag.setAttribute("class", style.className);
+    if (style.siteClass) tag.setAttribute("style", style.styleText + tag.attribute("style").value_or(""));
+    if (!tag.hasAttribute("id")) tag.setAttribute("id", attributes.htmlName);
+    if (attributes.isInputControl && !tag.hasAttribute("name")) tag.setAttribute("name", attributes.htmlName);
+    if (attributes.tabPosition) tag.setIntAttribute("TabIndex", *attributes.tabPosition + 1);
+    if (attributes.showHint && !attributes.hint.empty())
+        tag.setAttribute("title", hintTitle(attributes.hint));
+}
+
+std::string hintTitle(std::string_view hint) {
+    return web::text::replaceAll(web::text::replaceAll(hint, "'", "&#39"), "\"", "&quot;");
+}
+
+}  // namespace web::forms

@@ -1,0 +1,60 @@
+#include "web/forms/TColor.h"
+
+#include <array>
+#include <cstdio>
+
+namespace web::forms {
+namespace {
+
+// The classic desktop scheme, as 0xRRGGBB, by system colour index.
+constexpr std::array<std::uint32_t, 25> kSystemColors = {
+    0xD4D0C8,  // scroll bar
+    0x3A6EA5,  // desktop background
+    0x0A246A,  // active caption
+    0x808080,  // inactive caption
+    0xD4D0C8,  // menu
+    0xFFFFFF,  // window
+    0x000000,  // window frame
+    0x000000,  // menu text
+    0x000000,  // window text
+    0xFFFFFF,  // caption text
+    0xD4D0C8,  // active border
+    0xD4D0C8,  // inactive border
+    0x808080,  // application workspace
+    0x0A246A,  // highlight
+    0xFFFFFF,  // highlight text
+    0xD4D0C8,  // button face
+    0x808080,  // button shadow
+    0x808080,  // grey text
+    0x000000,  // button text
+    0xD4D0C8,  // inactive caption text
+    0xFFFFFF,  // button highlight
+    0x404040,  // 3D dark shadow
+    0xD4D0C8,  // 3D light
+    0x000000,  // tooltip text
+    0xFFFFE1,  // tooltip background
+};
+
+constexpr std::uint32_t kSystemColorFlag = 0xFF000000u;
+
+}  // namespace
+
+std::uint32_t colorToRGB(TColor color) {
+    auto value = static_cast<std::uint32_t>(color.value());
+    if (color == clTransparent) return 0;
+    if ((value & kSystemColorFlag) == kSystemColorFlag) {
+        std::uint32_t index = value & 0x00FFFFFFu;
+        return index < kSystemColors.size() ? kSystemColors[index] : 0;
+    }
+    return ((value & 0xFFu) << 16) | (value & 0xFF00u) | ((value >> 16) & 0xFFu);
+}
+
+std::string htmlColor(TColor color) {
+    if (color == clNone) return {};
+    if (color == clTransparent) return "transparent";
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%06X", static_cast<unsigned>(colorToRGB(color)));
+    return buffer;
+}
+
+}  // namespace web::forms

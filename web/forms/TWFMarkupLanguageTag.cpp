@@ -1,0 +1,83 @@
+#include "web/forms/TWFMarkupLanguageTag.h"
+
+#include <exception>
+
+#include "web/server/Text.h"
+
+namespace web::forms {
+
+TWFMarkupLanguageTag::TWFMarkupLanguageTag(std::string_view tagName, TWFClosingTag closing, bool preformatted)
+    : tagName_(web::text::toLower(tagName)), closing_(closing), preformatted_(preformatted) {}
+
+void TWFMarkupLanguageTag::setIntAttribute(std::string_view name, long long value) {
+    setAttribute(name, std::to_string(value));
+}
+
+void TWFMarkupLanguageTag::setBoolAttribute(std::string_view name, bool value) {
+    setAttribute(name, value ? "true" : "false");
+}
+
+void TWFMarkupLanguageTag::setColorAttribute(std::string_view name, TColor color) {
+    setAttribute(name, htmlColor(color));
+}
+
+TWFMarkupLanguageTag& TWFMarkupLanguageTag::addTag(std::string_view tagName) {
+    return addElement(createChild(tagName));
+}
+
+TWFTextElement& TWFMarkupLanguageTag::addText(std::string text) {
+    return addElement(std::make_unique<TWFTextElement>(std::move(text)));
+}
+
+TWFBinaryElement& TWFMarkupLanguageTag::addBinary(std::string bytes) {
+    return addElement(std::make_unique<TWFBinaryElement>(std::move(bytes)));
+}
+
+std::unique_ptr<TWFMarkupLanguageTag> TWFMarkupLanguageTag::createChild(std::string_view tagName) const {
+    return std::make_unique<TWFMarkupLanguageTag>(tagName);
+}
+
+void TWFMarkupLanguageTag::render(std::string& out) const {
+    try {
+        renderTag(out);
+    } catch (const EWFTagException&) {
+        throw;  // already names the innermost tag
+    } catch (const std::exception&) {
+        std::throw_with_nested(EWFTagException("Tag: " + tagName_));
+    }
+}
+
+void TWFMarkupLanguageTag::render(std::ostream& out) const {
+    std::string text = render();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string TWFMarkupLanguageTag::render() const {
+    std::string out;
+    render(out);
+    return out;
+}
+
+void TWFMarkupLanguageTag::renderTag(std::string& out) const {
+    bool named = !tagName_.empty();
+    if (named) {
+        out += '<';
+        out += tagName_;
+        params_.write(out);
+        out += closing_ == TWFClosingTag::ctSelfClose && contents_.empty() ? "/>" : ">";
+    }
+    bool wroteChildTag = false;
+    for (const auto& element : contents_) {
+        if (element->isTag() && !preformatted_) {
+            out += "\r\n  ";
+            wroteChildTag = true;
+        }
+        element->render(out);
+    }
+    if (!named || closing_ == TWFClosingTag::ctNone) return;
+    if (closing_ == TWFClosingTag::ctSelfClose && contents_.empty()) return;
+    if (wroteChildTag) out += "\r\n";
+    out += "</" + tagName_ + ">";
+}
+
+}  // namespace web::forms

@@ -1,0 +1,61 @@
+#include "web/forms/TWFTagParamsStringList.h"
+
+#include <algorithm>
+
+#include "web/server/Text.h"
+
+namespace web::forms {
+
+std::vector<TWFTagParamsStringList::Entry>::iterator TWFTagParamsStringList::find(std::string_view name) {
+    return std::find_if(entries_.begin(), entries_.end(),
+                        [&](const Entry& entry) { return web::text::equalsNoCase(entry.name, name); });
+}
+
+std::vector<TWFTagParamsStringList::Entry>::const_iterator TWFTagParamsStringList::find(
+    std::string_view name) const {
+    return std::find_if(entries_.begin(), entries_.end(),
+                        [&](const Entry& entry) { return web::text::equalsNoCase(entry.name, name); });
+}
+
+void TWFTagParamsStringList::setValue(std::string_view name, std::string_view value) {
+    if (value.empty()) return;
+    auto found = find(name);
+    if (found != entries_.end()) {
+        found->name = web::text::toLower(name);
+        found->value = std::string(value);
+        return;
+    }
+    entries_.push_back({web::text::toLower(name), std::string(value)});
+}
+
+void TWFTagParamsStringList::addBare(std::string_view word) {
+    if (word.empty() || contains(word)) return;
+    entries_.push_back({std::string(word), std::nullopt});
+}
+
+void TWFTagParamsStringList::remove(std::string_view name) {
+    auto found = find(name);
+    if (found != entries_.end()) entries_.erase(found);
+}
+
+bool TWFTagParamsStringList::contains(std::string_view name) const {
+    return find(name) != entries_.end();
+}
+
+std::optional<std::string> TWFTagParamsStringList::value(std::string_view name) const {
+    auto found = find(name);
+    return found == entries_.end() ? std::nullopt : found->value;
+}
+
+void TWFTagParamsStringList::write(std::string& out) const {
+    for (const Entry& entry : entries_) {
+        out += ' ';
+        out += entry.name;
+        if (!entry.value) continue;
+        out += "=\"";
+        out += *entry.value;
+        out += '"';
+    }
+}
+
+}  // namespace web::forms

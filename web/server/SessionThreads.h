@@ -1,0 +1,63 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace web {
+
+// A background thread that runs `work` every `period` until stopped; stop() returns
+// within a moment even in the middle of the wait.
+class PeriodicThread {
+public:
+    PeriodicThread(std::string name, std::chrono::milliseconds period, std::function<void()> work);
+    ~PeriodicThread();
+    PeriodicThread(const PeriodicThread&) = delete;
+    PeriodicThread& operator=(const PeriodicThread&) = delete;
+
+    void stop();
+
+private:
+    void run();
+
+    std::string name_;
+    std::chrono::milliseconds period_;
+    std::function<void()> work_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// Frees sessions idle longer than their time-out ("Session Timeout", every 60 seconds).
+class TSessionTimeoutThread {
+public:
+    explicit TSessionTimeoutThread(std::chrono::milliseconds period = std::chrono::seconds(60));
+    void stop() { thread_.stop(); }
+
+private:
+    PeriodicThread thread_;
+};
+
+// Deletes cache files older than the cache expiry ("Cache Purge", every 15 seconds).
+class TCachePurgeThread {
+public:
+    TCachePurgeThread(std::string cacheFolder, std::chrono::minutes expiry,
+                      std::chrono::milliseconds period = std::chrono::seconds(15));
+    // Waits for a purge in progress, then stops.
+    void stop();
+    // Deletes every file below `folder` older than `expiry`; folders are kept.
+    static void PurgeDirectory(const std::string& folder, std::chrono::minutes expiry);
+
+private:
+    void purge();
+
+    std::string cacheFolder_;
+    std::chrono::minutes expiry_;
+    std::mutex purging_;
+    PeriodicThread thread_;
+};
+
+}  // namespace web

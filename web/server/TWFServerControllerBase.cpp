@@ -1,0 +1,156 @@
+#include "web/server/TWFServerControllerBase.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "web/server/Errors.h"
+#include "web/server/TWFSessions.h"
+#include "web/server/Text.h"
+
+namespace web {
+namespace {
+
+ControllerFactory& registeredFactory() {
+    static ControllerFactory factory;
+    return factory;
+}
+
+TWFServerControllerBase*& currentController() {
+    static TWFServerControllerBase* controller = nullptr;
+    return controller;
+}
+
+std::string withSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+// Milliseconds since 30 December 1899, local time: the run stamp names the cache folder.
+std::uint64_t localMillisecondsSince1899(TimePoint now) {
+    std::time_t seconds = Clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    long long utcMs = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    long long localMs = utcMs + static_cast<long long>(local.tm_gmtoff) * 1000;
+    constexpr long long kDaysFrom1899To1970 = 25569;
+    return static_cast<std::uint64_t>(localMs + kDaysFrom1899To1970 * 86400LL * 1000LL);
+}
+
+// The start of the current hour, whole seconds: resources announce this as their
+// modification time, so a browser's cached copy stays valid for the run.
+TimePoint resourceStamp(TimePoint now) {
+    auto seconds = std::chrono::floor<std::chrono::seconds>(now);
+    auto sinceHour = seconds.time_since_epoch() % std::chrono::hours(1);
+    auto startOfDay = std::chrono::floor<std::chrono::days>(seconds);
+    return startOfDay + sinceHour;
+}
+
+// "[PORTS]" Port=... in a small ini file; nullopt when the file does not exist.
+std::optional<int> readIniPort(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) return std::nullopt;
+    std::string line;
+    bool inPorts = false;
+    int port = 0;
+    while (std::getline(in, line)) {
+        std::string trimmed = text::trim(line);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            inPorts = text::equalsNoCase(trimmed, "[PORTS]");
+            continue;
+        }
+        std::size_t eq = trimmed.find('=');
+        if (inPorts && eq != std::string::npos && text::equalsNoCase(text::trim(trimmed.substr(0, eq)), "Port")) {
+            port = text::toIntDef(text::trim(trimmed.substr(eq + 1)), 0);
+        }
+    }
+    return port;
+}
+
+}  // namespace
+
+TWFServerControllerBase::TWFServerControllerBase() {
+    TimePoint now = Clock::now();
+    runStamp_ = text::base36(localMillisecondsSince1899(now), 10);
+    internalResourceStamp_ = resourceStamp(now);
+    programFolder_ = ProgramFolder();
+}
+
+// Shutting down frees every idle session, stops the background threads and removes the
+// cache folder of this run.
+TWFServerControllerBase::~TWFServerControllerBase() {
+    Sessions().FreeIdleSessions();
+    if (timeoutThread_) timeoutThread_->stop();
+    if (purgeThread_) purgeThread_->stop();
+    if (!cacheFolder_.empty() && cacheFolder_ != "/") {
+        std::error_code error;
+        std::filesystem::remove_all(cacheFolder_, error);
+    }
+    if (currentController() == this) currentController() = nullptr;
+}
+
+void TWFServerControllerBase::setProgramFolder(std::string folder) { programFolder_ = withSlash(std::move(folder)); }
+
+void TWFServerControllerBase::loaded() {
+    if (SessionTimeout < 0 || SessionTimeout > 600) throw EWFException("Invalid session timeout value.");
+    if (ExecCmd.empty()) ExecCmd = "EXEC";
+    if (AppName.empty()) AppName = "MyApplication";
+    readPortIni();
+    filesFolder_ = programFolder_ + "Files/";
+    std::string namedTemplates = programFolder_ + TemplateDirName;
+    templateFolder_ = withSlash(std::filesystem::is_directory(namedTemplates) ? namedTemplates
+                                                                              : programFolder_ + "Templates");
+    cacheFolder_ = TemporaryFolder() + runStamp_ + "/";
+    createCacheFolder();
+}
+
+void TWFServerControllerBase::readPortIni() {
+    if (std::optional<int> port = readIniPort(programFolder_ + "port.ini")) Port = *port;
+}
+
+void TWFServerControllerBase::createCacheFolder() {
+    std::error_code error;
+    std::filesystem::create_directories(cacheFolder_, error);
+    if (error || !std::filesystem::is_directory(cacheFolder_)) {
+        throw EWFException("Unable to create cache directory \"" + cacheFolder_ + "\".");
+    }
+}
+
+void TWFServerControllerBase::newSession(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm) {
+    if (OnNewSession) OnNewSession(session, mainForm);
+    startBackgroundThreads();
+}
+
+void TWFServerControllerBase::startBackgroundThreads() {
+    std::lock_guard lock(threadsMutex_);
+    if (!timeoutThread_) timeoutThread_ = std::make_unique<TSessionTimeoutThread>(SessionCheckInterval);
+    if (!purgeThread_) {
+        purgeThread_ = std::make_unique<TCachePurgeThread>(cacheFolder_, std::chrono::minutes(CacheExpiry),
+                                                           CachePurgeInterval);
+    }
+}
+
+void RegisterServerController(ControllerFactory factory) { registeredFactory() = std::move(factory); }
+
+const ControllerFactory& RegisteredServerController() { return registeredFactory(); }
+
+TWFServerControllerBase* ServerController() { return currentController(); }
+
+void SetServerController(TWFServerControllerBase* controller) { currentController() = controller; }
+
+std::string ProgramFolder() {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return withSlash(std::filesystem::current_path().string());
+    return withSlash(exe.parent_path().string());
+}
+
+std::string TemporaryFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return withSlash((tmp != nullptr && *tmp != '\0') ? tmp : "/tmp");
+}
+
+}  // namespace web
