@@ -1,0 +1,1 @@
+// Keeps the host library buildable before its sources arrive.
