@@ -209,7 +209,7 @@ void TWFApplication::ShowMessage(const std::string& message, TWFShowMessageType 
     // so it is shown as an alert as well.
     if (form == nullptr) return;
     if (type == TWFShowMessageType::smNewWindow) {
-        std::string html = text::replaceAll(text::replaceAll(message, "\r", ""), "\n", "<br>");
+        std::string html = text::replaceAll(text::replaceAll(HtmlEscape(message, false, false), "\r", ""), "\n", "<br>");
         form->AddPageScript(
             "msgWindow=window.open(\"\",\"ShowMessage\",\"menubar=no,scrollbars=yes,status=no,width=300,height=300,"
             "toolbar=no,location=no,resizable=no,directories=no\");\r\n"
@@ -217,7 +217,7 @@ void TWFApplication::ShowMessage(const std::string& message, TWFShowMessageType 
             "msgWindow.document.write('<HTML><HEAD><TITLE>Message Dialog</TITLE></HEAD>');\r\n"
             "msgWindow.document.write('<BODY>');\r\n"
             "msgWindow.document.write('<CENTER>" +
-            ScriptStringEscape(HtmlEscape(html, false, false)) +
+            ScriptStringEscape(html) +
             "</CENTER>')\r\n"
             "msgWindow.document.write('<FORM onSubmit=\"window.close();\"><CENTER><INPUT TYPE=\"button\" "
             "NAME=\"butnClose\" VALUE=\"Ok\" onClick=\"window.close();\"></CENTER></FORM>');\r\n"
