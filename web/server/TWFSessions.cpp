@@ -179,6 +179,20 @@ void TWFSessions::FreeIdleSessions() {
     for (auto& [key, session] : idle) FreeSession(std::move(session));
 }
 
+bool TWFSessions::RemoveIdleSession(std::string_view id) {
+    std::unique_ptr<TWFApplication> removed;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = idle_.find(keyOf(id));
+        if (found == idle_.end()) return false;
+        removed = std::move(found->second);
+        idle_.erase(found);
+        if (OnSessionEnd) OnSessionEnd();
+    }
+    FreeSession(std::move(removed));
+    return true;
+}
+
 std::size_t TWFSessions::Count() const {
     std::lock_guard lock(mutex_);
     return idle_.size() + busy_.size();

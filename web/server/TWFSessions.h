@@ -29,6 +29,8 @@ public:
     void UnlockSession(TWFApplication& session);
     // Takes the session out of the idle table (or also the busy one) and frees it.
     bool RemoveSession(TWFApplication& session, bool alsoBusy);
+    // Frees the session of that id when no request is working on it (explicit stop).
+    bool RemoveIdleSession(std::string_view id);
     // Idle sessions whose last access lies their time-out or more in the past, taken out.
     std::vector<std::unique_ptr<TWFApplication>> CollectExpired();
     TWFApplication* FindBoundSession(std::string_view value);

@@ -1,0 +1,36 @@
+#include "app/TWFServerController.h"
+
+namespace exam {
+
+TWFServerController::TWFServerController() {
+    Port = 89;
+    SessionTimeout = 10;
+    SessionTrackingMethod = web::TWFSessionTrackingMethod::tmURL;
+    ThreadPoolSize = 32;
+    HTMLHeaders = {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />"};
+    StyleSheet.setFilename("bjcss.css");
+    AppName = "MyApp";
+    Description = "My Tessel Application";
+    CacheExpiry = 120;
+    ComInitialization = web::TWFComInitialization::ciMultiThreaded;
+    DebugHTML = false;
+    ExceptionDisplayMode = web::TWFShowMessageType::smAlert;
+    ExecCmd = "EXEC";
+    InternalFilesURL = "/";
+    Netscape4As32 = true;
+    Netscape6As32 = true;
+    IExplorer4As32 = true;
+    RestrictIPs = false;
+    RestrictSubnet = false;
+    RedirectMsgDelay = 0;
+    ShowResyncWarning = true;
+    SupportedBrowsers = web::defaultSupportedBrowsers();
+    UnknownBrowserAction = web::TWFUnknownBrowserAction::ubReject;
+    AllowSubFolders = false;
+}
+
+void RegisterExamApplication() {
+    web::RegisterServerController([] { return std::make_unique<TWFServerController>(); });
+}
+
+}  // namespace exam

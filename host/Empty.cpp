@@ -1,1 +1,0 @@
-// Keeps the host library buildable before its sources arrive.

@@ -1,0 +1,84 @@
+#include "host/HostOptions.h"
+
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+#include "web/server/Text.h"
+
+namespace host {
+namespace {
+
+using Flag = bool HostOptions::*;
+
+const std::map<std::string, Flag>& flagSwitches() {
+    // The launch variants of other rendering modes and of a secure port all open the one
+    // start address: this server has neither.
+    static const std::map<std::string, Flag> switches{
+        {"HEADLESS", &HostOptions::headless},
+        {"HELP", &HostOptions::help},
+        {"?", &HostOptions::help},
+        {"LOG", &HostOptions::log},
+        {"LAUNCHBROWSER", &HostOptions::launchBrowser},
+        {"LAUNCHBROWSERSSL", &HostOptions::launchBrowser},
+        {"LAUNCHBROWSER32", &HostOptions::launchBrowser},
+        {"LAUNCHBROWSER32SSL", &HostOptions::launchBrowser},
+        {"LAUNCHBROWSERWML", &HostOptions::launchBrowser},
+        {"LAUNCHBROWSERXHTMLMP", &HostOptions::launchBrowser},
+        {"MINIMIZE", &HostOptions::minimize},
+        {"INITDB", &HostOptions::initDatabase},
+        {"DEMO", &HostOptions::demo},
+    };
+    return switches;
+}
+
+int parsePort(const std::string& text) {
+    std::int64_t port = -1;
+    if (!web::text::parseInt64(text, port) || port < 0 || port > 65535) {
+        throw std::invalid_argument("The port must be a number from 0 to 65535, not \"" + text + "\".");
+    }
+    return static_cast<int>(port);
+}
+
+}  // namespace
+
+HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
+    HostOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) {
+            throw std::invalid_argument("Unknown argument \"" + argument + "\".");
+        }
+        std::string name = web::text::toUpper(argument.substr(argument[1] == '-' ? 2 : 1));
+        if (auto flag = flagSwitches().find(name); flag != flagSwitches().end()) {
+            options.*(flag->second) = true;
+            continue;
+        }
+        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR") {
+            throw std::invalid_argument("Unknown switch \"" + argument + "\".");
+        }
+        if (i + 1 >= arguments.size()) throw std::invalid_argument("The switch \"" + argument + "\" needs a value.");
+        const std::string& value = arguments[++i];
+        if (name == "PORT") options.port = parsePort(value);
+        if (name == "PASSWORD") options.password = value;
+        if (name == "VENDOR") options.vendor = value;
+    }
+    return options;
+}
+
+std::string HostUsage(const std::string& programName) {
+    return "Usage: " + programName + " [switches]\n"
+           "Switches begin with - or / and ignore letter case.\n"
+           "  -port N          listen on port N instead of 89 or the port of port.ini (0: any free port)\n"
+           "  -headless        read no keys; run until SIGTERM or SIGINT\n"
+           "  -log             write one line per request to standard error\n"
+           "  -LaunchBrowser   open the start address in the desktop's browser\n"
+           "  -Minimize        accepted for compatibility; a console has nothing to minimise\n"
+           "  -initdb          first create db1.db in the working directory (never over an existing one)\n"
+           "  -password TEXT   with -initdb: the administrator password (else a random one is printed)\n"
+           "  -demo            with -initdb: add a sample exam\n"
+           "  -vendor URL      address of the vendor's web server (version text, news, manual)\n"
+           "  -help            show this list\n";
+}
+
+}  // namespace host

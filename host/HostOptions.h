@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// The program's command line. Switches begin with "-" or "/" and ignore letter case; a
+// switch that takes a value takes the next argument.
+struct HostOptions {
+    std::optional<int> port;
+    bool headless = false;
+    bool help = false;
+    bool log = false;
+    bool launchBrowser = false;
+    bool minimize = false;
+    bool initDatabase = false;
+    std::optional<std::string> password;
+    bool demo = false;
+    std::optional<std::string> vendor;
+};
+
+// Throws std::invalid_argument with a message for the user on an unknown switch, a
+// missing value or a port that is not a number from 0 to 65535.
+HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
+
+// The text "-help" prints.
+std::string HostUsage(const std::string& programName);
+
+}  // namespace host

@@ -1,0 +1,52 @@
+#include "host/HostOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace host {
+namespace {
+
+TEST(HostOptionsTest, SwitchesIgnoreCaseAndTakeDashOrSlash) {
+    HostOptions options = ParseHostOptions({"/HEADLESS", "-Port", "8089", "-launchbrowser", "/minimize", "-LOG"});
+    EXPECT_TRUE(options.headless);
+    ASSERT_TRUE(options.port.has_value());
+    EXPECT_EQ(*options.port, 8089);
+    EXPECT_TRUE(options.launchBrowser);
+    EXPECT_TRUE(options.minimize);
+    EXPECT_TRUE(options.log);
+    EXPECT_FALSE(options.initDatabase);
+}
+
+TEST(HostOptionsTest, DatabaseSwitchesKeepTheirValues) {
+    HostOptions options = ParseHostOptions({"-initdb", "-password", " secret with blanks ", "-demo", "-vendor",
+                                            "http://vendor.example"});
+    EXPECT_TRUE(options.initDatabase);
+    EXPECT_TRUE(options.demo);
+    EXPECT_EQ(options.password.value_or(""), " secret with blanks ");
+    EXPECT_EQ(options.vendor.value_or(""), "http://vendor.example");
+}
+
+TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
+    EXPECT_EQ(ParseHostOptions({"-port", "0"}).port.value_or(-1), 0);
+    EXPECT_FALSE(ParseHostOptions({}).port.has_value());
+}
+
+TEST(HostOptionsTest, RefusesWhatItCannotUnderstand) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"-port"}, {"-port", "http"}, {"-port", "70000"}, {"-port", "-1"},
+                                               {"-frobnicate"}, {"stray"}, {"-password"}}) {
+        EXPECT_THROW(ParseHostOptions(arguments), std::invalid_argument) << arguments.front();
+    }
+}
+
+TEST(HostOptionsTest, UsageNamesEverySwitch) {
+    std::string usage = HostUsage("examserver");
+    for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-password",
+                             "-demo", "-vendor", "-help"}) {
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+}  // namespace
+}  // namespace host
