@@ -1,5 +1,7 @@
 #include "app/TWFServerController.h"
 
+#include "app/TWFUserSession.h"
+
 namespace exam {
 
 TWFServerController::TWFServerController() {
@@ -27,6 +29,7 @@ TWFServerController::TWFServerController() {
     SupportedBrowsers = web::defaultSupportedBrowsers();
     UnknownBrowserAction = web::TWFUnknownBrowserAction::ubReject;
     AllowSubFolders = false;
+    OnNewSession = WFServerControllerBaseNewSession;
 }
 
 void RegisterExamApplication() {
