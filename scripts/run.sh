@@ -4,5 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake --build build -j2 --target examserver
-[ -f db1.db ] || ./build/host/examserver -initdb -demo
-exec ./build/host/examserver "$@"
+if [ -f db1.db ]; then
+  exec ./build/host/examserver "$@"
+fi
+exec ./build/host/examserver -initdb -demo "$@"

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing) and configures the build.
+# With "--e2e" it also installs what the browser tests need (Chromium, Node.js, npm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+packages=(cmake g++ make libgtest-dev libgmock-dev libsqlite3-dev)
+if [ "${1:-}" = "--e2e" ]; then
+  packages+=(chromium nodejs npm)
+fi
 need=()
-for pkg in cmake g++ libgtest-dev libgmock-dev libsqlite3-dev; do
+for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
-# Sets up, builds, and runs every test.
+# Sets up, builds, and runs every test: unit and integration tests, the same once more
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the browser tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+./scripts/setup.sh --e2e
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DEXAM_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j2
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j2
+
+if [ -x e2e/run.sh ]; then
+  EXAMSERVER="$PWD/build/host/examserver" e2e/run.sh
+fi

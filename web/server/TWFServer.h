@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "web/server/FieldList.h"
@@ -25,20 +26,24 @@ private:
     void dispatchKind();
     void startRequest();
     void pageRequest();
-    void executeSessionRequest(bool partialUpdate);
-    void matchingRequest(TWFApplication& session, bool partialUpdate);
+    void readSessionAndTrack();
+    void executeSessionRequest();
+    void matchingRequest(TWFApplication& session);
     void staleRequest(TWFApplication& session);
+    void answerWithoutSubmit(TWFApplication& session);
     void resizeRequest();
-    void applyWindowSize(TWFApplication& session);
+    void applyWindowSize();
     void stopRequest();
     void pingRequest();
     void unrecognizedCommand();
-    void renderOrRedirect(TWFApplication& session, bool partialUpdate);
-    void writeTerminationReply(TWFApplication& session, bool partialUpdate);
-    void writeRedirectPage(const std::string& address, bool partialUpdate);
-    void writeNavigationScriptPage(TWFApplication& session, bool partialUpdate);
+    void fileRequest();
+    void writeTerminationReply(TWFApplication& session);
+    void writeRedirectPage(const std::string& address);
+    void writeNavigationScriptPage(TWFApplication& session, bool previousPagePartial);
     void renderActivePage(TWFApplication& session);
+    std::string redirectHead(const std::string& address, int delaySeconds) const;
     long long trackNumber() const;
+    bool partialUpdate() const { return kind_ == Kind::Update; }
     TWFBrowser requestBrowser() const;
     void setCachingHeaders();
 
@@ -54,6 +59,7 @@ private:
     std::string sessionID_;
     std::string trackText_;
     std::string clientIP_;
+    std::string browserText_;
     FieldList params_;
     bool cacheable_ = true;
 };

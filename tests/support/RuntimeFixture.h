@@ -1,0 +1,67 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "web/server/IWFForm.h"
+#include "web/server/TWFApplication.h"
+#include "web/server/TWFServerControllerBase.h"
+
+namespace testing_support {
+
+// A page for runtime tests: it renders its name, size, action address and the scripts
+// queued for it, and records what each submit brought. Posting "do" runs the action of
+// that name: "alert", "terminate", "quit" (terminate with a message) or "redirect".
+class ProbePage : public web::IWFForm {
+public:
+    explicit ProbePage(std::string name = "ProbePage") : name_(std::move(name)) {}
+
+    const std::string& formName() const override { return name_; }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    void setSize(int width, int height) override {
+        width_ = width;
+        height_ = height;
+    }
+    void ProcessSubmit(const web::FieldList& params) override;
+    void RenderHTML(std::ostream& out, web::TWFApplication& session) override;
+    void AddInitScript(const std::string& script) override { initScript_ += script; }
+    void AddPageScript(const std::string& script) override { pageScript_ += script; }
+
+    int submits = 0;
+    web::FieldList lastParams;
+
+private:
+    std::string name_;
+    int width_ = 1000;
+    int height_ = 679;
+    std::string initScript_;
+    std::string pageScript_;
+};
+
+// A running runtime without a network: a controller with its folders under a fresh
+// temporary folder, a page factory and an empty session table. Frees every session and
+// the controller when it ends.
+class RuntimeFixture {
+public:
+    RuntimeFixture();
+    ~RuntimeFixture();
+    RuntimeFixture(const RuntimeFixture&) = delete;
+    RuntimeFixture& operator=(const RuntimeFixture&) = delete;
+
+    web::TWFServerControllerBase& controller() { return *controller_; }
+    const std::filesystem::path& folder() const { return folder_; }
+    // The probe page of a session (the active page).
+    static ProbePage& pageOf(web::TWFApplication& session);
+
+private:
+    std::filesystem::path folder_;
+    std::unique_ptr<web::TWFServerControllerBase> controller_;
+};
+
+// A fresh empty folder under the system's temporary folder.
+std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
+
+}  // namespace testing_support

@@ -1,0 +1,179 @@
+#include "web/server/TWFServer.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/support/RuntimeFixture.h"
+#include "web/server/TWFApplication.h"
+#include "web/server/TWFSessions.h"
+
+namespace web {
+namespace {
+
+using testing_support::ProbePage;
+using testing_support::RuntimeFixture;
+
+const char* const kChrome = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
+
+struct Reply {
+    int status = 0;
+    std::string body;
+    FieldList headers;
+    std::string location;
+};
+
+class TWFServerTest : public ::testing::Test {
+protected:
+    Reply send(const std::string& method, const std::string& path, const FieldList& fields = {}) {
+        TInHTTPAppRequest request;
+        request.method = method;
+        request.path = path;
+        request.peerAddress = "127.0.0.1";
+        request.host = "127.0.0.1";
+        request.serverPort = 8089;
+        request.headers.add("User-Agent", kChrome);
+        (method == "POST" ? request.contentFields : request.queryFields) = fields;
+        TInHTTPAppResponse response;
+        TWFServer().Dispatch(request, response);
+        Reply reply{response.statusCode, response.content, response.customHeaders, response.location};
+        if (response.contentStream) reply.body = readAll(*response.contentStream);
+        return reply;
+    }
+
+    // Opens a session as a browser does: "/" then the size probe's post.
+    std::string startSession() {
+        Reply probe = send("GET", "/");
+        std::string marker = "action=\"/EXEC/0/";
+        std::size_t at = probe.body.find(marker);
+        EXPECT_NE(at, std::string::npos);
+        std::string id = probe.body.substr(at + marker.size(), 28);
+        send("POST", "/EXEC/0/" + id, fields({{"WF_width", "800"}, {"WF_height", "600"}}));
+        return id;
+    }
+
+    static FieldList fields(std::initializer_list<std::pair<std::string, std::string>> pairs) {
+        FieldList list;
+        for (const auto& [name, value] : pairs) list.add(name, value);
+        return list;
+    }
+
+    TWFApplication& session(const std::string& id) {
+        TWFApplication* found = Sessions().LookupSession(id);
+        if (found == nullptr) throw std::logic_error("no such session");
+        return *found;
+    }
+
+    RuntimeFixture runtime_;
+};
+
+TEST_F(TWFServerTest, StartAnswersTheSizeProbeWithoutCaching) {
+    Reply reply = send("GET", "/");
+    EXPECT_EQ(reply.status, 200);
+    std::size_t at = reply.body.find("action=\"/EXEC/0/");
+    ASSERT_NE(at, std::string::npos);
+    std::string id = reply.body.substr(at + 16, 28);
+    EXPECT_EQ(reply.body, SizeProbePage("/EXEC/0/" + id, id));
+    EXPECT_NE(Sessions().LookupSession(id), nullptr);
+    EXPECT_EQ(reply.headers.value("Pragma"), "no-cache");
+    EXPECT_FALSE(reply.headers.contains("Expires"));
+}
+
+TEST_F(TWFServerTest, SizeProbePostSizesTheStartPageAndAdvancesTheTrack) {
+    Reply probe = send("GET", "/");
+    std::string id = probe.body.substr(probe.body.find("/EXEC/0/") + 8, 28);
+    Reply page = send("POST", "/exec/0/" + id, fields({{"WF_width", "800"}, {"WF_height", "600"}}));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("size=800x600"), std::string::npos) << page.body;
+    EXPECT_NE(page.body.find("action=/EXEC/1/" + id), std::string::npos) << page.body;
+    EXPECT_EQ(page.headers.value("Pragma"), "no-cache");
+    EXPECT_FALSE(page.headers.contains("Expires"));
+}
+
+TEST_F(TWFServerTest, SecondPostOfTheSamePageIsStaleAndResyncs) {
+    std::string id = startSession();
+    Reply first = send("POST", "/EXEC/1/" + id, fields({{"x", "1"}}));
+    EXPECT_NE(first.body.find("action=/EXEC/2/" + id), std::string::npos);
+    EXPECT_TRUE(first.headers.contains("Expires"));
+    EXPECT_FALSE(first.headers.contains("Pragma"));
+    int submits = RuntimeFixture::pageOf(session(id)).submits;
+
+    Reply stale = send("POST", "/EXEC/1/" + id, fields({{"x", "2"}}));
+    EXPECT_EQ(RuntimeFixture::pageOf(session(id)).submits, submits);
+    EXPECT_NE(stale.body.find("action=/EXEC/2/" + id), std::string::npos);
+    EXPECT_NE(stale.body.find("window.alert(\"You have attempted to post or refresh data from a page that  depends"),
+              std::string::npos)
+        << stale.body;
+}
+
+TEST_F(TWFServerTest, SessionErrorsGiveServerErrorPagesAndLeaveTheSessionUnlocked) {
+    EXPECT_EQ(send("POST", "/EXEC/1/" + std::string(28, 'z')).status, 500);
+    std::string id = startSession();
+    TWFApplication& busy = Sessions().LockById(id, DetectBrowser(kChrome), "127.0.0.1");
+    Reply refused = send("POST", "/EXEC/1/" + id);
+    EXPECT_EQ(refused.status, 500);
+    EXPECT_NE(refused.body.find("Session is already locked."), std::string::npos);
+    Sessions().UnlockSession(busy);
+    EXPECT_EQ(send("POST", "/EXEC/1/" + id).status, 200);
+}
+
+TEST_F(TWFServerTest, TrackBeyondThirtyTwoBitsFailsAndNonNumberCountsAsZero) {
+    std::string id = startSession();
+    EXPECT_EQ(send("POST", "/EXEC/4294967296/" + id).status, 500);
+    Reply zero = send("POST", "/EXEC/abc/" + id);
+    EXPECT_EQ(zero.status, 200);
+    EXPECT_EQ(zero.headers.value("Pragma"), "no-cache");
+}
+
+TEST_F(TWFServerTest, UnknownWordsAndPing) {
+    Reply unknown = send("GET", "/foo");
+    EXPECT_EQ(unknown.status, 500);
+    EXPECT_NE(unknown.body.find("Unrecognized Command: : FOO:"), std::string::npos);
+    Reply ping = send("GET", "/PING");
+    EXPECT_EQ(ping.status, 200);
+    EXPECT_TRUE(ping.body.empty());
+    EXPECT_EQ(ping.headers.value("Pragma"), "no-cache");
+}
+
+TEST_F(TWFServerTest, PingWithSessionIdRefreshesItsIdleClock) {
+    std::string id = startSession();
+    TimePoint before = session(id).LastAccess();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    send("GET", "/PING/" + id);
+    EXPECT_GT(session(id).LastAccess(), before);
+    EXPECT_EQ(session(id).TrackID(), 1);
+}
+
+TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
+    std::string quiet = startSession();
+    Reply redirect = send("POST", "/EXEC/1/" + quiet, fields({{"do", "redirect"}}));
+    EXPECT_EQ(redirect.body,
+              "<html>\r\n<head>\r\n<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0;URL=http://example.test/next\">\r\n"
+              "<meta http-equiv=\"cache-control\" content=\"no-cache\">\r\n"
+              "<meta http-equiv=\"pragma\" content=\"no-cache\">\r\n</head></html>");
+    EXPECT_EQ(Sessions().LookupSession(quiet), nullptr);
+
+    std::string talking = startSession();
+    Reply message = send("POST", "/EXEC/1/" + talking, fields({{"do", "quit"}}));
+    EXPECT_NE(message.body.find("document.writeln( \"<html><body>Bye <b>now</b></body></html>\")"), std::string::npos);
+    EXPECT_EQ(Sessions().LookupSession(talking), nullptr);
+}
+
+TEST_F(TWFServerTest, HandlerErrorBecomesAnAlertOnTheSamePage) {
+    std::string id = startSession();
+    Reply reply = send("POST", "/EXEC/1/" + id, fields({{"do", "fail"}}));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_NE(reply.body.find("window.alert(\"handler failed\")"), std::string::npos) << reply.body;
+}
+
+TEST_F(TWFServerTest, StopFreesAnIdleSessionAndRedirects) {
+    std::string id = startSession();
+    Reply stop = send("GET", "/STOP/" + id + "/example.test/bye");
+    EXPECT_EQ(stop.status, 302);
+    EXPECT_EQ(stop.location, "http://example.test/bye");
+    EXPECT_EQ(Sessions().LookupSession(id), nullptr);
+    EXPECT_EQ(send("GET", "/STOP/" + std::string(28, 'q')).status, 200);
+}
+
+}  // namespace
+}  // namespace web

@@ -1,0 +1,149 @@
+#include "web/server/ErrorPage.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "web/server/Errors.h"
+#include "web/server/FileServer.h"
+#include "web/server/InternalResources.h"
+#include "web/server/TWFServerControllerBase.h"
+#include "web/server/Text.h"
+
+namespace web {
+namespace {
+
+const char* const kWFTop =
+    "function WFTop(){ if ((parent != self) && (parent != null))return parent.WFTop();else return window;}";
+
+// The message goes into markup and, once wrapped, into a single-quoted script string:
+// nothing in it may open a tag, end the string or escape a character.
+std::string escapeMessage(const std::string& message) {
+    std::string out;
+    for (char c : message) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&#34"; break;
+            case '\'': out += "&#39"; break;
+            case '\\': out += "&#92;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string readTemplate(const TWFServerControllerBase* controller) {
+    if (controller != nullptr && !controller->templateFolder().empty()) {
+        std::ifstream file(controller->templateFolder() + "WFError.html", std::ios::binary);
+        if (file) {
+            std::ostringstream content;
+            content << file.rdbuf();
+            return text::replaceAll(content.str(), "../files/", controller->filesURL(), true);
+        }
+    }
+    std::optional<std::string_view> builtIn = InternalResources::Find("WF_GFX_ERROR");
+    if (!builtIn) throw EWFException("Resource WF_GFX_Error not found.");
+    return std::string(*builtIn);
+}
+
+std::string expiredText(int timeout) {
+    return "Your session has expired. You will have to restart the application. In order to keep sessions from "
+           "expiring you may set the session timeout parameter to a higher value. The current session timeout value "
+           "is " +
+           std::to_string(timeout) + " minute" + (timeout == 1 ? "" : "s") + ".";
+}
+
+std::string topWindowScriptPage(const std::string& url) {
+    return "<html>\r\n<head>\r\n<script>\r\n" + std::string(kWFTop) + " WFTop().window.location.href = \"" + url +
+           "\";</script>\r\n</head></html>";
+}
+
+void serverErrorReply(TInHTTPAppResponse& response, const std::string& page) {
+    response.statusCode = 500;
+    response.reasonString = "Server error";
+    response.contentStream.reset();
+    response.contentType = "text/html";
+    response.setContent(page);
+    response.expires.reset();
+    response.customHeaders.set("Pragma", "no-cache");
+}
+
+// The reply for a browser the application cannot serve: the setting's address, its
+// file, or the error page with status 200.
+void browserReply(const TWFFileReference& setting, const std::string& page, const TInHTTPAppRequest& request,
+                  TInHTTPAppResponse& response) {
+    response.statusCode = 200;
+    response.reasonString.clear();
+    if (!setting.url().empty()) return response.sendRedirect(setting.url());
+    const TWFServerControllerBase* controller = ServerController();
+    if (!setting.filename().empty() && controller != nullptr) {
+        std::optional<std::string> path = PathInside(controller->filesFolder(), setting.filename());
+        if (path) ServeFile(request, response, *path);
+        return;
+    }
+    response.setContent(page);
+}
+
+void clearResponse(TInHTTPAppResponse& response) {
+    response.content.clear();
+    response.contentStream.reset();
+    response.contentLength = -1;
+    response.location.clear();
+    response.sent = false;
+}
+
+}  // namespace
+
+std::string BuildErrorPage(const std::string& message, bool sessionExpired, bool scriptWrapped,
+                           const FieldList& extra) {
+    const TWFServerControllerBase* controller = ServerController();
+    std::string page = readTemplate(controller);
+    page = text::replaceAll(page, "{%CONTENT%}", escapeMessage(message), true);
+    std::string base = controller != nullptr ? controller->URLBase : "";
+    page = text::replaceAll(page, "{%BRANTELLOGO%}", base + "/gfx/LogoBrantel", true);
+    page = text::replaceAll(page, "{%TESSELLOGO%}", base + "/gfx/LogoTessel", true);
+    std::string startCommand = controller != nullptr ? text::trim(controller->StartCmd) : "";
+    page = text::replaceAll(page, "{%APPADDRESS%}", base + "/" + startCommand, true);
+    int timeout = controller != nullptr ? controller->SessionTimeout : 10;
+    page = text::replaceAll(page, "{%EXCEPTIONSPECIFIC%}",
+                            sessionExpired ? expiredText(timeout)
+                                           : "Depending on the error condition, it might be possible to restart the "
+                                             "application.",
+                            true);
+    FieldList values = extra;
+    std::string description = controller != nullptr ? controller->Description : "";
+    values.add("APPNAME", escapeMessage(description.empty() ? "Tessel Application" : description));
+    for (const auto& field : values) page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
+    if (!scriptWrapped) return page;
+    page = text::replaceAll(text::replaceAll(page, "\r", ""), "\n", "");
+    return "<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('" + page +
+           "');\r\n</script></head></html>";
+}
+
+void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+    clearResponse(response);
+    const TWFServerControllerBase* controller = ServerController();
+    try {
+        std::rethrow_exception(error);
+    } catch (const EUnknownBrowserException& unknown) {
+        std::string page = BuildErrorPage(unknown.what(), false, unknown.pageCapable());
+        browserReply(controller != nullptr ? controller->UnknownBrowser : TWFFileReference{}, page, request, response);
+    } catch (const EDeviceNotSupported& device) {
+        std::string page = BuildErrorPage(device.what(), false, false);
+        browserReply(controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{}, page, request,
+                     response);
+    } catch (const EInvalidSession& expired) {
+        const TWFFileReference none;
+        const TWFFileReference& target = controller != nullptr ? controller->SessionTimeoutURL : none;
+        if (!target.url().empty()) return response.setContent(topWindowScriptPage(target.url()));
+        if (!target.filename().empty()) return response.setContent(topWindowScriptPage("/files/" + target.filename()));
+        serverErrorReply(response, BuildErrorPage(expired.what(), true, true));
+    } catch (const std::exception& other) {
+        serverErrorReply(response, BuildErrorPage(other.what(), false, true));
+    } catch (...) {
+        serverErrorReply(response, BuildErrorPage("Unknown error", false, true));
+    }
+}
+
+}  // namespace web
