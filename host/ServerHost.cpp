@@ -1,0 +1,132 @@
+#include "host/ServerHost.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#include "app/TWFServerController.h"
+#include "app/db/Database.h"
+#include "app/db/Schema.h"
+#include "web/server/ServerLog.h"
+#include "web/server/TWFStandAloneServer.h"
+
+extern char** environ;
+
+namespace host {
+namespace {
+
+bool createDatabase(const HostOptions& options) {
+    try {
+        std::string password = exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {options.password, options.demo});
+        std::cout << "Created " << exam::db::kDatabaseFileName << (options.demo ? " with a sample exam" : "")
+                  << ".\n";
+        if (!options.password) std::cout << "Administrator password: " << password << "\n";
+        return true;
+    } catch (const std::exception& error) {
+        std::cerr << "Could not create " << exam::db::kDatabaseFileName << ": " << error.what() << "\n";
+        return false;
+    }
+}
+
+// Every session keeps a database connection (three descriptors with its journal) and
+// every request a socket; the session cap keeps the process inside its descriptor limit.
+std::size_t raiseOpenFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    getrlimit(RLIMIT_NOFILE, &limit);
+    std::size_t descriptors = std::min<rlim_t>(limit.rlim_cur, 1u << 20);
+    std::size_t forConnections = std::min<std::size_t>(1024, descriptors / 4);
+    std::size_t spare = descriptors > forConnections + 64 ? descriptors - forConnections - 64 : 0;
+    return std::max<std::size_t>(16, spare / 3);
+}
+
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+void launchBrowser(const std::string& address) {
+    pid_t child = 0;
+    std::string program = "xdg-open";
+    char* arguments[] = {program.data(), const_cast<char*>(address.c_str()), nullptr};
+    int error = posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ);
+    if (error != 0) {
+        std::cerr << "Error " << error << " while launching browser.\n";
+        return;
+    }
+    // Reaped on its own thread: xdg-open returns quickly, the browser lives on.
+    std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+}
+
+// The console's keys: "o" opens the system in a browser, "q" closes the program.
+void readKeys(std::string startAddress) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (line == "q" || line == "Q") break;
+        if (line == "o" || line == "O") launchBrowser(startAddress);
+    }
+    kill(getpid(), SIGTERM);
+}
+
+void printStartBanner(const web::TWFStandAloneServer& server) {
+    std::cout << "Exam server listening on port " << server.Port() << "\n";
+    std::cout << "Start address on this computer: " << server.StartAddress() << std::endl;
+}
+
+}  // namespace
+
+int RunServerHost(const HostOptions& options) {
+    if (options.initDatabase && !createDatabase(options)) return 1;
+    if (!std::filesystem::exists(exam::db::kDatabaseFileName)) {
+        std::cerr << "Note: " << exam::db::kDatabaseFileName
+                  << " is missing in the working directory; create it with -initdb (add -demo for a sample "
+                     "exam). Sessions fail until it exists.\n";
+    }
+    if (options.log) {
+        web::SetLogSink([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    }
+    // The stop signals are taken by sigwait below; every thread started from here on
+    // inherits the blocked mask.
+    sigset_t signals = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    exam::RegisterExamApplication();
+    std::unique_ptr<web::TWFStandAloneServer> server;
+    try {
+        web::TWFStandAloneServer::Options serverOptions;
+        serverOptions.port = options.port;
+        serverOptions.maxSessions = raiseOpenFileLimit();
+        server = std::make_unique<web::TWFStandAloneServer>(serverOptions);
+    } catch (const std::exception& error) {
+        std::cerr << "The server could not start: " << error.what() << "\n";
+        return 1;
+    }
+    printStartBanner(*server);
+    if (options.launchBrowser) launchBrowser(server->StartAddress());
+    if (!options.headless) {
+        std::cout << "Keys: o + Enter opens the system in a browser, q + Enter closes the server." << std::endl;
+        std::thread(readKeys, server->StartAddress()).detach();
+    }
+    int received = 0;
+    sigwait(&signals, &received);
+    std::cout << "Stopping the server." << std::endl;
+    server.reset();
+    return 0;
+}
+
+}  // namespace host

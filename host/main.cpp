@@ -1,0 +1,23 @@
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/HostOptions.h"
+#include "host/ServerHost.h"
+
+int main(int argc, char** argv) {
+    std::string program = argc > 0 ? argv[0] : "examserver";
+    host::HostOptions options;
+    try {
+        options = host::ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& error) {
+        std::cerr << error.what() << "\n" << host::HostUsage(program);
+        return 2;
+    }
+    if (options.help) {
+        std::cout << host::HostUsage(program);
+        return 0;
+    }
+    return host::RunServerHost(options);
+}

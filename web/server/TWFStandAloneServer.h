@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "web/server/TWFServerControllerBase.h"
+
+namespace web {
+
+class TInHTTPAppBridge;
+
+// The component that runs the web application inside the host: it creates the registered
+// server controller, starts the HTTP server on the controller's port and stops both when
+// it is destroyed.
+class TWFStandAloneServer {
+public:
+    struct Options {
+        std::optional<int> port;       // replaces the controller's port (0: the system chooses)
+        std::string bindIP;            // empty: the controller's BoundIP, else every address
+        std::string programFolder;     // empty: the folder of the running program
+        std::size_t maxSessions = 0;   // live sessions allowed at once (0: no cap)
+    };
+
+    // Starts the server. A port that cannot be bound writes the error line beside the
+    // program and throws EBindError.
+    explicit TWFStandAloneServer(const Options& options);
+    ~TWFStandAloneServer();
+    TWFStandAloneServer(const TWFStandAloneServer&) = delete;
+    TWFStandAloneServer& operator=(const TWFStandAloneServer&) = delete;
+
+    int Port() const;
+    // "http://127.0.0.1" (or the bound address), ":" port unless 80, "/", the start command.
+    std::string StartAddress() const;
+    TWFServerControllerBase& Controller() { return *controller_; }
+
+private:
+    void startBridge(const Options& options);
+
+    std::unique_ptr<TWFServerControllerBase> controller_;
+    std::unique_ptr<TInHTTPAppBridge> bridge_;
+    std::string boundAddress_;
+};
+
+// Appends "<local date and time> <message>\r\n" to the program's ".err" file.
+void AppendErrorLine(const std::string& programFolder, const std::string& programName, const std::string& message);
+
+}  // namespace web
