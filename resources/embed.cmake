@@ -1,5 +1,6 @@
 # Turns the files named in FILES (paths relative to SOURCE_DIR) into one C++ source
 # that holds their bytes, so the program carries its scripts and images inside itself.
+string(REPLACE "," ";" FILES "${FILES}")
 set(body "")
 set(table "")
 set(index 0)
