@@ -22,6 +22,8 @@ protected:
         folder_ = testing_support::MakeTemporaryFolder("server");
         std::filesystem::create_directories(folder_ / "Files");
         std::ofstream(folder_ / "Files" / "img01.jpg") << "picture";
+        std::ofstream(folder_ / "secret.txt") << "secret";
+        std::filesystem::create_symlink(folder_ / "secret.txt", folder_ / "Files" / "link.jpg");
         web::RegisterServerController([] {
             auto controller = std::make_unique<web::TWFServerControllerBase>();
             controller->MainForm40 = [](web::TWFApplication&) {
@@ -124,7 +126,9 @@ TEST_F(ServerIntegrationTest, ApplicationFilesAndInternalResources) {
     EXPECT_EQ(uncached.headers.value("Pragma"), "no-cache");
     EXPECT_FALSE(uncached.headers.contains("Expires"));
 
-    for (const char* path : {"/files/sub/img01.jpg", "/files/missing.jpg", "/files/..%2Fsecret", "/cache/../x"}) {
+    for (const char* path : {"/files/sub/img01.jpg", "/files/missing.jpg", "/files/..%2Fsecret.txt",
+                             "/files/%2e%2e%2fsecret.txt", "/files/link.jpg", "/cache/../secret.txt",
+                             "/files/a%00.jpg", "/files/..%5Csecret.txt"}) {
         HttpReply missing = client_->get(path);
         EXPECT_EQ(missing.status, 404) << path;
         EXPECT_EQ(missing.headers.value("Pragma"), "no-cache") << path;
@@ -158,6 +162,26 @@ TEST_F(ServerIntegrationTest, BusySessionRefusesASecondRequest) {
     EXPECT_EQ(refused.status, 500);
     EXPECT_NE(refused.body.find("Session is already locked."), std::string::npos);
     EXPECT_EQ(client_->post("/EXEC/1/" + id, "").status, 200);
+}
+
+TEST_F(ServerIntegrationTest, SessionCapRefusesNewSessionsOnly) {
+    std::string first = startSession();
+    ASSERT_FALSE(first.empty());
+    web::ServerController()->MaxSessions = web::Sessions().Count();
+    std::size_t before = web::Sessions().Count();
+    HttpReply refused = client_->get("/");
+    EXPECT_EQ(refused.status, 500);
+    EXPECT_EQ(web::Sessions().Count(), before);
+    EXPECT_EQ(client_->post("/EXEC/1/" + first, "").status, 200);
+}
+
+TEST_F(ServerIntegrationTest, MalformedRequestsLeaveTheServerServing) {
+    for (const std::string& bad : {std::string("GARBAGE\r\n\r\n"), std::string("GET /%zz%0 HTTP/1.1\r\n\r\n"),
+                                   std::string("GET /EXEC/-1/") + std::string(28, 'a') + " HTTP/1.1\r\n\r\n",
+                                   std::string(20000, 'x') + "\r\n\r\n", std::string("GET / HTTP/1.1\r\nAuthorization: NTLM x\r\n\r\n")}) {
+        client_->raw(bad);
+    }
+    EXPECT_EQ(client_->get("/PING").status, 200);
 }
 
 TEST_F(ServerIntegrationTest, PortInUseWritesTheErrorLine) {

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "web/server/HttpDate.h"
 #include "web/server/InternalResources.h"
 #include "web/server/Text.h"
@@ -34,6 +37,13 @@ std::optional<std::string> PathInside(const std::string& folder, std::string_vie
     for (const std::string& part : text::split(relative, '/')) {
         if (part == "..") return std::nullopt;
     }
+    // A link inside the folder must not lead out of it either.
+    std::error_code error;
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
+    std::filesystem::path target = std::filesystem::weakly_canonical(folder + std::string(relative), error);
+    if (error) return std::nullopt;
+    auto [baseEnd, unused] = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
+    if (baseEnd != base.end() && !baseEnd->empty()) return std::nullopt;
     return folder + std::string(relative);
 }
 

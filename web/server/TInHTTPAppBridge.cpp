@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 
 #include "web/server/TInCustomHTTPServer.h"
@@ -10,11 +11,18 @@
 namespace web {
 namespace {
 
+// Reads a request that must be complete within the socket time-out as a whole, so a
+// client that trickles bytes cannot hold its thread for ever.
 class SocketSource : public ByteSource {
 public:
-    explicit SocketSource(int fd) : fd_(fd) {}
+    explicit SocketSource(int fd)
+        : fd_(fd), deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(TInTCPServer::kSocketTimeoutSeconds)) {}
     std::size_t read(char* buffer, std::size_t capacity) override {
         while (true) {
+            auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline_ - std::chrono::steady_clock::now());
+            if (left.count() <= 0) throw std::system_error(ETIMEDOUT, std::generic_category(), "request time-out");
+            timeval timeout{static_cast<time_t>(left.count() / 1000000), static_cast<suseconds_t>(left.count() % 1000000)};
+            setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
             ssize_t got = ::recv(fd_, buffer, capacity, 0);
             if (got >= 0) return static_cast<std::size_t>(got);
             if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "recv");
@@ -23,6 +31,7 @@ public:
 
 private:
     int fd_;
+    std::chrono::steady_clock::time_point deadline_;
 };
 
 class SocketSink : public ByteSink {

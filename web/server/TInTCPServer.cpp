@@ -111,7 +111,7 @@ void TInTCPServer::serve(Socket connection, std::string peer) {
     // A thread per connection with a modest stack: a full exam hall means many threads.
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, 1024 * 1024);
+    pthread_attr_setstacksize(&attributes, 512 * 1024);
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     auto run = [](void* argument) -> void* {
         std::unique_ptr<Work> job(static_cast<Work*>(argument));
