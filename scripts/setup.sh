@@ -4,13 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(cmake g++ make libgtest-dev libgmock-dev libsqlite3-dev)
-if [ "${1:-}" = "--e2e" ]; then
-  packages+=(chromium nodejs npm)
-fi
 need=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
+if [ "${1:-}" = "--e2e" ]; then
+  # Judged by command: a Node.js from elsewhere brings its own npm.
+  command -v chromium >/dev/null 2>&1 || need+=(chromium)
+  command -v node >/dev/null 2>&1 || need+=(nodejs)
+  command -v npm >/dev/null 2>&1 || need+=(npm)
+fi
 if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
