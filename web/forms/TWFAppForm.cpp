@@ -1,0 +1,329 @@
+#include "web/forms/TWFAppForm.h"
+
+#include <algorithm>
+
+#include "web/forms/CodePage.h"
+#include "web/forms/FileReferenceURL.h"
+#include "web/forms/OutputLineBreak.h"
+#include "web/forms/TWFPageContext40.h"
+#include "web/server/Errors.h"
+#include "web/server/HtmlEscape.h"
+#include "web/server/TWFApplication.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+const char* const kVersion = web::TWFServerControllerBase::kVersion;
+
+std::string lb() { return std::string(OutputLineBreak()); }
+
+std::string internalFilesBase(const web::TWFServerControllerBase* controller) {
+    if (controller == nullptr) return "";
+    std::string base = controller->URLBase + controller->InternalFilesURL;
+    if (!base.empty() && base.back() == '/') base.pop_back();
+    return base;
+}
+
+std::string referenceURL(const web::TWFFileReference& reference, const web::TWFServerControllerBase* controller) {
+    if (reference.empty()) return "";
+    if (controller == nullptr) return reference.url();
+    return fileReferenceURL(reference, controller->filesURL(), controller->filesFolder());
+}
+
+const char* browserScript(web::TWFBrowser browser) {
+    switch (browser) {
+        case web::TWFBrowser::brIE: return "/js/WFExplorer.js";
+        case web::TWFBrowser::brNetscape6:
+        case web::TWFBrowser::brNetscape7:
+        case web::TWFBrowser::brSafari: return "/js/WFGecko.js";
+        case web::TWFBrowser::brOpera: return "/js/WFOpera.js";
+        default: return nullptr;
+    }
+}
+
+// Hidden-field values are written with every byte but letters as a character reference.
+std::string encodeHiddenValue(const std::string& value) {
+    std::string out;
+    for (unsigned char c : value) {
+        bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        out += letter ? std::string(1, static_cast<char>(c)) : "&#" + std::to_string(c) + ";";
+    }
+    return out;
+}
+
+std::string charsetOf(const web::TWFServerControllerBase* controller) {
+    if (controller == nullptr) return "";
+    if (!controller->CharSet.empty()) return controller->CharSet;
+    for (const std::string& line : controller->HTMLHeaders) {
+        std::size_t at = web::text::findNoCase(line, "charset=");
+        if (at == std::string::npos) continue;
+        std::string rest = line.substr(at + 8);
+        return rest.substr(0, rest.find_first_of("\"'; />"));
+    }
+    return "";
+}
+
+}  // namespace
+
+TWFAppForm::TWFAppForm(std::string name, std::string className, int width, int height)
+    : Name(std::move(name)), ClassName(std::move(className)), Width(width), Height(height) {}
+
+void TWFAppForm::setSize(int width, int height) {
+    Width = width;
+    Height = height;
+}
+
+void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
+    std::string document = RenderDocument(session);
+    out << EncodeForCharset(document, charsetOf(web::ServerController()));
+}
+
+std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
+    const web::TWFServerControllerBase* controller = web::ServerController();
+    TWFPageContext40 context(session.BrowserKind());
+    std::string title = web::HtmlEscape(Title, true, false);
+    context.AddInitScript("StaticInit();");
+    context.AddInitScript("InitSubmitter();");
+    context.AddInitScript(LockOnSubmit ? "GActivateLock = true;" : "GActivateLock = false;");
+    context.AddInitScript("InitRects(" + std::to_string(Width) + ", " + std::to_string(Height) + ");");
+    context.AddInitScript("InitWFCLObjects();");
+    if (LockUntilLoaded) context.lockReleasePart += "ReleaseLock();\r\n";
+    context.AddScriptFile("/js/WFCommon.js");
+    context.AddScriptFile("/js/WFCL.js");
+
+    std::string body = RenderChildren(context);
+    context.AddInitScript("Body_OnResize();");
+    body += submitForm(session.FormActionURL(), context);
+    std::string head = headLines(controller);
+    if (const char* file = browserScript(session.BrowserKind())) context.AddScriptFile(file);
+    context.AddInitScript("if (document.body.leftMargin < 0 && document.body.topMargin < 0) {" + lb() +
+                          "  document.body.leftMargin = 0;" + lb() + "  document.body.topMargin = 0;" + lb() + "}");
+    fillPageScript(context, session);
+
+    std::string headContent;
+    for (const std::string& line : ExtraHeader) headContent += line;
+    headContent += lb() + context.extraHeader + lb() + head;
+    std::string filesBase = internalFilesBase(controller);
+    for (const std::string& file : context.scriptFiles()) {
+        headContent += "\r\n<script type=\"text/javascript\" src=\"" + filesBase + file + "_" + kVersion +
+                       "\"></script>\r\n";
+    }
+    context.initScript += initScriptAddition_;
+    initScriptAddition_.clear();
+    context.pageScript += "function Validate() {\r\n";
+    for (const auto& [condition, message] : context.validations) {
+        context.pageScript += "  if(" + condition + ") {\r\n    ReleaseLock();\r\n    window.alert(\"" + message +
+                              "\");\r\n    return false;\r\n  }";
+    }
+    context.pageScript += "  return true;\r\n}\r\n";
+
+    std::string page = "<html><head>" + lb();
+    if (controller != nullptr && !controller->CharSet.empty()) {
+        page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=" + controller->CharSet + "\">";
+    }
+    page += "<meta http-equiv=\"cache-control\" content=\"no-cache\">" + lb() +
+            "<meta http-equiv=\"pragma\" content=\"no-cache\">" + lb();
+    if (!title.empty()) page += "<title>" + title + "</title>" + lb();
+    page += "<style type=\"text/css\">\r\n" + context.styleRules + "</style>" + lb();
+    page += "<script type=\"text/javascript\" src=\"" + filesBase + "/js/WFPreScript.js_" + kVersion +
+            "\"></script>" + lb() + "<script type=\"text/javascript\">" + lb() + context.pageScript + lb() +
+            "function InitWFCLObjects() {" + lb() + context.wfclInitScript + lb() + "}\r\n" +
+            "function Initialize() {" + lb() + context.initScript + context.lockReleasePart + context.focusPart +
+            context.deferredPart + context.controlPart + lb() + "}" + lb() + "</script>" + lb();
+    page += headContent + lb() + "</head>" + lb();
+    page += bodyTag(context, controller) + body + "</body>";
+    page += "</html>" + lb();
+    lastRendered_ = std::move(context.rendered);
+    return page;
+}
+
+std::string TWFAppForm::headLines(const web::TWFServerControllerBase* controller) const {
+    std::string head = "<META HTTP-EQUIV=\"MSThemeCompatible\" Content=\"" + std::string(XPTheme ? "yes" : "no") +
+                       "\">" + lb();
+    head += "<META NAME=\"GENERATOR\" CONTENT=\"Tessel Web Forms " + std::string(kVersion) + "\">" + lb();
+    if (controller != nullptr) {
+        for (const std::string& line : controller->HTMLHeaders) head += line + "\r\n";
+    }
+    head += "<META HTTP-EQUIV=\"imagetoolbar\" CONTENT=\"no\">" + lb();
+    const web::TWFFileReference& sheet =
+        StyleSheet.empty() && controller != nullptr ? controller->StyleSheet : StyleSheet;
+    std::string url = referenceURL(sheet, controller);
+    if (!url.empty()) {
+        head += "<div id=\"submitform_stylesheet\"><link rel=\"stylesheet\" type=\"text/css\" href=\"" + url +
+                "\"></div>" + lb();
+    }
+    return head;
+}
+
+std::string TWFAppForm::submitForm(const std::string& action, const TWFPageContext40& context) const {
+    TWFHTMLTag form("form");
+    form.setAttribute("method", "POST");
+    form.setAttribute("name", "SubmitForm");
+    form.setAttribute("action", action);
+    // Posts arrive as UTF-8 whatever the page's own code page, so every character typed
+    // reaches the server unchanged.
+    form.setAttribute("accept-charset", "UTF-8");
+    auto hidden = [&form](const std::string& name, const std::optional<std::string>& value) {
+        TWFMarkupLanguageTag& input = form.addTag("input");
+        input.setAttribute("type", "HIDDEN");
+        input.setAttribute("name", name);
+        if (value) input.setAttribute("value", *value);
+        return &input;
+    };
+    for (const std::string& name : context.submitFields()) hidden(name, std::nullopt);
+    for (const auto& field : HiddenFields) {
+        hidden(field.name, encodeHiddenValue(field.value))->setAttribute("size", "-1");
+    }
+    hidden("WF_Action", std::nullopt);
+    hidden("WF_ActionParam", std::nullopt);
+    hidden("WF_FormName", Name);
+    hidden("WF_FormClass", ClassName);
+    hidden("WF_width", std::nullopt);
+    hidden("WF_height", std::nullopt);
+    return form.render();
+}
+
+std::string TWFAppForm::bodyTag(const TWFPageContext40&, const web::TWFServerControllerBase* controller) const {
+    TWFHTMLTag body("body");
+    body.setAttribute("onresize", "return Body_OnResize();");
+    if (!LeftToRight) body.setAttribute("dir", "RTL");
+    if (BGColor != clNone) body.setColorAttribute("bgcolor", BGColor);
+    std::string background = referenceURL(Background.Image, controller);
+    if (!background.empty()) body.setAttribute("background", background);
+    if (Background.Fixed) body.setAttribute("bgproperties", "fixed");
+    if (TextColor != clNone) body.setColorAttribute("text", TextColor);
+    if (LinkColor != clNone) body.setColorAttribute("link", LinkColor);
+    if (VLinkColor != clNone) body.setColorAttribute("vlink", VLinkColor);
+    body.setAttribute("topmargin", "0");
+    body.setAttribute("leftmargin", "0");
+    body.setAttribute("onload", "Initialize()");
+    body.setAttribute("onunload", "ReleaseWFCL()");
+    body.setAttribute("onblur", "GSubmitting = false;SetBusy(false);");
+    if (LockUntilLoaded) {
+        body.addText(
+            "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\"\r\nstyle=\"border-collapse: collapse; "
+            "position:absolute; z-index:9000;\r\nleft:0; top:0\" bordercolor=\"#111111\" width=\"100%\" "
+            "id=\"locker\" \r\nheight=\"100%\"><tr><td></td></tr></table>");
+    }
+    TWFMarkupLanguageTag& busy = body.addTag("div");
+    busy.setAttribute("id", "bussyCursor");
+    busy.setAttribute("style",
+                      "position:absolute;left:0;top:0;width:10000;height:10000;visibility:hidden;display:none;"
+                      "cursor:wait;z-index:10000");
+    std::string rendered = body.render();
+    // The components and SubmitForm follow inside the body; the caller closes it.
+    return rendered.substr(0, rendered.rfind("</"));
+}
+
+void TWFAppForm::fillPageScript(TWFPageContext40& context, web::TWFApplication& session) const {
+    context.AddPageScript("function FormDefaultSubmit()" + lb() + "{return false;}");
+    context.AddPageScript("var GIsPartialUpdate=false;");
+    context.AddPageScript("var GOnResizetimeout=1000;");
+    const web::TWFServerControllerBase* controller = web::ServerController();
+    std::string urlBase = controller != nullptr ? controller->URLBase : "";
+    context.AddPageScript("var GURLBase=\"" + urlBase + "\";" + lb() + "var GAppID=\"" + session.SessionID() +
+                          "\";" + lb() + "var GTrackID=" + std::to_string(session.TrackID()));
+    context.AddPageScript("function WFTop(){return window;}");
+    context.AddPageScript("var GActiveControl = null;");
+    context.AddPageScript("var GActiveControl=null;");
+    context.AddPageScript("history.go(1);");
+    int keepAlive = controller != nullptr ? controller->KeepAliveSeconds : 0;
+    if (keepAlive > 0) {
+        // While the page is shown its session stays alive, however long the reader takes.
+        context.AddPageScript("setInterval(function(){ var ping = new Image(); ping.src = GURLBase + \"/PING/\" + GAppID "
+                              "+ \"?\" + new Date().getTime(); }, " +
+                              std::to_string(keepAlive * 1000) + ");");
+    }
+    for (const std::string& line : JavaScript) context.AddPageScript(line);
+    context.pageScript += pageScriptAddition_;
+}
+
+// A field posted several times reaches its control once, the values joined by ",".
+static web::FieldList mergeDuplicates(const web::FieldList& fields) {
+    web::FieldList merged;
+    for (const auto& field : fields) {
+        if (int at = merged.indexOf(field.name); at >= 0) {
+            merged[static_cast<std::size_t>(at)].value += "," + field.value;
+        } else {
+            merged.add(field.name, field.value);
+        }
+    }
+    return merged;
+}
+
+void TWFAppForm::applyHiddenFields(web::FieldList& fields) {
+    for (std::size_t i = 0; i < HiddenFields.size(); ++i) {
+        int at = fields.indexOf(HiddenFields[i].name);
+        if (at < 0) continue;
+        HiddenFields[i].value = fields[static_cast<std::size_t>(at)].value;
+        fields.erase(static_cast<std::size_t>(at));
+    }
+}
+
+// Every posted value reaches its control before any event fires; one failing control
+// does not keep the others from their values.
+void TWFAppForm::applyValues(const web::FieldList& fields) {
+    std::vector<std::pair<TWFControl*, std::string>> targets;
+    for (const auto& field : fields) {
+        if (field.name == "WF_FormName" || field.name == "WF_FormClass") continue;
+        std::vector<TWFControl*> found;
+        FindByHtmlName(web::text::toUpper(field.name), found);
+        for (TWFControl* control : found) {
+            if (!control->isInputControl() || !control->isEditable() || !control->Visible) continue;
+            bool known = std::any_of(targets.begin(), targets.end(), [control](const auto& t) { return t.first == control; });
+            if (!known) targets.emplace_back(control, field.value);
+        }
+    }
+    std::string failures;
+    for (const auto& [control, value] : targets) {
+        try {
+            control->SetValue(value);
+        } catch (const std::exception& error) {
+            failures += "  " + control->Name + ": " + error.what() + "\r\n";
+        }
+    }
+    if (!failures.empty()) throw web::EWFException("The submitted values could not be applied:\r\n" + failures);
+}
+
+TWFControl* TWFAppForm::findSubmitTarget(const std::string& action) const {
+    for (const auto& [name, control] : lastRendered_) {
+        if (web::text::equalsNoCase(name, action)) return control;
+    }
+    std::vector<TWFControl*> found;
+    FindByHtmlName(action, found);
+    return found.empty() ? nullptr : found.front();
+}
+
+void TWFAppForm::ProcessSubmit(const web::FieldList& params) {
+    web::FieldList fields = params;
+    std::string action = fields.value("WF_Action");
+    std::string parameter = fields.value("WF_ActionParam");
+    for (const char* name : {"WF_Action", "WF_ActionParam"}) {
+        if (int at = fields.indexOf(name); at >= 0) fields.erase(static_cast<std::size_t>(at));
+    }
+    std::string width = fields.value("WF_width");
+    std::string height = fields.value("WF_height");
+    if (!width.empty() && !height.empty()) {
+        setSize(web::text::toIntDef(width, Width), web::text::toIntDef(height, Height));
+        if (web::TWFApplication* session = web::CurrentSession()) session->SetWindowSize(Width, Height);
+        for (const char* name : {"WF_width", "WF_height"}) fields.erase(static_cast<std::size_t>(fields.indexOf(name)));
+    }
+    if (action.empty() && parameter.empty()) return;
+    applyHiddenFields(fields);
+    web::FieldList merged = mergeDuplicates(DecodePostedFields(fields));
+    bool fromUploadFrame = merged.contains("WF_MainPageSubmitControl");
+    applyValues(merged);
+    if (!action.empty()) {
+        TWFControl* target = findSubmitTarget(action);
+        if (target == nullptr) throw web::EWFException("Cannot find submit component.");
+        if (!target->isSubmitControl()) {
+            throw web::EWFException("Submit control (" + target->HtmlName() + ") does not have a handler.");
+        }
+        target->Submit(parameter);
+    } else if (!fromUploadFrame && OnDefaultAction) {
+        OnDefaultAction(*this);
+    }
+}
+
+}  // namespace web::forms

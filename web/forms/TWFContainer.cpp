@@ -1,0 +1,132 @@
+#include "web/forms/TWFContainer.h"
+
+#include <algorithm>
+
+#include "web/forms/ControlStyle.h"
+#include "web/forms/TWFPageContext40.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+const char* alignName(TWFAlign align) {
+    static const char* const kNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+    return kNames[static_cast<int>(align)];
+}
+
+std::string flag(bool value) { return value ? "true" : "false"; }
+
+void addLayoutScripts(const TWFControl& control, const std::string& name, const std::string& parentLayout,
+                      TWFPageContext40& context) {
+    std::string layout = name + "WFCL";
+    context.AddPageScript("var " + layout + " = null;");
+    context.AddWFCLInitScript(layout + " = CreateWFCLObject(" + parentLayout + ", \"" + name + "\", \"" + layout +
+                              "\");");
+    context.AddWFCLInitScript("SetVisibility(" + layout + ", true);");
+    if (control.Align == TWFAlign::alNone && control.Anchors.isDefault()) return;
+    const TWFAnchors& a = control.Anchors;
+    context.AddWFCLInitScript("if (" + layout + " != null) {");
+    context.AddWFCLInitScript("  " + layout + ".SetAlign(" + alignName(control.Align) + ");\r\n " + layout +
+                              ".SetAnchors(new CreateAnchors(" + flag(a.akLeft) + ", " + flag(a.akRight) + ", " +
+                              flag(a.akTop) + ", " + flag(a.akBottom) + "));");
+    context.AddWFCLInitScript("}");
+}
+
+// Hooks each client event of the control as a named function of the page script.
+void addEventScripts(const TWFControl& control, const std::string& name, TWFPageContext40& context) {
+    TWFScriptEvents events = control.ScriptEvents;
+    for (auto& event : control.ownScriptEvents(context)) events.push_back(std::move(event));
+    std::vector<std::string> hooked;
+    bool explorer = context.browser() == web::TWFBrowser::brIE || context.browser() == web::TWFBrowser::brIE4;
+    for (const auto& [eventName, code] : events) {
+        if (code.empty()) continue;
+        std::string lower = web::text::toLower(eventName);
+        std::string bare = lower.rfind("on", 0) == 0 ? lower.substr(2) : lower;
+        std::size_t earlier = static_cast<std::size_t>(std::count(hooked.begin(), hooked.end(), lower));
+        std::string function = name + "_" + lower + (earlier == 0 ? "" : std::to_string(earlier - 1));
+        hooked.push_back(lower);
+        context.AddPageScript("function " + function + "(" + (explorer ? "" : "event") + ") {\r\n" +
+                              normalizeScriptEventCode(code) + "}\r\n");
+        std::string test = earlier == 0 ? "if (" + name + "WFCL != null) " : "if(" + name + "WFCL) ";
+        context.AddWFCLInitScript(test + name + "WFCL.HookEvent(\"" + bare + "\"," + function + ");");
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
+    std::unique_ptr<TWFHTMLTag> tag = control.renderTag(context);
+    if (!tag) return nullptr;
+    std::string name = control.HtmlName();
+    TWFControlStyleInput input;
+    input.Left = control.Left;
+    input.Top = control.Top;
+    input.Width = control.Width;
+    input.Height = control.Height;
+    input.placement = IsPage() ? TWFPlacement::Page : TWFPlacement::Region;
+    input.regionBorderWidth = BorderPixels();
+    input.ZIndex = control.ZIndex;
+    input.Font = control.Font;
+    input.RenderSize = control.RenderSize;
+    input.AutoSize = !control.RenderSize;
+    input.isRegion = control.isContainer();
+    input.clipContent = control.isContainer();
+    input.Cursor = control.Cursor;
+    input.browser = context.browser();
+    TWFControlStyle style = buildControlStyle(input, name);
+    style.styleText += control.styleAddition(context);
+    std::optional<int> tab;
+    if (control.wantsFormWrapper()) tab = control.TabOrder + 1;
+    applyControlAttributes(*tag, style, TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint,
+                                                             control.Hint});
+    context.styleRules += style.headRule();
+    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(name);
+    addLayoutScripts(control, name, LayoutObjectName(), context);
+    addEventScripts(control, name, context);
+    control.addScripts(context);
+    context.rendered.emplace_back(name, &control);
+    return tag;
+}
+
+std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
+    std::vector<TWFControl*> order;
+    for (const auto& control : controls_) {
+        if (control->Visible) order.push_back(control.get());
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TWFControl* a, const TWFControl* b) { return a->TabOrder < b->TabOrder; });
+    std::string out;
+    std::unique_ptr<TWFHTMLTag> wrapper;
+    auto closeWrapper = [&] {
+        if (wrapper && !wrapper->contents().empty()) out += wrapper->render();
+        wrapper.reset();
+    };
+    for (TWFControl* control : order) {
+        std::unique_ptr<TWFHTMLTag> tag = renderControl(*control, context);
+        if (!tag) continue;
+        if (!control->wantsFormWrapper()) {
+            closeWrapper();
+            out += tag->render();
+            continue;
+        }
+        if (!wrapper) {
+            wrapper = std::make_unique<TWFHTMLTag>("form");
+            wrapper->setAttribute("onSubmit", "return FormDefaultSubmit();");
+        }
+        wrapper->addElement(std::move(tag));
+    }
+    closeWrapper();
+    return out;
+}
+
+void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const {
+    if (!ContainerVisible()) return;
+    for (const auto& control : controls_) {
+        if (web::text::equalsNoCase(control->HtmlName(), htmlName)) found.push_back(control.get());
+        if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
+            if (control->Visible) container->FindByHtmlName(htmlName, found);
+        }
+    }
+}
+
+}  // namespace web::forms

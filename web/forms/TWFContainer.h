@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "web/forms/TWFControl.h"
+
+namespace web::forms {
+
+class TWFPageContext40;
+
+// What holds controls: the page and its regions. It owns its controls; they render in
+// ascending TabOrder, and consecutive input and submit controls share a form wrapper.
+class TWFContainer {
+public:
+    virtual ~TWFContainer() = default;
+
+    // Takes ownership; returns the control for further setting.
+    template <typename Control>
+    Control& Add(std::unique_ptr<Control> control) {
+        Control& added = *control;
+        control->setParent(this);
+        controls_.push_back(std::move(control));
+        return added;
+    }
+    const std::vector<std::unique_ptr<TWFControl>>& Controls() const { return controls_; }
+
+    // The suffix this container gives the HTML names of its children.
+    virtual std::string ChildNameSuffix() const { return ""; }
+    // The client layout object children are registered with.
+    virtual std::string LayoutObjectName() const = 0;
+    // Pixels the container's border takes from its children's positions.
+    virtual int BorderPixels() const { return 0; }
+    virtual bool ContainerVisible() const { return true; }
+    // Whether children sit directly on the page (else inside a region's box).
+    virtual bool IsPage() const { return false; }
+
+    // Renders the visible children into markup, collecting their rules and scripts.
+    std::string RenderChildren(TWFPageContext40& context);
+
+    // Every component of this name, searching regions recursively; invisible containers
+    // are skipped with everything in them.
+    void FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const;
+
+private:
+    std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
+
+    std::vector<std::unique_ptr<TWFControl>> controls_;
+};
+
+}  // namespace web::forms

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "web/forms/TWFCursor.h"
+#include "web/forms/TWFFont.h"
+#include "web/forms/TWFHTMLTag.h"
+
+namespace web::forms {
+
+class TWFContainer;
+class TWFPageContext40;
+
+enum class TWFAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+struct TWFAnchors {
+    bool akLeft = true;
+    bool akTop = true;
+    bool akRight = false;
+    bool akBottom = false;
+    bool isDefault() const { return akLeft && akTop && !akRight && !akBottom; }
+};
+
+// Client script attached to one browser event of a control ("OnClick", "OnFocus", ...).
+using TWFScriptEvents = std::vector<std::pair<std::string, std::string>>;
+
+// A control placed on a page or in a region. It renders its own tag; the page gives the
+// tag its name, class, style rule, title and layout script. Input controls take posted
+// values (SetValue); submit controls turn a posted click into their event (Submit).
+class TWFControl {
+public:
+    explicit TWFControl(std::string name, int width = 121, int height = 21);
+    virtual ~TWFControl() = default;
+    TWFControl(const TWFControl&) = delete;
+    TWFControl& operator=(const TWFControl&) = delete;
+
+    std::string Name;
+    int Left = 0;
+    int Top = 0;
+    int Width;
+    int Height;
+    bool Visible = true;
+    TWFAlign Align = TWFAlign::alNone;
+    TWFAnchors Anchors;
+    int ZIndex = 0;
+    bool RenderSize = false;
+    TWFFont Font;
+    std::string Hint;
+    bool ShowHint = false;
+    TWFCursor Cursor = TWFCursor::crAuto;
+    int TabOrder = 0;
+    std::string FriendlyName;
+    TWFScriptEvents ScriptEvents;
+
+    TWFContainer* Parent() const { return parent_; }
+    void setParent(TWFContainer* parent) { parent_ = parent; }
+    // The name the control is written and posted under.
+    std::string HtmlName() const;
+
+    // --- roles --------------------------------------------------------------------
+    virtual bool isContainer() const { return false; }
+    virtual bool isInputControl() const { return false; }
+    virtual bool isSubmitControl() const { return false; }
+    // Buttons post an empty field of their own name.
+    virtual bool hasSubmitField() const { return false; }
+    // Controls that take input or can submit sit inside a form wrapper.
+    virtual bool wantsFormWrapper() const { return isInputControl() || isSubmitControl(); }
+    virtual bool isEditable() const { return true; }
+
+    // --- rendering ----------------------------------------------------------------
+    // The control's own tag, or nullptr when it renders nothing.
+    virtual std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) = 0;
+    // Appended to the control's CSS text.
+    virtual std::string styleAddition(const TWFPageContext40&) const { return ""; }
+    // Script events the control adds itself (click scripts); ScriptEvents come first.
+    virtual TWFScriptEvents ownScriptEvents(const TWFPageContext40&) const { return {}; }
+    // Extra lines for the client layout, validation and the like.
+    virtual void addScripts(TWFPageContext40&) {}
+
+    // --- submit -------------------------------------------------------------------
+    virtual void SetValue(const std::string&) {}
+    // Stores the parameter and fires the control's event.
+    virtual void Submit(const std::string& parameter) { lastParameter_ = parameter; }
+    const std::string& LastParameter() const { return lastParameter_; }
+
+protected:
+    std::string lastParameter_;
+
+private:
+    TWFContainer* parent_ = nullptr;
+};
+
+// A control's click event: the sender is the control.
+using TNotifyEvent = std::function<void(TWFControl& sender)>;
+
+// "return" added when the code lacks it, and a final ";" (how script events are written).
+std::string normalizeScriptEventCode(std::string code);
+
+}  // namespace web::forms
