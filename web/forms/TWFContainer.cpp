@@ -55,9 +55,11 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
 }  // namespace
 
 std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
+    std::string name = control.HtmlName();
+    // Registered before the control renders: a region's children register with it.
+    addLayoutScripts(control, name, LayoutObjectName(), context);
     std::unique_ptr<TWFHTMLTag> tag = control.renderTag(context);
     if (!tag) return nullptr;
-    std::string name = control.HtmlName();
     TWFControlStyleInput input;
     input.Left = control.Left;
     input.Top = control.Top;
@@ -81,7 +83,6 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
                                                              control.Hint});
     context.styleRules += style.headRule();
     if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(name);
-    addLayoutScripts(control, name, LayoutObjectName(), context);
     addEventScripts(control, name, context);
     control.addScripts(context);
     context.rendered.emplace_back(name, &control);

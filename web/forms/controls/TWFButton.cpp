@@ -1,0 +1,50 @@
+#include "web/forms/controls/TWFButton.h"
+
+#include "web/forms/TWFPageContext40.h"
+#include "web/server/HtmlEscape.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+
+std::string submitClickConfirmCall(const std::string& htmlName, bool validate, const std::string& confirmation) {
+    return "SubmitClickConfirm('" + htmlName + "','', " + (validate ? "true" : "false") + ", '" +
+           web::ScriptStringEscape(confirmation) + "')";
+}
+
+TWFButton::TWFButton(std::string name) : TWFControl(std::move(name), 75, 25) { RenderSize = true; }
+
+std::unique_ptr<TWFHTMLTag> TWFButton::renderTag(TWFPageContext40& context) {
+    std::string caption = web::HtmlEscape(Caption, true, false);
+    std::unique_ptr<TWFHTMLTag> tag;
+    if (HotKey.empty()) {
+        tag = std::make_unique<TWFHTMLTag>("input");
+        tag->setAttribute("VALUE", caption);
+    } else {
+        tag = std::make_unique<TWFHTMLTag>("button");
+        tag->setAttribute("ACCESSKEY", HotKey);
+        std::size_t at = web::text::findNoCase(caption, HotKey.substr(0, 1));
+        if (at != std::string::npos) caption = caption.substr(0, at) + "<u>" + caption.substr(at, 1) + "</u>" + caption.substr(at + 1);
+        tag->addText(caption);
+    }
+    tag->setAttribute("NAME", HtmlName());
+    static const char* const kTypes[] = {"submit", "button", "reset"};
+    tag->setAttribute("TYPE", kTypes[static_cast<int>(ButtonType)]);
+    if (Color != clBtnFace) {
+        std::string fontStyle = Font.CSSStyle.empty() ? Font.styleText(context.browser()) : "";
+        tag->setAttribute("STYLE", "background-color: " + htmlColor(Color) + ";" + fontStyle);
+    }
+    if (!Enabled) tag->addBareAttribute("DISABLED");
+    return tag;
+}
+
+TWFScriptEvents TWFButton::ownScriptEvents(const TWFPageContext40&) const {
+    if (!OnClick || !Enabled) return {};
+    return {{"OnClick", "return " + submitClickConfirmCall(HtmlName(), DoSubmitValidation, Confirmation) + ";"}};
+}
+
+void TWFButton::Submit(const std::string& parameter) {
+    lastParameter_ = parameter;
+    if (OnClick) OnClick(*this);
+}
+
+}  // namespace web::forms

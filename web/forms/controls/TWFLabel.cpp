@@ -1,0 +1,29 @@
+#include "web/forms/controls/TWFLabel.h"
+
+#include "web/server/HtmlEscape.h"
+
+namespace web::forms {
+
+std::string textAlignRule(TAlignment alignment) {
+    switch (alignment) {
+        case TAlignment::taRightJustify: return "text-align:right;";
+        case TAlignment::taCenter: return "text-align:center;";
+        default: return "text-align:left;";
+    }
+}
+
+TWFLabel::TWFLabel(std::string name) : TWFControl(std::move(name), 121, 21) {}
+
+std::unique_ptr<TWFHTMLTag> TWFLabel::renderTag(TWFPageContext40&) {
+    RenderSize = !AutoSize;
+    auto tag = std::make_unique<TWFHTMLTag>("span");
+    std::string style = textAlignRule(Alignment);
+    if (BGColor != clNone) style += "background-color:" + htmlColor(BGColor) + ";";
+    tag->setAttribute("style", style);
+    std::string content = RawText ? Caption : web::HtmlEscape(Caption, true, ConvertSpaces);
+    if (NoWrap) content = "<NOBR>" + content + "</NOBR>";
+    tag->addText(content);
+    return tag;
+}
+
+}  // namespace web::forms

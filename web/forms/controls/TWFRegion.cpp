@@ -1,0 +1,67 @@
+#include "web/forms/controls/TWFRegion.h"
+
+#include "web/forms/HTMLName.h"
+#include "web/forms/TWFPageContext40.h"
+
+namespace web::forms {
+namespace {
+
+std::string borderWidthText(const TWFBorderOptions& border) {
+    switch (border.BorderWidth) {
+        case TWFBorderWidth::cbwThin: return "thin;";
+        case TWFBorderWidth::cbwMedium: return "medium;";
+        case TWFBorderWidth::cbwThick: return "thick;";
+        default: return std::to_string(border.NumericWidth) + ";";
+    }
+}
+
+}  // namespace
+
+TWFRegion::TWFRegion(std::string name) : TWFControl(std::move(name), 185, 41) {
+    TabOrder = -1;
+    ZIndex = 1000;
+    RenderSize = true;
+}
+
+std::string TWFRegion::ChildNameSuffix() const {
+    std::string parentSuffix = Parent() != nullptr ? Parent()->ChildNameSuffix() : "";
+    return containerSuffix("", parentSuffix);
+}
+
+int TWFRegion::BorderPixels() const { return borderPixelWidth(BorderOptions); }
+
+std::unique_ptr<TWFHTMLTag> TWFRegion::renderTag(TWFPageContext40& context) {
+    web::TWFBrowser browser = context.browser();
+    bool explorer = browser == web::TWFBrowser::brIE || browser == web::TWFBrowser::brIE4;
+    std::string style;
+    if (BorderOptions.Color != clNone) style += "border-color:" + htmlColor(BorderOptions.Color) + ";";
+    style += "border-style:" + std::string(borderStyleName(BorderOptions.Style)) + ";";
+    style += "border-width:" + borderWidthText(BorderOptions);
+    if (ClipRegion) {
+        if (explorer) {
+            style += std::string("overflow-x:") + (HorzScrollBarVisible ? "auto;" : "hidden;");
+            style += std::string("overflow-y:") + (VertScrollBarVisible ? "auto;" : "hidden;");
+        } else {
+            style += HorzScrollBarVisible || VertScrollBarVisible ? "overflow:auto;" : "overflow:hidden;";
+        }
+    }
+    if (Color != clNone) style += "background-color:" + htmlColor(Color) + ";";
+    style += "padding:0;";
+    if (ClipRegion) {
+        int grow = explorer || browser == web::TWFBrowser::brOpera ? 0 : 2 * BorderPixels();
+        style += "clip:rect(0px," + std::to_string(Width + grow) + "px," + std::to_string(Height + grow) + "px,0px);";
+    }
+    auto tag = std::make_unique<TWFHTMLTag>("div");
+    tag->setAttribute("style", style);
+    tag->addText(RenderChildren(context));
+    return tag;
+}
+
+void TWFRegion::addScripts(TWFPageContext40& context) {
+    std::string name = HtmlName();
+    context.AddWFCLInitScript("if (" + name + "WFCL) {");
+    context.AddWFCLInitScript(name + "WFCL.BorderWidthPixels = " + std::to_string(BorderPixels()) + ";");
+    context.AddWFCLInitScript("}");
+}
+
+}  // namespace web::forms

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "web/forms/TColor.h"
+#include "web/forms/TWFBorderOptions.h"
+#include "web/forms/TWFContainer.h"
+#include "web/forms/TWFControl.h"
+
+namespace web::forms {
+
+// A box that holds controls of its own, positioned inside its border.
+class TWFRegion : public TWFControl, public TWFContainer {
+public:
+    explicit TWFRegion(std::string name);
+
+    TWFBorderOptions BorderOptions;
+    TColor Color = clNone;
+    bool ClipRegion = true;
+    bool HorzScrollBarVisible = true;
+    bool VertScrollBarVisible = true;
+
+    bool isContainer() const override { return true; }
+    std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    void addScripts(TWFPageContext40& context) override;
+
+    std::string ChildNameSuffix() const override;
+    std::string LayoutObjectName() const override { return HtmlName() + "WFCL"; }
+    int BorderPixels() const override;
+    bool ContainerVisible() const override { return Visible; }
+};
+
+}  // namespace web::forms
