@@ -67,9 +67,19 @@ std::string charsetOf(const web::TWFServerControllerBase* controller) {
 }  // namespace
 
 TWFAppForm::TWFAppForm(std::string name, std::string className, int width, int height)
-    : Name(std::move(name)), ClassName(std::move(className)), Width(width), Height(height) {}
+    : Name(std::move(name)),
+      ClassName(std::move(className)),
+      Width(width),
+      Height(height),
+      designWidth_(width),
+      designHeight_(height) {}
 
 void TWFAppForm::setSize(int width, int height) {
+    // A window smaller than the design keeps the design size (the browser scrolls), so
+    // centred content never moves off the left edge.
+    width = std::max(width, designWidth_);
+    height = std::max(height, designHeight_);
+    LayoutChildren(Width, Height, width, height);
     Width = width;
     Height = height;
 }

@@ -69,6 +69,8 @@ private:
     void applyHiddenFields(web::FieldList& fields);
     void applyValues(const web::FieldList& fields);
 
+    int designWidth_;
+    int designHeight_;
     std::string initScriptAddition_;
     std::string pageScriptAddition_;
     // The controls of the last render, by HTML name.

@@ -52,7 +52,39 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
     }
 }
 
+struct AxisPlace {
+    int start;
+    int length;
+};
+
+AxisPlace placeOnAxis(int start, int length, int oldLength, int newLength, bool nearAnchor, bool farAnchor) {
+    int change = newLength - oldLength;
+    if (nearAnchor && farAnchor) return {start, std::max(0, length + change)};
+    if (farAnchor) return {start + change, length};
+    if (nearAnchor || oldLength <= 0) return {start, length};
+    double centre = (start + length / 2.0) * newLength / oldLength;
+    return {static_cast<int>(centre - length / 2.0 + 0.5), length};
+}
+
 }  // namespace
+
+void TWFContainer::LayoutChildren(int oldWidth, int oldHeight, int newWidth, int newHeight) {
+    if (oldWidth == newWidth && oldHeight == newHeight) return;
+    for (const auto& control : controls_) {
+        const TWFAnchors& a = control->Anchors;
+        AxisPlace x = placeOnAxis(control->Left, control->Width, oldWidth, newWidth, a.akLeft, a.akRight);
+        AxisPlace y = placeOnAxis(control->Top, control->Height, oldHeight, newHeight, a.akTop, a.akBottom);
+        int previousWidth = control->Width;
+        int previousHeight = control->Height;
+        control->Left = x.start;
+        control->Width = x.length;
+        control->Top = y.start;
+        control->Height = y.length;
+        if (auto* container = dynamic_cast<TWFContainer*>(control.get())) {
+            container->LayoutChildren(previousWidth, previousHeight, x.length, y.length);
+        }
+    }
+}
 
 std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
     std::string name = control.HtmlName();

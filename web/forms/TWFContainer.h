@@ -39,6 +39,11 @@ public:
     // Renders the visible children into markup, collecting their rules and scripts.
     std::string RenderChildren(TWFPageContext40& context);
 
+    // Moves and sizes the children for a container that changed from the old to the new
+    // size: anchored sides follow the container's edges, a control anchored on neither side
+    // of an axis keeps its proportional place on it.
+    void LayoutChildren(int oldWidth, int oldHeight, int newWidth, int newHeight);
+
     // Every component of this name, searching regions recursively; invisible containers
     // are skipped with everything in them.
     void FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const;

@@ -149,6 +149,22 @@ TEST_F(TWFAppFormTest, SubmitErrors) {
     }
 }
 
+TEST_F(TWFAppFormTest, WindowSizeMovesControlsByTheirAnchors) {
+    page_.region->Left = 10;
+    page_.region->Width = 980;
+    page_.region->Top = 60;
+    page_.region->Height = 500;
+    page_.region->Anchors = TWFAnchors{false, true, false, true};
+    page_.button->Anchors = TWFAnchors{true, false, true, false};
+    page_.setSize(1400, 879);
+    EXPECT_EQ(page_.region->Left + page_.region->Width / 2, 700);
+    EXPECT_EQ(page_.region->Height, 700);
+    EXPECT_EQ(page_.button->Left, 0);
+    page_.setSize(800, 600);
+    EXPECT_EQ(page_.width(), 1000);
+    EXPECT_EQ(page_.region->Left, 10);
+}
+
 TEST(CodePageTest, GbPagesAreWrittenAsGb18030WithoutLoss) {
     std::string text = "考试 \xF0\xA0\xAE\xB7 ok";  // 𠮷 lies outside GBK
     std::string encoded = EncodeForCharset(text, "gb2312");

@@ -1,0 +1,103 @@
+// The web-forms layer in a real browser, against the forms test server.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { launchBrowser } from './lib/browser.mjs';
+import { startServer } from './lib/server.mjs';
+
+const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+let browser;
+
+before(async () => { browser = await launchBrowser(); });
+after(async () => { await browser.close(); });
+
+async function openPage(server) {
+  const page = await browser.context.newPage();
+  await page.goto(server.url + '/');
+  await page.waitForSelector('#WFEDIT1');
+  await page.waitForFunction(() => !IsLocked());
+  return page;
+}
+
+async function submitAndWait(page, action) {
+  await Promise.all([page.waitForNavigation(), action()]);
+  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
+}
+
+test('a quick double click fires the handler once and the text arrives unchanged', async () => {
+  const server = await startServer(program);
+  try {
+    const page = await openPage(server);
+    await page.fill('#WFEDIT1', '世界 𠮷 <b>&');
+    await submitAndWait(page, () => page.dblclick('#WFBUTTON1'));
+    assert.equal(await page.textContent('#WFLABEL1'), 'Hello, 世界 𠮷 <b>&');
+    assert.equal(await page.textContent('#WFLABEL2'), '1');
+    assert.equal(await page.inputValue('#WFEDIT1'), '世界 𠮷 <b>&');
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('a dismissed confirmation posts nothing, an accepted one posts', async () => {
+  const server = await startServer(program);
+  try {
+    const page = await openPage(server);
+    await page.fill('#WFEDIT1', 'A');
+    await submitAndWait(page, () => page.click('#WFBUTTON1'));
+    page.once('dialog', (dialog) => dialog.dismiss());
+    await page.click('#WFBUTTON2');
+    await page.waitForTimeout(300);
+    assert.equal(await page.textContent('#WFLABEL1'), 'Hello, A');
+    assert.equal(await page.evaluate(() => IsLocked()), false);
+    page.once('dialog', (dialog) => dialog.accept());
+    await submitAndWait(page, () => page.click('#WFBUTTON2'));
+    assert.equal(await page.textContent('#WFLABEL1'), 'reset');
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('messages show as alerts in the order they were queued', async () => {
+  const server = await startServer(program);
+  try {
+    const page = await openPage(server);
+    const seen = [];
+    page.on('dialog', (dialog) => { seen.push(dialog.message()); dialog.accept(); });
+    await submitAndWait(page, () => page.click('#WFBUTTON3'));
+    await page.waitForTimeout(200);
+    assert.deepEqual(seen, ['first', 'second']);
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('the anchored region follows the bottom edge and the content stays centred', async () => {
+  const server = await startServer(program);
+  try {
+    const page = await openPage(server);
+    await page.setViewportSize({ width: 1400, height: 900 });
+    await page.waitForTimeout(300);
+    const box = await page.locator('#WFREGION1').boundingBox();
+    assert.ok(Math.abs(box.x + box.width / 2 - 700) < 30, `centre at ${box.x + box.width / 2}`);
+    assert.ok(Math.abs(box.y + box.height - (900 - 90)) < 15, `bottom at ${box.y + box.height}`);
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('a page left open past the idle limit still works through its keep-alive', async () => {
+  const server = await startServer(program, ['3']);
+  try {
+    const page = await openPage(server);
+    await page.waitForTimeout(5000);
+    await page.fill('#WFEDIT1', 'still here');
+    await submitAndWait(page, () => page.click('#WFBUTTON1'));
+    assert.equal(await page.textContent('#WFLABEL1'), 'Hello, still here');
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});

@@ -1,0 +1,34 @@
+// Starts a server program on a port the system chooses, in a fresh working folder, and
+// reads the port from the line it prints.
+import { spawn } from 'node:child_process';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+export async function startServer(program, args = []) {
+  const folder = mkdtempSync(join(tmpdir(), 'e2e-server-'));
+  const child = spawn(program, args, { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
+  let output = '';
+  const port = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`no port printed: ${output}`)), 15000);
+    child.stdout.on('data', (chunk) => {
+      output += chunk;
+      const match = /listening on port (\d+)/.exec(output);
+      if (match) {
+        clearTimeout(timer);
+        resolve(Number(match[1]));
+      }
+    });
+    child.stderr.on('data', (chunk) => { output += chunk; });
+    child.on('exit', (code) => reject(new Error(`server ended with ${code}: ${output}`)));
+  });
+  return {
+    url: `http://127.0.0.1:${port}`,
+    async stop() {
+      const ended = new Promise((resolve) => child.on('exit', resolve));
+      child.kill('SIGTERM');
+      await ended;
+      rmSync(folder, { recursive: true, force: true });
+    },
+  };
+}
