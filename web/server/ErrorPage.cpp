@@ -16,18 +16,32 @@ const char* const kWFTop =
     "function WFTop(){ if ((parent != self) && (parent != null))return parent.WFTop();else return window;}";
 
 // The message goes into markup and, once wrapped, into a single-quoted script string:
-// nothing in it may open a tag, end the string or escape a character.
+// nothing in it may open a tag, end the string or escape a character. References end in
+// ";" so that a digit after a quote cannot become part of the character number.
 std::string escapeMessage(const std::string& message) {
     std::string out;
     for (char c : message) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&#34"; break;
-            case '\'': out += "&#39"; break;
-            case '\\': out += "&#92;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&#34;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            case '\\':
+                out += "&#92;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -48,15 +62,15 @@ std::string readTemplate(const TWFServerControllerBase* controller) {
 }
 
 std::string expiredText(int timeout) {
-    return "Your session has expired. You will have to restart the application. In order to keep sessions from "
-           "expiring you may set the session timeout parameter to a higher value. The current session timeout value "
-           "is " +
+    return "Your session has expired. You will have to restart the application. In order to keep sessions "
+           "from expiring you may set the session timeout parameter to a higher value. The current session "
+           "timeout value is " +
            std::to_string(timeout) + " minute" + (timeout == 1 ? "" : "s") + ".";
 }
 
 std::string topWindowScriptPage(const std::string& url) {
-    return "<html>\r\n<head>\r\n<script>\r\n" + std::string(kWFTop) + " WFTop().window.location.href = \"" + url +
-           "\";</script>\r\n</head></html>";
+    return "<html>\r\n<head>\r\n<script>\r\n" + std::string(kWFTop) + " WFTop().window.location.href = \"" +
+           url + "\";</script>\r\n</head></html>";
 }
 
 void serverErrorReply(TInHTTPAppResponse& response, const std::string& page) {
@@ -79,7 +93,11 @@ void browserReply(const TWFFileReference& setting, const std::string& page, cons
     const TWFServerControllerBase* controller = ServerController();
     if (!setting.filename().empty() && controller != nullptr) {
         std::optional<std::string> path = PathInside(controller->filesFolder(), setting.filename());
-        if (path) ServeFile(request, response, *path);
+        if (path) {
+            ServeFile(request, response, *path);
+        } else {
+            SetNotFound(response);
+        }
         return;
     }
     response.setContent(page);
@@ -107,37 +125,42 @@ std::string BuildErrorPage(const std::string& message, bool sessionExpired, bool
     page = text::replaceAll(page, "{%APPADDRESS%}", base + "/" + startCommand, true);
     int timeout = controller != nullptr ? controller->SessionTimeout : 10;
     page = text::replaceAll(page, "{%EXCEPTIONSPECIFIC%}",
-                            sessionExpired ? expiredText(timeout)
-                                           : "Depending on the error condition, it might be possible to restart the "
-                                             "application.",
+                            sessionExpired
+                                ? expiredText(timeout)
+                                : "Depending on the error condition, it might be possible to restart the "
+                                  "application.",
                             true);
     FieldList values = extra;
     std::string description = controller != nullptr ? controller->Description : "";
     values.add("APPNAME", escapeMessage(description.empty() ? "Tessel Application" : description));
-    for (const auto& field : values) page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
+    for (const auto& field : values)
+        page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
     if (!scriptWrapped) return page;
     page = text::replaceAll(text::replaceAll(page, "\r", ""), "\n", "");
     return "<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('" + page +
            "');\r\n</script></head></html>";
 }
 
-void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
+                     TInHTTPAppResponse& response) {
     clearResponse(response);
     const TWFServerControllerBase* controller = ServerController();
     try {
         std::rethrow_exception(error);
     } catch (const EUnknownBrowserException& unknown) {
         std::string page = BuildErrorPage(unknown.what(), false, unknown.pageCapable());
-        browserReply(controller != nullptr ? controller->UnknownBrowser : TWFFileReference{}, page, request, response);
+        browserReply(controller != nullptr ? controller->UnknownBrowser : TWFFileReference{}, page, request,
+                     response);
     } catch (const EDeviceNotSupported& device) {
         std::string page = BuildErrorPage(device.what(), false, false);
-        browserReply(controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{}, page, request,
-                     response);
+        browserReply(controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{}, page,
+                     request, response);
     } catch (const EInvalidSession& expired) {
         const TWFFileReference none;
         const TWFFileReference& target = controller != nullptr ? controller->SessionTimeoutURL : none;
         if (!target.url().empty()) return response.setContent(topWindowScriptPage(target.url()));
-        if (!target.filename().empty()) return response.setContent(topWindowScriptPage("/files/" + target.filename()));
+        if (!target.filename().empty())
+            return response.setContent(topWindowScriptPage("/files/" + target.filename()));
         serverErrorReply(response, BuildErrorPage(expired.what(), true, true));
     } catch (const std::exception& other) {
         serverErrorReply(response, BuildErrorPage(other.what(), false, true));

@@ -19,6 +19,7 @@ std::string BuildErrorPage(const std::string& message, bool sessionExpired, bool
 // Turns an error caught by the dispatcher into the reply: the server-error page (status
 // 500 "Server error"), or for browsers the application cannot serve the page with
 // status 200. Whatever the response held before is discarded.
-void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request, TInHTTPAppResponse& response);
+void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
+                     TInHTTPAppResponse& response);
 
 }  // namespace web

@@ -1,5 +1,7 @@
 #include "web/server/FileRequests.h"
 
+#include <filesystem>
+
 #include "web/server/Errors.h"
 #include "web/server/FileServer.h"
 #include "web/server/HttpDate.h"
@@ -17,8 +19,8 @@ const TWFServerControllerBase& settings() {
     return *controller;
 }
 
-std::string serveFromFolder(const std::string& folder, const std::string& name, const TInHTTPAppRequest& request,
-                            TInHTTPAppResponse& response, bool& cacheable) {
+std::string serveFromFolder(const std::string& folder, const std::string& name,
+                            const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
     std::optional<std::string> path = PathInside(folder, name);
     int status = path ? ServeFile(request, response, *path) : 404;
     if (!path) SetNotFound(response);
@@ -32,42 +34,77 @@ void touchCacheOwner(const std::string& cachePath, const TInHTTPAppRequest& requ
     if (text::toLower(text::cutWord(rest, '/')) != "user") return;
     std::string sessionID = text::cutWord(rest, '/');
     if (Sessions().LookupSession(sessionID) == nullptr) return;
-    TWFApplication& session = Sessions().LockById(sessionID, DetectBrowser(request.userAgent()), request.peerAddress);
-    Sessions().UnlockSession(session);
+    try {
+        TWFApplication& session =
+            Sessions().LockById(sessionID, DetectBrowser(request.userAgent()), request.peerAddress);
+        Sessions().UnlockSession(session);
+    } catch (const EInvalidSession&) {
+        // Ended in the meantime: its folder is gone with it, the file answers 404.
+    }
+}
+
+// Internal resources change only with the program, so one stamp per run dates them all.
+bool notChangedSinceRequest(const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+    std::optional<TimePoint> since = parseHttpDate(request.header("If-Modified-Since"));
+    if (!since || settings().internalResourceStamp() > *since + std::chrono::seconds(1)) return false;
+    response.statusCode = 304;
+    response.reasonString = "Not modified";
+    return true;
+}
+
+void sendResource(std::string_view bytes, const std::string& contentType, TInHTTPAppResponse& response) {
+    response.setContentStream(std::make_unique<MemoryContentStream>(bytes));
+    response.contentType = contentType;
+    response.lastModified = settings().internalResourceStamp();
+}
+
+// An image takes its type from the address, or from its own file when the address has
+// no extension (the error page asks for "/gfx/LogoTessel").
+std::string resourceContentType(TWFServer::Kind kind, const TInHTTPAppRequest& request,
+                                std::string_view path) {
+    if (kind == TWFServer::Kind::Js) return "application/x-javascript";
+    if (kind == TWFServer::Kind::Css) return "text/css";
+    std::string type = ContentTypeOf(request.path);
+    return type.empty() ? ContentTypeOf(path) : type;
 }
 
 std::string internalResource(TWFServer::Kind kind, const std::string& firstArgument,
-                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
-    TimePoint stamp = settings().internalResourceStamp();
-    std::optional<TimePoint> since = parseHttpDate(request.header("If-Modified-Since"));
+                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
+                             bool& cacheable) {
     std::string name = InternalResourceName(kind, firstArgument);
-    if (since && stamp <= *since + std::chrono::seconds(1)) {
-        response.statusCode = 304;
-        response.reasonString = "Not modified";
+    if (notChangedSinceRequest(request, response)) {
         cacheable = false;
         return "(304)" + name;
     }
-    response.setContentStream(InternalResources::Open(name));
-    response.contentType = kind == TWFServer::Kind::Gfx  ? ContentTypeOf(request.path)
-                           : kind == TWFServer::Kind::Js ? "application/x-javascript"
-                                                         : "text/css";
-    response.lastModified = stamp;
+    std::optional<std::string_view> path = InternalResources::PathOf(name);
+    if (!path) throw EWFException("Resource " + name + " not found.");
+    std::optional<std::string_view> bytes = InternalResources::Find(name);
+    if (!bytes) {
+        // Registered, but this build carries no such file.
+        SetNotFound(response);
+        cacheable = false;
+        return "(404)" + name;
+    }
+    sendResource(*bytes, resourceContentType(kind, request, *path), response);
     return "(200)" + name;
 }
 
+// The application's own icon when its files folder has one, else the built-in icon.
 std::string favicon(const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
     std::string own = settings().filesFolder() + "favicon.ico";
-    if (ServeFile(request, response, own) != 404) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(own, ignored)) {
+        int status = ServeFile(request, response, own);
         response.contentType = ContentTypeOf(".ico");
-        return "Favicon: " + own;
+        if (status != 200) cacheable = false;
+        return "Favicon: (" + std::to_string(status) + ")" + own;
     }
-    response.statusCode = 200;
-    response.reasonString.clear();
-    response.setContentStream(InternalResources::Open("WF_FAVICON"));
-    response.contentType = ContentTypeOf(".ico");
-    response.lastModified = settings().internalResourceStamp();
-    cacheable = true;
-    return "Favicon: (built in)";
+    if (notChangedSinceRequest(request, response)) {
+        cacheable = false;
+        return "Favicon: (304)WF_FAVICON";
+    }
+    sendResource(InternalResources::Find("WF_FAVICON").value_or(""), ContentTypeOf(".ico"), response);
+    return "Favicon: (200)WF_FAVICON";
 }
 
 }  // namespace
@@ -83,7 +120,8 @@ std::string InternalResourceName(TWFServer::Kind kind, const std::string& firstA
 }
 
 std::string HandleFileRequest(TWFServer::Kind kind, const std::string& firstArgument, const std::string&,
-                              const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
+                              const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
+                              bool& cacheable) {
     using K = TWFServer::Kind;
     switch (kind) {
         case K::Files:
@@ -96,11 +134,16 @@ std::string HandleFileRequest(TWFServer::Kind kind, const std::string& firstArgu
             serveFromFolder(settings().cacheFolder(), firstArgument, request, response, cacheable);
             if (!response.lastModified) cacheable = false;
             return "Cache File: " + firstArgument;
-        case K::Gfx: return "Internal Graphic: " + internalResource(kind, firstArgument, request, response, cacheable);
-        case K::Js: return "Javascript: " + internalResource(kind, firstArgument, request, response, cacheable);
-        case K::Css: return "CSS: " + internalResource(kind, firstArgument, request, response, cacheable);
-        case K::Favicon: return favicon(request, response, cacheable);
-        default: throw EWFException("Not a file request.");
+        case K::Gfx:
+            return "Internal Graphic: " + internalResource(kind, firstArgument, request, response, cacheable);
+        case K::Js:
+            return "Javascript: " + internalResource(kind, firstArgument, request, response, cacheable);
+        case K::Css:
+            return "CSS: " + internalResource(kind, firstArgument, request, response, cacheable);
+        case K::Favicon:
+            return favicon(request, response, cacheable);
+        default:
+            throw EWFException("Not a file request.");
     }
 }
 

@@ -57,15 +57,20 @@ constexpr std::array<TypeEntry, 15> kContentTypes{{
 
 }  // namespace
 
-std::optional<std::string_view> InternalResources::Find(std::string_view name) {
+std::optional<std::string_view> InternalResources::PathOf(std::string_view name) {
     std::string upper = text::toUpper(name);
     for (const Entry& entry : kEntries) {
-        if (upper != entry.name) continue;
-        const resources::EmbeddedFile* file = resources::findEmbeddedFile(entry.path);
-        if (file == nullptr) return std::nullopt;
-        return file->bytes();
+        if (upper == entry.name) return std::string_view(entry.path);
     }
     return std::nullopt;
+}
+
+std::optional<std::string_view> InternalResources::Find(std::string_view name) {
+    std::optional<std::string_view> path = PathOf(name);
+    if (!path) return std::nullopt;
+    const resources::EmbeddedFile* file = resources::findEmbeddedFile(*path);
+    if (file == nullptr) return std::nullopt;
+    return file->bytes();
 }
 
 std::unique_ptr<ContentStream> InternalResources::Open(std::string_view name) {

@@ -17,6 +17,9 @@ public:
     // The resource's bytes, or nullopt when no such name is registered or the program
     // does not contain it.
     static std::optional<std::string_view> Find(std::string_view name);
+    // Where the resource lies inside the resources folder ("gfx/Tp.gif"), or nullopt
+    // when the name is not registered.
+    static std::optional<std::string_view> PathOf(std::string_view name);
     // A stream over the resource; fails with "Resource <name> not found.".
     static std::unique_ptr<ContentStream> Open(std::string_view name);
 };

@@ -1,8 +1,8 @@
 #include "web/server/TWFRenderStream.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +13,10 @@
 
 namespace web {
 namespace {
+
+const char* const kCacheWriteFailed =
+    "An error occurred while writing to the Cache Directory, please make sure the permissions are set "
+    "correctly.";
 
 std::string renderFolder() {
     const TWFServerControllerBase* controller = ServerController();
@@ -26,9 +30,7 @@ std::FILE* openUnlinkedTemporary() {
     std::string pattern = renderFolder() + "WFRXXXXXX";
     int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        throw EWFException(
-            "An error occurred while writing to the Cache Directory, please make sure the permissions are set "
-            "correctly.");
+        throw EWFException(kCacheWriteFailed);
     }
     ::unlink(pattern.c_str());
     std::FILE* file = fdopen(fd, "w+b");
@@ -54,7 +56,9 @@ std::uint64_t TWFRenderStream::size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::size_t TWFRenderStream::read(char* buffer, std::size_t capacity) { return std::fread(buffer, 1, capacity, file_); }
+std::size_t TWFRenderStream::read(char* buffer, std::size_t capacity) {
+    return std::fread(buffer, 1, capacity, file_);
+}
 
 void TWFRenderStream::rewind() {
     out_.flush();
@@ -71,19 +75,19 @@ std::streamsize TWFRenderStream::FileBuffer::xsputn(const char* data, std::strea
     return static_cast<std::streamsize>(std::fwrite(data, 1, static_cast<std::size_t>(count), file_));
 }
 
-int TWFRenderStream::FileBuffer::sync() { return std::fflush(file_) == 0 ? 0 : -1; }
+int TWFRenderStream::FileBuffer::sync() {
+    return std::fflush(file_) == 0 ? 0 : -1;
+}
 
 std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder) {
     const TWFServerControllerBase* controller = ServerController();
-    std::string folder = !sessionFolder.empty() ? sessionFolder
+    std::string folder = !sessionFolder.empty()  ? sessionFolder
                          : controller != nullptr ? controller->cacheFolder()
                                                  : TemporaryFolder();
     std::string pattern = folder + text::toUpper(prefix) + "XXXXXX.tmp";
     int fd = mkstemps(pattern.data(), 4);
     if (fd < 0) {
-        throw EWFException(
-            "An error occurred while writing to the Cache Directory, please make sure the permissions are set "
-            "correctly.");
+        throw EWFException(kCacheWriteFailed);
     }
     ::close(fd);
     return pattern.substr(folder.size());

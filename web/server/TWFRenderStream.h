@@ -47,8 +47,9 @@ private:
 };
 
 // A new empty file for generated content in the session's cache folder (or, with an
-// empty `sessionFolder`, the cache folder itself): "<PREFIX><hex>.tmp". Returns its name
-// inside the folder. Fails with the cache-folder message when it cannot be created.
+// empty `sessionFolder`, the cache folder itself): the upper-cased prefix, six random
+// letters or digits and ".tmp" ("MIMEa81QzK.tmp"). Returns its name inside the folder. Fails with the
+// cache-folder message when it cannot be created.
 std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder = "");
 
 }  // namespace web

@@ -1,40 +1,103 @@
-#include "web/server/ErrorPage.h"
-
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "tests/support/RuntimeFixture.h"
+#include "web/server/ErrorPage.h"
 #include "web/server/Errors.h"
-#include "web/server/FileRequests.h"
 
 namespace web {
 namespace {
 
+const char* const kExpiredText =
+    "Your session has expired. You will have to restart the application. In order to keep sessions from "
+    "expiring you may set the session timeout parameter to a higher value. The current session timeout "
+    "value is 10 minutes.";
+const char* const kWFTop =
+    "function WFTop(){ if ((parent != self) && (parent != null))return parent.WFTop();else return window;}";
+
 class ErrorPageTest : public ::testing::Test {
 protected:
+    ErrorPageTest() { runtime_.controller().Description = "My Tessel Application"; }
+
+    static bool contains(const std::string& page, const std::string& part) {
+        return page.find(part) != std::string::npos;
+    }
+
     testing_support::RuntimeFixture runtime_;
 };
 
 TEST_F(ErrorPageTest, MessageIsShownAsTextInsideTheWrappedPage) {
-    std::string page = BuildErrorPage("Bob's <script>alert(\"x\")</script> \\ end", false, true);
-    EXPECT_EQ(page.rfind("<html><head><script>\r\nfunction WFTop(){", 0), 0u);
-    EXPECT_NE(page.find("Bob&#39s &lt;script&gt;alert(&#34x&#34)&lt;/script&gt; &#92; end"), std::string::npos);
-    EXPECT_EQ(page.find("<script>alert"), std::string::npos);
+    std::string page = BuildErrorPage("Bob's <script>alert(\"5\")</script> \\ end", false, true);
+    EXPECT_EQ(
+        page.rfind("<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('<!DOCTYPE",
+                   0),
+        0u);
+    EXPECT_TRUE(contains(page, "Bob&#39;s &lt;script&gt;alert(&#34;5&#34;)&lt;/script&gt; &#92; end"));
+    EXPECT_FALSE(contains(page, "<script>alert"));
     // Inside the script only the wrapper's own quotes may end the string.
     std::string inner = page.substr(page.find("writeln('") + 9);
     EXPECT_EQ(inner.find('\''), inner.rfind("');"));
-    EXPECT_NE(page.find("Depending on the error condition, it might be possible to restart the application."),
-              std::string::npos);
+    EXPECT_TRUE(
+        contains(page, "Depending on the error condition, it might be possible to restart the application."));
     // The template's own line breaks are gone: a script string cannot span lines.
     EXPECT_EQ(page.find('\n', page.find("writeln(")), page.find("');\r\n</script></head></html>") + 4);
+    EXPECT_TRUE(page.ends_with("</HTML>');\r\n</script></head></html>"));
 }
 
 TEST_F(ErrorPageTest, ExpiredSessionTextFollowsTheTimeout) {
-    runtime_.controller().SessionTimeout = 1;
-    EXPECT_NE(BuildErrorPage("x", true, false).find("The current session timeout value is 1 minute."),
-              std::string::npos);
-    runtime_.controller().SessionTimeout = 10;
-    EXPECT_NE(BuildErrorPage("x", true, false).find("The current session timeout value is 10 minutes."),
-              std::string::npos);
+    struct Case {
+        int timeout;
+        const char* ending;
+    };
+    for (const Case& c : {Case{1, "The current session timeout value is 1 minute.<BR>"},
+                          Case{10, "The current session timeout value is 10 minutes.<BR>"},
+                          Case{600, "The current session timeout value is 600 minutes.<BR>"}}) {
+        runtime_.controller().SessionTimeout = c.timeout;
+        EXPECT_TRUE(contains(BuildErrorPage("x", true, false), c.ending)) << c.timeout;
+    }
+}
+
+TEST_F(ErrorPageTest, SessionExpiredReplyShowsTheRestartPage) {
+    TInHTTPAppRequest request;
+    TInHTTPAppResponse response;
+    response.setContentStream(std::make_unique<MemoryContentStream>("half a page"));
+    WriteErrorReply(std::make_exception_ptr(EInvalidSession()), request, response);
+    EXPECT_EQ(response.statusCode, 500);
+    EXPECT_EQ(response.reasonString, "Server error");
+    EXPECT_EQ(response.contentStream, nullptr);
+    EXPECT_EQ(response.customHeaders.value("Pragma"), "no-cache");
+    const std::string& page = response.content;
+    EXPECT_TRUE(contains(page, "<TITLE>My Tessel Application Error</TITLE>"));
+    EXPECT_TRUE(
+        contains(page, "An unhandled application error has occured within <b>My Tessel Application</b>."));
+    EXPECT_TRUE(contains(page, std::string(kExpiredText) + "<BR><BR>"));
+    EXPECT_TRUE(contains(page, "<A HREF=\"/\">Click here to restart <b>My Tessel Application</b></A>."));
+    EXPECT_TRUE(
+        contains(page, "<FONT COLOR=\"#FF0000\">Session not found. Session may have expired.</FONT>"));
+    EXPECT_TRUE(contains(page, "<IMG SRC=\"/gfx/LogoBrantel\" ALT=\"\">"));
+    EXPECT_TRUE(contains(page, "<IMG SRC=\"/gfx/LogoTessel\" ALT=\"\">"));
+    EXPECT_FALSE(contains(page, "{%"));
+}
+
+TEST_F(ErrorPageTest, SessionTimeoutSettingSendsTheWindowElsewhere) {
+    struct Case {
+        bool isURL;
+        const char* value;
+        const char* target;
+    };
+    for (const Case& c : {Case{true, "http://exam.test/again", "http://exam.test/again"},
+                          Case{false, "expired.htm", "/files/expired.htm"}}) {
+        TWFFileReference& setting = runtime_.controller().SessionTimeoutURL;
+        c.isURL ? setting.setURL(c.value) : setting.setFilename(c.value);
+        TInHTTPAppRequest request;
+        TInHTTPAppResponse response;
+        WriteErrorReply(std::make_exception_ptr(EInvalidSession()), request, response);
+        EXPECT_EQ(response.content, "<html>\r\n<head>\r\n<script>\r\n" + std::string(kWFTop) +
+                                        " WFTop().window.location.href = \"" + c.target +
+                                        "\";</script>\r\n</head></html>");
+    }
 }
 
 TEST_F(ErrorPageTest, RepliesByKindOfError) {
@@ -42,31 +105,50 @@ TEST_F(ErrorPageTest, RepliesByKindOfError) {
         std::exception_ptr error;
         int status;
         bool wrapped;
+        const char* message;
     };
-    for (const Case& c : {Case{std::make_exception_ptr(EInvalidSession()), 500, true},
-                          Case{std::make_exception_ptr(std::runtime_error("boom")), 500, true},
-                          Case{std::make_exception_ptr(EDeviceNotSupported()), 200, false},
-                          Case{std::make_exception_ptr(EUnknownBrowserException("old", false)), 200, false},
-                          Case{std::make_exception_ptr(EUnknownBrowserException("other", true)), 200, true}}) {
+    for (const Case& c :
+         {Case{std::make_exception_ptr(ESessionAlreadyLocked()), 500, true, "Session is already locked."},
+          Case{std::make_exception_ptr(std::runtime_error("boom")), 500, true, "boom"},
+          Case{std::make_exception_ptr(EDeviceNotSupported()), 200, false, "Device not supported"},
+          Case{std::make_exception_ptr(EUnknownBrowserException("old\r\nbrowser", false)), 200, false,
+               "old\r\nbrowser"},
+          Case{std::make_exception_ptr(EUnknownBrowserException("other\r\nbrowser", true)), 200, true,
+               "otherbrowser"}}) {
         TInHTTPAppRequest request;
         TInHTTPAppResponse response;
         response.setContent("half a page");
         WriteErrorReply(c.error, request, response);
-        EXPECT_EQ(response.statusCode, c.status);
-        EXPECT_EQ(response.content.find("half a page"), std::string::npos);
-        EXPECT_EQ(response.content.rfind("<html><head><script>", 0) == 0, c.wrapped) << response.content;
-        if (c.status == 500) {
-            EXPECT_EQ(response.reasonString, "Server error");
-        }
+        EXPECT_EQ(response.statusCode, c.status) << c.message;
+        EXPECT_FALSE(contains(response.content, "half a page"));
+        EXPECT_EQ(response.content.rfind("<html><head><script>", 0) == 0, c.wrapped) << c.message;
+        EXPECT_TRUE(contains(response.content, c.message)) << c.message;
+        EXPECT_EQ(response.reasonString, c.status == 500 ? "Server error" : "") << c.message;
+        EXPECT_TRUE(contains(response.content, "Depending on the error condition")) << c.message;
     }
 }
 
-TEST(InternalResourceNameTest, DerivedFromTheAddress) {
-    using K = TWFServer::Kind;
-    EXPECT_EQ(InternalResourceName(K::Gfx, "Tp.gif"), "WF_GFX_Tp");
-    EXPECT_EQ(InternalResourceName(K::Js, "WFCommon.js_4.1.0"), "WF_JS_WFCommon");
-    EXPECT_EQ(InternalResourceName(K::Js, "WFCommon.js"), "WF_JS_");
-    EXPECT_EQ(InternalResourceName(K::Css, "tabcontrol.css_4.1.0"), "WF_CSS_tabcontrol");
+TEST_F(ErrorPageTest, UnsupportedBrowserSettingsRedirectOrServeAFile) {
+    runtime_.controller().UnknownBrowser.setURL("http://exam.test/browsers");
+    TInHTTPAppRequest request;
+    TInHTTPAppResponse redirected;
+    WriteErrorReply(std::make_exception_ptr(EUnknownBrowserException("old", false)), request, redirected);
+    EXPECT_EQ(redirected.statusCode, 302);
+    EXPECT_EQ(redirected.location, "http://exam.test/browsers");
+
+    std::filesystem::create_directories(runtime_.controller().filesFolder());
+    std::ofstream(runtime_.controller().filesFolder() + "device.htm") << "<p>Use a desktop browser</p>";
+    runtime_.controller().DeviceNotSupported.setFilename("device.htm");
+    TInHTTPAppResponse served;
+    WriteErrorReply(std::make_exception_ptr(EDeviceNotSupported()), request, served);
+    EXPECT_EQ(served.statusCode, 200);
+    ASSERT_NE(served.contentStream, nullptr);
+    EXPECT_EQ(readAll(*served.contentStream), "<p>Use a desktop browser</p>");
+
+    runtime_.controller().DeviceNotSupported.setFilename("../secret.htm");
+    TInHTTPAppResponse refused;
+    WriteErrorReply(std::make_exception_ptr(EDeviceNotSupported()), request, refused);
+    EXPECT_EQ(refused.statusCode, 404);
 }
 
 }  // namespace

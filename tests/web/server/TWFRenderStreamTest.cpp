@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "tests/support/RuntimeFixture.h"
+#include "web/server/Errors.h"
+#include "web/server/TWFRenderStream.h"
+
+namespace web {
+namespace {
+
+class TWFRenderStreamTest : public ::testing::Test {
+protected:
+    std::size_t filesIn(const std::string& folder) const {
+        std::error_code ignored;
+        auto entries = std::filesystem::directory_iterator(folder, ignored);
+        return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+    }
+
+    testing_support::RuntimeFixture runtime_;
+};
+
+TEST_F(TWFRenderStreamTest, WhatIsWrittenIsReadBackAndLeavesNoFile) {
+    std::string temp = runtime_.controller().cacheFolder() + "temp/";
+    {
+        TWFRenderStream page;
+        page.stream() << "<html>" << 42 << std::string(70000, 'x') << "</html>";
+        page.rewind();
+        EXPECT_EQ(page.size(), 6u + 2u + 70000u + 7u);
+        std::string body = readAll(page);
+        EXPECT_EQ(body.substr(0, 8), "<html>42");
+        EXPECT_EQ(body.size(), page.size());
+        page.rewind();
+        EXPECT_EQ(readAll(page), body);
+        EXPECT_EQ(filesIn(temp), 0u);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(temp));
+    EXPECT_EQ(filesIn(temp), 0u);
+}
+
+TEST_F(TWFRenderStreamTest, CacheFilesAreNamedByTheirPrefix) {
+    std::string name = CreateCacheFile("mime");
+    EXPECT_TRUE(std::regex_match(name, std::regex("MIME[0-9A-Za-z]{6}\\.tmp"))) << name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(runtime_.controller().cacheFolder() + name));
+    EXPECT_NE(CreateCacheFile("mime"), name);
+
+    std::string session = runtime_.controller().cacheFolder() + "user/abc/";
+    std::filesystem::create_directories(session);
+    std::string own = CreateCacheFile("JPG", session);
+    EXPECT_TRUE(std::filesystem::is_regular_file(session + own));
+
+    EXPECT_THROW(CreateCacheFile("JPG", runtime_.controller().cacheFolder() + "missing/"), EWFException);
+}
+
+}  // namespace
+}  // namespace web
