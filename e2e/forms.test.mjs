@@ -89,7 +89,7 @@ test('the anchored region follows the bottom edge and the content stays centred'
 });
 
 test('a page left open past the idle limit still works through its keep-alive', async () => {
-  const server = await startServer(program, ['3']);
+  const server = await startServer(program, ['--idle', '3']);
   try {
     const page = await openPage(server);
     await page.waitForTimeout(5000);

@@ -1,90 +1,65 @@
 // Serves the web-forms test pages on 127.0.0.1 for the browser tests: prints
 // "Forms test server listening on port N" and runs until SIGTERM or SIGINT.
+//   forms_testserver [--page NAME] [--idle SECONDS]
+// --page picks the start page (default "greeting"); --idle shortens the session idle
+// limit and the keep-alive interval so a test can see a shown page outlive it.
 #include <signal.h>
 
+#include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 
-#include "web/forms/TWFAppForm.h"
-#include "web/forms/controls/TWFButton.h"
-#include "web/forms/controls/TWFEdit.h"
-#include "web/forms/controls/TWFLabel.h"
-#include "web/forms/controls/TWFRegion.h"
+#include "tests/formsserver/TestPages.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/TWFStandAloneServer.h"
 
+namespace forms_testserver {
 namespace {
 
-using namespace web::forms;
-
-// A greeting form: the button echoes the edit's text into a label and counts its clicks.
-class GreetingPage : public TWFAppForm {
-public:
-    GreetingPage() : TWFAppForm("GreetingPage", "TGreetingPage", 1000, 600) {
-        Title = "Forms test";
-        auto& region = Add(std::make_unique<TWFRegion>("WFRegion1"));
-        region.Left = 10;
-        region.Top = 10;
-        region.Width = 980;
-        region.Height = 500;
-        region.Anchors = TWFAnchors{false, true, false, true};
-        region.TabOrder = 0;
-        auto& edit = region.Add(std::make_unique<TWFEdit>("WFEdit1"));
-        edit.Left = 20;
-        edit.Top = 20;
-        edit.Width = 300;
-        auto& greeting = region.Add(std::make_unique<TWFLabel>("WFLabel1"));
-        greeting.Left = 20;
-        greeting.Top = 60;
-        auto& clicks = region.Add(std::make_unique<TWFLabel>("WFLabel2"));
-        clicks.Left = 20;
-        clicks.Top = 90;
-        clicks.Caption = "0";
-        auto& button = region.Add(std::make_unique<TWFButton>("WFButton1"));
-        button.Left = 340;
-        button.Top = 20;
-        button.Caption = "Greet";
-        button.OnClick = [this, &edit, &greeting, &clicks](TWFControl&) {
-            ++clickCount_;
-            greeting.Caption = "Hello, " + edit.Text;
-            clicks.Caption = std::to_string(clickCount_);
-        };
-        auto& confirm = region.Add(std::make_unique<TWFButton>("WFButton2"));
-        confirm.Left = 440;
-        confirm.Top = 20;
-        confirm.Caption = "Reset";
-        confirm.Confirmation = "Reset the greeting?";
-        confirm.OnClick = [&greeting](TWFControl&) { greeting.Caption = "reset"; };
-        auto& alert = region.Add(std::make_unique<TWFButton>("WFButton3"));
-        alert.Left = 540;
-        alert.Top = 20;
-        alert.Caption = "Alerts";
-        alert.OnClick = [](TWFControl&) {
-            web::CurrentSession()->ShowMessage("first");
-            web::CurrentSession()->ShowMessage("second");
-        };
-    }
-
-private:
-    int clickCount_ = 0;
-};
+std::map<std::string, TestPageFactory>& registry() {
+    static std::map<std::string, TestPageFactory> pages;
+    return pages;
+}
 
 }  // namespace
 
+bool RegisterTestPage(const std::string& name, TestPageFactory factory) {
+    registry()[name] = std::move(factory);
+    return true;
+}
+
+TestPageFactory FindTestPage(const std::string& name) {
+    auto found = registry().find(name);
+    return found == registry().end() ? nullptr : found->second;
+}
+
+}  // namespace forms_testserver
+
 int main(int argc, char** argv) {
-    int idleSeconds = argc > 1 ? std::stoi(argv[1]) : 0;
+    std::string pageName = "greeting";
+    int idleSeconds = 0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        if (option == "--page") pageName = argv[i + 1];
+        if (option == "--idle") idleSeconds = std::atoi(argv[i + 1]);
+    }
+    forms_testserver::TestPageFactory factory = forms_testserver::FindTestPage(pageName);
+    if (!factory) {
+        std::cerr << "No test page named " << pageName << std::endl;
+        return 2;
+    }
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    web::RegisterServerController([idleSeconds] {
+    web::RegisterServerController([idleSeconds, factory] {
         auto controller = std::make_unique<web::TWFServerControllerBase>();
         controller->HTMLHeaders = {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />"};
-        controller->MainForm40 = [](web::TWFApplication&) { return std::make_unique<GreetingPage>(); };
+        controller->MainForm40 = [factory](web::TWFApplication&) { return factory(); };
         if (idleSeconds > 0) {
-            // Lets a test see a shown page outlive the idle limit through its keep-alive.
             controller->SessionIdleLimitOverride = std::chrono::seconds(idleSeconds);
             controller->SessionCheckInterval = std::chrono::seconds(1);
             controller->KeepAliveSeconds = 1;
