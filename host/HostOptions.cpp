@@ -54,7 +54,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             options.*(flag->second) = true;
             continue;
         }
-        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR") {
+        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size()) throw std::invalid_argument("The switch \"" + argument + "\" needs a value.");
@@ -62,6 +62,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "PORT") options.port = parsePort(value);
         if (name == "PASSWORD") options.password = value;
         if (name == "VENDOR") options.vendor = value;
+        if (name == "BIND") options.bindAddress = value;
     }
     return options;
 }
@@ -70,6 +71,7 @@ std::string HostUsage(const std::string& programName) {
     return "Usage: " + programName + " [switches]\n"
            "Switches begin with - or / and ignore letter case.\n"
            "  -port N          listen on port N instead of 89 or the port of port.ini (0: any free port)\n"
+           "  -bind ADDRESS    listen on this IPv4 address only (e.g. 127.0.0.1) instead of every address\n"
            "  -headless        read no keys; run until SIGTERM or SIGINT\n"
            "  -log             write one line per request to standard error\n"
            "  -LaunchBrowser   open the start address in the desktop's browser\n"

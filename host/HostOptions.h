@@ -19,6 +19,7 @@ struct HostOptions {
     std::optional<std::string> password;
     bool demo = false;
     std::optional<std::string> vendor;
+    std::optional<std::string> bindAddress;
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a

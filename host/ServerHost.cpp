@@ -110,6 +110,7 @@ int RunServerHost(const HostOptions& options) {
     try {
         web::TWFStandAloneServer::Options serverOptions;
         serverOptions.port = options.port;
+        if (options.bindAddress) serverOptions.bindIP = *options.bindAddress;
         serverOptions.maxSessions = raiseOpenFileLimit();
         server = std::make_unique<web::TWFStandAloneServer>(serverOptions);
     } catch (const std::exception& error) {

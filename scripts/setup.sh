@@ -13,6 +13,8 @@ if [ "${1:-}" = "--e2e" ]; then
   command -v chromium >/dev/null 2>&1 || need+=(chromium)
   command -v node >/dev/null 2>&1 || need+=(nodejs)
   command -v npm >/dev/null 2>&1 || need+=(npm)
+  # The browser tests read the stored rows with the sqlite3 shell.
+  dpkg -s sqlite3 >/dev/null 2>&1 || need+=(sqlite3)
 fi
 if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"

@@ -24,6 +24,7 @@ export async function startServer(program, args = []) {
   });
   return {
     url: `http://127.0.0.1:${port}`,
+    folder,
     async stop() {
       const ended = new Promise((resolve) => child.on('exit', resolve));
       child.kill('SIGTERM');

@@ -20,11 +20,12 @@ TEST(HostOptionsTest, SwitchesIgnoreCaseAndTakeDashOrSlash) {
 
 TEST(HostOptionsTest, DatabaseSwitchesKeepTheirValues) {
     HostOptions options = ParseHostOptions({"-initdb", "-password", " secret with blanks ", "-demo", "-vendor",
-                                            "http://vendor.example"});
+                                            "http://vendor.example", "/Bind", "127.0.0.1"});
     EXPECT_TRUE(options.initDatabase);
     EXPECT_TRUE(options.demo);
     EXPECT_EQ(options.password.value_or(""), " secret with blanks ");
     EXPECT_EQ(options.vendor.value_or(""), "http://vendor.example");
+    EXPECT_EQ(options.bindAddress.value_or(""), "127.0.0.1");
 }
 
 TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
@@ -43,7 +44,7 @@ TEST(HostOptionsTest, RefusesWhatItCannotUnderstand) {
 TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
     for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-password",
-                             "-demo", "-vendor", "-help"}) {
+                             "-demo", "-vendor", "-bind", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

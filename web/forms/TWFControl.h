@@ -59,7 +59,7 @@ public:
     TWFContainer* Parent() const { return parent_; }
     void setParent(TWFContainer* parent) { parent_ = parent; }
     // The name the control is written and posted under.
-    std::string HtmlName() const;
+    virtual std::string HtmlName() const;
 
     // --- roles --------------------------------------------------------------------
     virtual bool isContainer() const { return false; }

@@ -1,0 +1,60 @@
+#include "app/PageFrames.h"
+
+#include "app/VendorServices.h"
+
+namespace exam {
+
+using namespace web::forms;
+
+TWFFrame10::TWFFrame10(std::string instanceName) : TWFFrameRegion(std::move(instanceName), 980, 60) {
+    BorderOptions.Style = TWFBorderStyle::cbsSolid;
+    BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
+    BorderOptions.NumericWidth = 0;
+}
+
+TWFFrame11::TWFFrame11(std::string instanceName) : TWFFrameRegion(std::move(instanceName), 980, 60) {
+    BorderOptions.Style = TWFBorderStyle::cbsNone;
+    WFLabel1 = &Add(std::make_unique<TWFLabel>("WFLabel1"));
+    WFLabel1->Left = 10;
+    WFLabel1->Top = 8;
+    WFLabel1->Width = 960;
+    WFLabel1->Height = 16;
+    WFLabel1->Anchors = TWFAnchors{true, true, true, false};
+    WFLabel1->Alignment = TAlignment::taCenter;
+    WFLabel1->Font.Size = 9;
+    WFLabel1->RawText = true;
+    WFLabel1->Caption = "技术支持：<a href=\"" + VendorHomeAddress() + "\" target=\"_blank\">枫岚软件工作室 </a>";
+    // The frame's design also holds a timer beside the region; only a frame's region takes
+    // part in a page, so it never runs and is left out.
+}
+
+void ApplyExamPageSettings(TWFAppForm& page, const std::string& title) {
+    page.Title = title;
+    page.Width = 1000;
+    page.Background.Image.setFilename("img01.jpg");
+    page.Background.Fixed = false;
+    page.LockUntilLoaded = true;
+    page.LockOnSubmit = true;
+    page.ShowHint = true;
+    page.XPTheme = true;
+    page.LeftToRight = true;
+}
+
+TWFFrame10& PlaceHeaderFrame(TWFAppForm& page, int left, int top, bool keepLeft) {
+    auto& frame = page.Add(std::make_unique<TWFFrame10>());
+    frame.Left = left;
+    frame.Top = top;
+    frame.Anchors = TWFAnchors{keepLeft, true, false, false};
+    return frame;
+}
+
+TWFFrame11& PlaceFooterFrame(TWFAppForm& page, int left, int top, int height) {
+    auto& frame = page.Add(std::make_unique<TWFFrame11>());
+    frame.Left = left;
+    frame.Top = top;
+    frame.Height = height;
+    frame.Anchors = TWFAnchors{false, false, false, true};
+    return frame;
+}
+
+}  // namespace exam
