@@ -1,0 +1,13 @@
+#pragma once
+
+#include "web/forms/TWFAppForm.h"
+
+namespace exam {
+
+// PLACEHOLDER: the page is being built; only its settings exist yet.
+class TWFForm2 : public web::forms::TWFAppForm {
+public:
+    TWFForm2();
+};
+
+}  // namespace exam

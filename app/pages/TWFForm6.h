@@ -1,0 +1,13 @@
+#pragma once
+
+#include "web/forms/TWFAppForm.h"
+
+namespace exam {
+
+// PLACEHOLDER: the page is being built; only its settings exist yet.
+class TWFForm6 : public web::forms::TWFAppForm {
+public:
+    TWFForm6();
+};
+
+}  // namespace exam
