@@ -149,9 +149,17 @@ void TWFDBGrid::readRows(TWFPageContext40& context) {
     rows_.clear();
     recordRows_ = 0;
     if (DataSource == nullptr || !DataSource->Active()) return;
-    TWFDataSet& data = *DataSource;
+    try {
+        walkRecords(*DataSource, context);
+    } catch (...) {
+        rows_.clear();  // no half-read table for a later render to repeat
+        throw;
+    }
+}
+
+void TWFDBGrid::walkRecords(TWFDataSet& data, TWFPageContext40& context) {
     if (data.Editing()) throw web::EWFException("Cannot refresh grid while data is in edit or insert mode.");
-    if (Columns.Count() == 0 || defaultColumns_) makeDefaultColumns(data);
+    if (columnsNeedMaking(data)) makeDefaultColumns(data);
     if (Options.dgShowTitles) addTitleRow(data, context);
     PositionKeeper keeper(data);
     if (FromStart || !keeper.mark()) data.First();
@@ -169,6 +177,20 @@ void TWFDBGrid::readRows(TWFPageContext40& context) {
     recordRows_ = walk.rows;
 }
 
+bool TWFDBGrid::columnsNeedMaking(const TWFDataSet& data) {
+    int index = 0;
+    for (; index < Columns.Count(); ++index) {
+        if (!Columns.Items(index).madeFromField_) return false;  // the page's own columns
+    }
+    index = 0;
+    for (const TWFFieldInfo& field : data.FieldInfos()) {
+        if (!field.Visible) continue;
+        if (index == Columns.Count() || Columns.Items(index).DataField() != field.FieldName) return true;
+        ++index;
+    }
+    return index != Columns.Count();
+}
+
 void TWFDBGrid::makeDefaultColumns(const TWFDataSet& data) {
     Columns.Clear();
     for (const TWFFieldInfo& field : data.FieldInfos()) {
@@ -176,8 +198,8 @@ void TWFDBGrid::makeDefaultColumns(const TWFDataSet& data) {
         TWFDBGridColumn& column = Columns.Add();
         column.Title.Text = field.DisplayName;
         column.SetDataField(field.FieldName);
+        column.madeFromField_ = true;
     }
-    defaultColumns_ = true;
 }
 
 void TWFDBGrid::addTitleRow(const TWFDataSet& data, TWFPageContext40& context) {

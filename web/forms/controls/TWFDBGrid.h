@@ -49,7 +49,10 @@ public:
     TWFOnTitleClick OnTitleClick;
 
 private:
+    friend class TWFDBGrid;
     std::string dataField_;
+    // Made by the grid from a field of its data set, not by the page.
+    bool madeFromField_ = false;
 };
 
 // The columns of a database grid, in display order.
@@ -112,6 +115,9 @@ protected:
 private:
     struct Walk;
     void readRows(TWFPageContext40& context);
+    void walkRecords(TWFDataSet& data, TWFPageContext40& context);
+    // Columns the grid made from the fields are made again when the fields changed.
+    bool columnsNeedMaking(const TWFDataSet& data);
     void makeDefaultColumns(const TWFDataSet& data);
     void addTitleRow(const TWFDataSet& data, TWFPageContext40& context);
     void addRecordRow(Walk& walk, TWFPageContext40& context);
@@ -120,8 +126,6 @@ private:
 
     // Unique among the grids of the process, so the row ids of two grids never meet.
     std::string identity_;
-    // Whether the columns were made from the data set's fields (and are made again).
-    bool defaultColumns_ = false;
     // The rows of the last read, and how many of them show records.
     std::vector<std::shared_ptr<const TWFHTMLTag>> rows_;
     int recordRows_ = 0;
