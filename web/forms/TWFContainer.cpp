@@ -4,6 +4,7 @@
 
 #include "web/forms/ControlStyle.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/controls/TWFCustomGrid.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -142,6 +143,8 @@ std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
             out += tag->render();
             continue;
         }
+        // A grid starts a form wrapper of its own; the controls after it may join it.
+        if (dynamic_cast<const TWFCustomGrid*>(control) != nullptr) closeWrapper();
         if (!wrapper) {
             wrapper = std::make_unique<TWFHTMLTag>("form");
             wrapper->setAttribute("onSubmit", "return FormDefaultSubmit();");
