@@ -133,3 +133,10 @@ function Status(text) {
   window.status = text;
   return true;
 }
+
+// A mouse-down on an image posts the position inside the image as "x,y".
+function ImageClick(name, event, validate, confirmation) {
+  var e = event || window.event;
+  var x = Math.round(e.offsetX), y = Math.round(e.offsetY);
+  return SubmitClickConfirm(name, x + "," + y, validate, confirmation);
+}

@@ -89,6 +89,11 @@ void TWFContainer::LayoutChildren(int oldWidth, int oldHeight, int newWidth, int
 
 std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
     std::string name = control.HtmlName();
+    if (control.isNonVisual()) {
+        control.addScripts(context);
+        context.rendered.emplace_back(name, &control);
+        return nullptr;
+    }
     // Registered before the control renders: a region's children register with it.
     addLayoutScripts(control, name, LayoutObjectName(), context);
     std::unique_ptr<TWFHTMLTag> tag = control.renderTag(context);

@@ -70,6 +70,9 @@ public:
     // Controls that take input or can submit sit inside a form wrapper.
     virtual bool wantsFormWrapper() const { return isInputControl() || isSubmitControl(); }
     virtual bool isEditable() const { return true; }
+    // Non-visual components (the timer) have no element and no layout object; they only
+    // add script when the page renders.
+    virtual bool isNonVisual() const { return false; }
 
     // --- rendering ----------------------------------------------------------------
     // The control's own tag, or nullptr when it renders nothing.

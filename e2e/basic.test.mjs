@@ -1,0 +1,76 @@
+// Memo, link, timer and image against the forms test server's basic-controls page.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { launchBrowser } from './lib/browser.mjs';
+import { startServer } from './lib/server.mjs';
+
+const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+let browser;
+
+before(async () => { browser = await launchBrowser(); });
+after(async () => { await browser.close(); });
+
+async function withPage(run) {
+  const server = await startServer(program, ['--page', 'basic']);
+  try {
+    const page = await browser.context.newPage();
+    await page.goto(server.url + '/');
+    await page.waitForSelector('#WFMEMO1');
+    await page.waitForFunction(() => !IsLocked());
+    await run(page);
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+}
+
+async function submitAndWait(page, action) {
+  await Promise.all([page.waitForNavigation(), action()]);
+  await page.waitForSelector('#WFMEMO1');
+  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
+}
+
+function hexBytes(text) {
+  return [...Buffer.from(text, 'utf8')].map((b) => b.toString(16).toUpperCase().padStart(2, '0')).join(' ');
+}
+
+test('a memo text with line breaks and a character outside GBK arrives and comes back unchanged', async () => {
+  await withPage(async (page) => {
+    const typed = '\n第一行 𠮷 <b>&amp;\n\nlast\n';
+    await page.fill('#WFMEMO1', typed);
+    await submitAndWait(page, () => page.click('#WFBUTTON1'));
+    // Browsers post every line break of a textarea as CR LF.
+    assert.equal(await page.textContent('#WFLABEL1'), hexBytes(typed.replaceAll('\n', '\r\n')));
+    assert.equal(await page.inputValue('#WFMEMO1'), typed);
+  });
+});
+
+test('a link click fires its handler once per click', async () => {
+  await withPage(async (page) => {
+    await submitAndWait(page, () => page.click('#WFLINK1'));
+    assert.equal(await page.textContent('#WFLABEL2'), '1');
+    await submitAndWait(page, () => page.click('#WFLINK1'));
+    assert.equal(await page.textContent('#WFLABEL2'), '2');
+  });
+});
+
+test('a started timer posts the page once after its interval', async () => {
+  await withPage(async (page) => {
+    await submitAndWait(page, () => page.click('#WFBUTTON2'));
+    const started = Date.now();
+    await page.waitForFunction(() => document.getElementById('WFLABEL3')?.textContent === '1', null,
+                               { timeout: 5000 });
+    const elapsed = Date.now() - started;
+    assert.ok(elapsed >= 800, `posted after ${elapsed} ms`);
+    // The handler stopped the timer: no second tick.
+    await page.waitForTimeout(1500);
+    assert.equal(await page.textContent('#WFLABEL3'), '1');
+  });
+});
+
+test('pressing the image posts the position inside it', async () => {
+  await withPage(async (page) => {
+    await submitAndWait(page, () => page.click('#WFIMAGEFILE1', { position: { x: 30, y: 12 } }));
+    assert.equal(await page.textContent('#WFLABEL4'), '30,12');
+  });
+});
