@@ -19,7 +19,8 @@ std::string coolPicture(bool checked) {
 // toggle that flips the hidden value, swaps the picture and, when asked, posts the page.
 std::string coolBoxScript() {
     return "var GCoolCheckBoxTrue = new Image(); GCoolCheckBoxTrue.src = \"" + coolPicture(true) + "\";\r\n" +
-           "var GCoolCheckBoxFalse = new Image(); GCoolCheckBoxFalse.src = \"" + coolPicture(false) + "\";\r\n" +
+           "var GCoolCheckBoxFalse = new Image(); GCoolCheckBoxFalse.src = \"" + coolPicture(false) +
+           "\";\r\n" +
            "function CoolCheckBoxToggle(fieldName, image, submit) {\r\n"
            "  var field = FindElem(fieldName);\r\n"
            "  var on = field.value.toUpperCase() != \"ON\";\r\n"
@@ -100,7 +101,8 @@ TWFScriptEvents TWFCheckBox::ownScriptEvents(const TWFPageContext40&) const {
     // The image-drawn box posts from its own toggle.
     if (Style != TWFCheckBoxStyle::stNormal || !Editable || !OnClick) return {};
     // Hooked on the outer span: the box has toggled by the time the click gets there.
-    return {{"OnClick", "return " + submitClickConfirmCall(HtmlName(), DoSubmitValidation, Confirmation) + ";"}};
+    return {
+        {"OnClick", "return " + submitClickConfirmCall(HtmlName(), DoSubmitValidation, Confirmation) + ";"}};
 }
 
 void TWFCheckBox::addScripts(TWFPageContext40& context) {
@@ -108,8 +110,8 @@ void TWFCheckBox::addScripts(TWFPageContext40& context) {
     if (context.pageScript.find("function CoolCheckBoxToggle(") == std::string::npos) {
         context.AddPageScript(coolBoxScript());
     }
-    context.AddInitScript("document.images." + HtmlName() + "_Image.src = " +
-                          (Checked ? "GCoolCheckBoxTrue" : "GCoolCheckBoxFalse") + ".src;");
+    context.AddInitScript("document.images." + HtmlName() +
+                          "_Image.src = " + (Checked ? "GCoolCheckBoxTrue" : "GCoolCheckBoxFalse") + ".src;");
     context.AddInitScript("FindElem('" + InputName() + "').value = \"" + (Checked ? "On" : "Off") + "\";");
 }
 

@@ -26,7 +26,8 @@ std::unique_ptr<TWFHTMLTag> TWFComboBox::renderSelect(TWFPageContext40& context)
         select->setAttribute("READONLY", "true");
     }
     if (UseSize()) select->setIntAttribute("WIDTH", Width);
-    if (Editable && OnChange && changeScriptInTag(context)) select->setAttribute("OnChange", submitScript("", ""));
+    if (Editable && OnChange && changeScriptInTag(context))
+        select->setAttribute("OnChange", submitScript("", ""));
     addOptions(*select, offersNoSelection(), ItemIndex() == -1, [this](int i) { return i == ItemIndex(); });
     return select;
 }
@@ -59,18 +60,21 @@ std::unique_ptr<TWFHTMLTag> TWFComboBox::renderEnhanced(TWFPageContext40&) const
         button.setAttribute("WIDTH", "17");
         button.setAttribute("HEIGHT", "18");
     }
-    button.setAttribute("style", "display:inline-block;width:17px;height:18px;text-align:center;background-color:" +
-                                     htmlColor(ButtonColor) + ";");
+    button.setAttribute("style",
+                        "display:inline-block;width:17px;height:18px;text-align:center;background-color:" +
+                            htmlColor(ButtonColor) + ";");
     if (ButtonImage.empty()) button.addText("&#9660;");
     TWFMarkupLanguageTag& panel = outer->addTag("div");
     panel.setAttribute("id", name + "_DropDown");
-    panel.setAttribute("style", "display:none;position:absolute;z-index:10;background-color:#ffffff;"
-                                "border:1px solid #7f9db9;");
+    panel.setAttribute("style",
+                       "display:none;position:absolute;z-index:10;background-color:#ffffff;"
+                       "border:1px solid #7f9db9;");
     if (ItemCount() == 0) return outer;
     auto addItem = [&](const std::string& id, int index, const std::string& caption) {
         TWFMarkupLanguageTag& item = panel.addTag("div");
         item.setAttribute("id", id);
-        if (open) item.setAttribute("OnClick", "return " + name + "_Choose(" + std::to_string(index) + ", this);");
+        if (open)
+            item.setAttribute("OnClick", "return " + name + "_Choose(" + std::to_string(index) + ", this);");
         item.addText(caption);
     };
     if (offersNoSelection()) addItem(name + "_item_noselect", -1, NoSelectionText);
@@ -90,24 +94,32 @@ TWFScriptEvents TWFComboBox::ownScriptEvents(const TWFPageContext40& context) co
 void TWFComboBox::addScripts(TWFPageContext40& context) {
     TWFCustomListCombo::addScripts(context);
     std::string name = HtmlName();
-    context.AddWFCLInitScript("if(" + name + "WFCL) { " + name + "WFCL.AutoHide = " +
-                              (AutoHideOnMenuActivation ? "true" : "false") + " }");
-    if (Style != TWFComboBoxStyle::stEnhanced || !Editable) return;
+    context.AddWFCLInitScript("if(" + name + "WFCL) { " + name +
+                              "WFCL.AutoHide = " + (AutoHideOnMenuActivation ? "true" : "false") + " }");
+    if (Style == TWFComboBoxStyle::stEnhanced && Editable) context.AddPageScript(enhancedScript());
+}
+
+// The item values and the two functions of the enhanced drop-down.
+std::string TWFComboBox::enhancedScript() const {
     std::string values;
-    for (int i = 0; i < ItemCount(); ++i) values += (i == 0 ? "\"" : ", \"") + web::ScriptStringEscape(ItemValue(i)) + "\"";
-    std::string post = OnChange ? "  return SubmitClickConfirm('" + name + "',''+idx+'', " +
-                                      (DoSubmitValidation ? "true" : "false") + ", '');\r\n"
+    for (int i = 0; i < ItemCount(); ++i) {
+        values += (i == 0 ? "\"" : ", \"") + web::ScriptStringEscape(ItemValue(i)) + "\"";
+    }
+    std::string post = OnChange ? "  return SubmitClickConfirm('%N',''+idx+'', " +
+                                      std::string(DoSubmitValidation ? "true" : "false") + ", '');\r\n"
                                 : "";
-    context.AddPageScript("var " + name + "_Values = [" + values + "];\r\n" +
-                          "function " + name + "_Toggle() {\r\n"
-                          "  var panel = document.getElementById('" + name + "_DropDown');\r\n"
-                          "  panel.style.display = panel.style.display == 'none' ? '' : 'none';\r\n"
-                          "}\r\n"
-                          "function " + name + "_Choose(idx, item) {\r\n"
-                          "  document.getElementById('" + name + "_Value').value = idx < 0 ? '-1' : " + name + "_Values[idx];\r\n"
-                          "  document.getElementById('" + name + "_Text').innerHTML = item.innerHTML;\r\n"
-                          "  document.getElementById('" + name + "_DropDown').style.display = 'none';\r\n" +
-                          post + "  return false;\r\n}\r\n");
+    std::string functions =
+        "function %N_Toggle() {\r\n"
+        "  var panel = document.getElementById('%N_DropDown');\r\n"
+        "  panel.style.display = panel.style.display == 'none' ? '' : 'none';\r\n"
+        "}\r\n"
+        "function %N_Choose(idx, item) {\r\n"
+        "  document.getElementById('%N_Value').value = idx < 0 ? '-1' : %N_Values[idx];\r\n"
+        "  document.getElementById('%N_Text').innerHTML = item.innerHTML;\r\n"
+        "  document.getElementById('%N_DropDown').style.display = 'none';\r\n" +
+        post + "  return false;\r\n}\r\n";
+    std::string name = HtmlName();
+    return "var " + name + "_Values = [" + values + "];\r\n" + web::text::replaceAll(functions, "%N", name);
 }
 
 void TWFComboBox::SetValue(const std::string& value) {

@@ -31,6 +31,7 @@ public:
 private:
     std::unique_ptr<TWFHTMLTag> renderSelect(TWFPageContext40& context) const;
     std::unique_ptr<TWFHTMLTag> renderEnhanced(TWFPageContext40& context) const;
+    std::string enhancedScript() const;
     bool offersNoSelection() const { return ItemIndex() == -1 || !RequireSelection(); }
 };
 

@@ -124,7 +124,9 @@ void TWFCustomListCombo::SetItemIndex(int value) {
     itemIndex_ = value;
 }
 
-void TWFCustomListCombo::clearMarks() { std::fill(marks_.begin(), marks_.end(), 0); }
+void TWFCustomListCombo::clearMarks() {
+    std::fill(marks_.begin(), marks_.end(), 0);
+}
 
 std::string TWFCustomListCombo::styleAddition(const TWFPageContext40&) const {
     return BGColor != clNone ? "background-color:" + htmlColor(BGColor) + ";" : "";
@@ -172,7 +174,8 @@ std::unique_ptr<TWFHTMLTag> TWFCustomListCombo::renderAsLabel(TWFPageContext40& 
     return label.renderTag(context);
 }
 
-std::string TWFCustomListCombo::submitScript(const std::string& parameter, const std::string& confirmation) const {
+std::string TWFCustomListCombo::submitScript(const std::string& parameter,
+                                             const std::string& confirmation) const {
     return "return SubmitClickConfirm('" + HtmlName() + "','" + parameter + "', " +
            (DoSubmitValidation ? "true" : "false") + ", '" + web::ScriptStringEscape(confirmation) + "');";
 }
@@ -185,7 +188,8 @@ bool TWFCustomListCombo::changeScriptInTag(const TWFPageContext40& context) {
 TWFScriptEvents TWFCustomListCombo::selectScriptEvents(const TWFPageContext40& context,
                                                        const std::string& confirmation) const {
     TWFScriptEvents events;
-    if (OnChange && !changeScriptInTag(context)) events.emplace_back("OnChange", submitScript("", confirmation));
+    if (OnChange && !changeScriptInTag(context))
+        events.emplace_back("OnChange", submitScript("", confirmation));
     if (FocusColor != clNone) {
         events.emplace_back("OnFocus", "this.style.backgroundColor='" + htmlColor(FocusColor) + "';");
         events.emplace_back("OnBlur", "this.style.backgroundColor='" + htmlColor(BGColor) + "';");

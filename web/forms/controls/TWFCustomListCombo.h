@@ -84,7 +84,8 @@ protected:
     // Internet Explorer on a Macintosh needs it.
     static bool changeScriptInTag(const TWFPageContext40& context);
     // Change and focus scripts of an editable select.
-    TWFScriptEvents selectScriptEvents(const TWFPageContext40& context, const std::string& confirmation) const;
+    TWFScriptEvents selectScriptEvents(const TWFPageContext40& context,
+                                       const std::string& confirmation) const;
     // A posted index: a text that is not a number, or a number below -1, gives -1.
     static int postedIndex(const std::string& piece);
 

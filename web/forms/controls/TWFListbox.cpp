@@ -20,7 +20,9 @@ void TWFListbox::SetRequireSelection(bool value) {
     if (value) multiSelect_ = false;
 }
 
-bool TWFListbox::Selected(int index) const { return index >= 0 && index < ItemCount() && isMarked(index); }
+bool TWFListbox::Selected(int index) const {
+    return index >= 0 && index < ItemCount() && isMarked(index);
+}
 
 void TWFListbox::SetSelected(int index, bool selected) {
     if (index >= 0 && index < ItemCount()) setMarked(index, selected);
@@ -37,7 +39,8 @@ std::unique_ptr<TWFHTMLTag> TWFListbox::renderTag(TWFPageContext40& context) {
     if (multiSelect_) select->addBareAttribute("MULTIPLE");
     if (UseSize()) select->setIntAttribute("WIDTH", Width);
     if (!Enabled) select->addBareAttribute("DISABLED");
-    if (OnChange && changeScriptInTag(context)) select->setAttribute("OnChange", submitScript("", Confirmation));
+    if (OnChange && changeScriptInTag(context))
+        select->setAttribute("OnChange", submitScript("", Confirmation));
     bool noSelection = (ItemIndex() == -1 || !RequireSelection()) && !multiSelect_;
     addOptions(*select, noSelection, true,
                [this](int i) { return multiSelect_ ? isMarked(i) : i == ItemIndex(); });
@@ -83,7 +86,8 @@ void TWFListbox::markPiece(const std::string& piece) {
         index = IndexOfValue(piece);
     } else {
         std::int64_t number = 0;
-        if (!web::text::parseInt64(piece, number)) throw std::invalid_argument("'" + piece + "' is not a valid integer value");
+        if (!web::text::parseInt64(piece, number))
+            throw std::invalid_argument("'" + piece + "' is not a valid integer value");
         if (number >= 0 && number < ItemCount()) index = static_cast<int>(number);
     }
     if (index >= 0) setMarked(index, true);

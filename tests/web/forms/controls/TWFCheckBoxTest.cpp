@@ -1,6 +1,5 @@
-#include "web/forms/controls/TWFCheckBox.h"
-
 #include "tests/web/forms/controls/ChoicePageFixture.h"
+#include "web/forms/controls/TWFCheckBox.h"
 #include "web/server/Errors.h"
 
 namespace web::forms {
@@ -18,7 +17,8 @@ TEST_F(TWFCheckBoxTest, BoxAndCaptionThatTogglesIt) {
               "!FindElem('WFCHECKBOX1_CHECKBOX').checked;\">仅显示<b>错误</b> & \"习题\"</span>\r\n"
               "</span>");
     box.Checked = true;
-    EXPECT_NE(markup(box).find("<input type=\"CHECKBOX\" CHECKED name=\"WFCHECKBOX1_CHECKBOX\">"), std::string::npos);
+    EXPECT_NE(markup(box).find("<input type=\"CHECKBOX\" CHECKED name=\"WFCHECKBOX1_CHECKBOX\">"),
+              std::string::npos);
 }
 
 TEST_F(TWFCheckBoxTest, NotEditableBoxHasNoNameAndCannotBeTicked) {
@@ -56,8 +56,9 @@ TEST_F(TWFCheckBoxTest, ClickScriptOnTheOuterSpanOnlyWithOnClick) {
     EXPECT_NE(html.find("function WFCHECKBOX1_onclick(event) {\r\n"
                         "return SubmitClickConfirm('WFCHECKBOX1','', false, 'It\\'s sure?');}"),
               std::string::npos);
-    EXPECT_NE(html.find("if (WFCHECKBOX1WFCL != null) WFCHECKBOX1WFCL.HookEvent(\"click\",WFCHECKBOX1_onclick);"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find("if (WFCHECKBOX1WFCL != null) WFCHECKBOX1WFCL.HookEvent(\"click\",WFCHECKBOX1_onclick);"),
+        std::string::npos);
     // Its value travels in SubmitForm under the suffixed name.
     std::string submitForm = html.substr(html.find("name=\"SubmitForm\""));
     EXPECT_NE(submitForm.find("<input type=\"HIDDEN\" name=\"WFCHECKBOX1_CHECKBOX\">"), std::string::npos);
@@ -114,7 +115,10 @@ TEST_F(TWFCheckBoxTest, OnChangeSeesLaterFieldsUnappliedOnClickSeesThemAll) {
     box.OnChange = record("change:", [&edit] { return edit.Text; });
     box.OnClick = record("click:", [&box, &edit] { return std::to_string(box.Checked) + edit.Text; });
     render();
-    post({{"WFCHECKBOX1_CHECKBOX", "on"}, {"WFEDIT1", "new"}, {"WF_Action", "WFCHECKBOX1"}, {"WF_ActionParam", ""}});
+    post({{"WFCHECKBOX1_CHECKBOX", "on"},
+          {"WFEDIT1", "new"},
+          {"WF_Action", "WFCHECKBOX1"},
+          {"WF_ActionParam", ""}});
     EXPECT_EQ(events, (std::vector<std::string>{"change:old", "click:1new"}));
     EXPECT_EQ(box.LastParameter(), "");
 }
@@ -124,14 +128,18 @@ TEST_F(TWFCheckBoxTest, ImageDrawnBoxKeepsItsStateInAHiddenField) {
     box.Style = TWFCheckBoxStyle::stCool;
     box.Caption = "c";
     box.OnClick = record("click");
-    std::string toggle = "CoolCheckBoxToggle('WFCHECKBOX1_CHECKBOX', document.images.WFCHECKBOX1_Image, true)";
+    std::string toggle =
+        "CoolCheckBoxToggle('WFCHECKBOX1_CHECKBOX', document.images.WFCHECKBOX1_Image, true)";
     EXPECT_EQ(markup(box),
               "<span id=\"WFCHECKBOX1\">\r\n"
-              "  <a href=\"#\" style=\"text-decoration:none\" onclick=\"" + toggle +
+              "  <a href=\"#\" style=\"text-decoration:none\" onclick=\"" +
+                  toggle +
                   "\"><img name=\"WFCHECKBOX1_Image\" border=\"0\" width=\"10\" height=\"12\"></a>\r\n"
-              "  <input type=\"HIDDEN\" name=\"WFCHECKBOX1_CHECKBOX\">\r\n"
-              "  <span onclick=\"" + toggle + "\">c</span>\r\n"
-              "</span>");
+                  "  <input type=\"HIDDEN\" name=\"WFCHECKBOX1_CHECKBOX\">\r\n"
+                  "  <span onclick=\"" +
+                  toggle +
+                  "\">c</span>\r\n"
+                  "</span>");
     EXPECT_TRUE(scriptEvents(box).empty());
     TWFPageContext40 context(web::TWFBrowser::brSafari);
     box.Checked = true;
@@ -139,7 +147,8 @@ TEST_F(TWFCheckBoxTest, ImageDrawnBoxKeepsItsStateInAHiddenField) {
     EXPECT_NE(context.initScript.find("document.images.WFCHECKBOX1_Image.src = GCoolCheckBoxTrue.src;\r\n"
                                       "FindElem('WFCHECKBOX1_CHECKBOX').value = \"On\";"),
               std::string::npos);
-    EXPECT_NE(context.pageScript.find("function CoolCheckBoxToggle(fieldName, image, submit)"), std::string::npos);
+    EXPECT_NE(context.pageScript.find("function CoolCheckBoxToggle(fieldName, image, submit)"),
+              std::string::npos);
     box.Editable = false;
     EXPECT_EQ(markup(box),
               "<span id=\"WFCHECKBOX1\">\r\n"

@@ -1,6 +1,5 @@
-#include "web/forms/controls/TWFComboBox.h"
-
 #include "tests/web/forms/controls/ChoicePageFixture.h"
+#include "web/forms/controls/TWFComboBox.h"
 
 namespace web::forms {
 namespace {
@@ -37,8 +36,9 @@ TEST_F(TWFComboBoxTest, SelectedItemAndTheNoSelectionOptionOnlyWhenNotRequired) 
     EXPECT_FALSE(combo.RenderSize);
     combo.SetRequireSelection(false);
     combo.NoSelectionText = "<i>全部</i>";
-    EXPECT_NE(markup(combo).find("<select name=\"CB\" size=\"1\">\r\n  <option value=\"-1\"><i>全部</i></option>\r\n"
-                                 "  <option SELECTED value=\"0\">a</option>"),
+    EXPECT_NE(markup(combo).find(
+                  "<select name=\"CB\" size=\"1\">\r\n  <option value=\"-1\"><i>全部</i></option>\r\n"
+                  "  <option SELECTED value=\"0\">a</option>"),
               std::string::npos);
 }
 
@@ -68,7 +68,8 @@ TEST_F(TWFComboBoxTest, NotEditableComboIsGreyedOrShownAsText) {
     combo.Editable = false;
     combo.Enabled = false;
     combo.OnChange = record("change");
-    EXPECT_EQ(markup(combo).substr(0, 62), "<select name=\"CB\" size=\"1\" disabled=\"true\" readonly=\"true\" wid");
+    EXPECT_EQ(markup(combo).substr(0, 62),
+              "<select name=\"CB\" size=\"1\" disabled=\"true\" readonly=\"true\" wid");
     EXPECT_TRUE(scriptEvents(combo).empty());
     combo.NonEditableAsLabel = true;
     combo.BGColor = clRed;
@@ -118,8 +119,8 @@ TEST_F(TWFComboBoxTest, PostedIndexIsAppliedWithoutAnEvent) {
     combo.SetItemIndex(0);
     combo.OnChange = record("change");
     render();
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"7", 0}, {"2", 2}, {"1,2", 1}, {"abc", -1}, {"1", 1}, {"-5", -1}, {"", -1}};
+    const std::vector<std::pair<std::string, int>> cases = {{"7", 0}, {"2", 2},   {"1,2", 1}, {"abc", -1},
+                                                            {"1", 1}, {"-5", -1}, {"", -1}};
     for (const auto& [posted, index] : cases) {
         post({{"CB", posted}, {"WF_ActionParam", "p"}});
         EXPECT_EQ(combo.ItemIndex(), index) << posted;
@@ -165,10 +166,12 @@ TEST_F(TWFComboBoxTest, InternetExplorerOnAMacGetsTheChangeScriptInTheTag) {
     combo.OnChange = record("change");
     std::string mac = "Mozilla/4.0 (compatible; MSIE 5.23; Mac_PowerPC)";
     EXPECT_EQ(markup(combo, web::TWFBrowser::brIE, mac),
-              "<select name=\"CB\" size=\"1\" width=\"121\" onchange=\"return SubmitClickConfirm('CB','', true, '');\">"
+              "<select name=\"CB\" size=\"1\" width=\"121\" onchange=\"return SubmitClickConfirm('CB','', "
+              "true, '');\">"
               "</select>");
     EXPECT_TRUE(scriptEvents(combo, mac).empty());
-    EXPECT_EQ(markup(combo, web::TWFBrowser::brIE, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)").find("onchange"),
+    EXPECT_EQ(markup(combo, web::TWFBrowser::brIE, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)")
+                  .find("onchange"),
               std::string::npos);
 }
 
@@ -179,16 +182,19 @@ TEST_F(TWFComboBoxTest, EnhancedComboPostsTheChosenIndex) {
     combo.SetItemIndex(1);
     combo.OnChange = record("change");
     std::string html = markup(combo);
-    EXPECT_NE(html.find("<input type=\"HIDDEN\" name=\"CB\" id=\"CB_Value\" value=\"1\">"), std::string::npos);
+    EXPECT_NE(html.find("<input type=\"HIDDEN\" name=\"CB\" id=\"CB_Value\" value=\"1\">"),
+              std::string::npos);
     EXPECT_NE(html.find("<span id=\"CB_Text\" style=\"flex:1;overflow:hidden;white-space:nowrap;\">b</span>"),
               std::string::npos);
-    EXPECT_NE(html.find("<div id=\"CB_item_0\" onclick=\"return CB_Choose(0, this);\">a&lt;</div>"), std::string::npos);
+    EXPECT_NE(html.find("<div id=\"CB_item_0\" onclick=\"return CB_Choose(0, this);\">a&lt;</div>"),
+              std::string::npos);
     EXPECT_EQ(html.find("CB_item_noselect"), std::string::npos);
     EXPECT_TRUE(scriptEvents(combo).empty());
     TWFPageContext40 context(web::TWFBrowser::brSafari);
     combo.addScripts(context);
     EXPECT_NE(context.pageScript.find("var CB_Values = [\"0\", \"1\"];"), std::string::npos);
-    EXPECT_NE(context.pageScript.find("return SubmitClickConfirm('CB',''+idx+'', true, '');"), std::string::npos);
+    EXPECT_NE(context.pageScript.find("return SubmitClickConfirm('CB',''+idx+'', true, '');"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include "web/forms/controls/TWFListbox.h"
-
 #include "tests/web/forms/controls/ChoicePageFixture.h"
+#include "web/forms/controls/TWFListbox.h"
 
 namespace web::forms {
 namespace {
@@ -107,7 +106,8 @@ TEST_F(TWFListboxTest, PieceThatIsNotANumberFailsThePostBeforeTheEvent) {
         post({{"LB", "x"}, {"WFLISTBOX1", "0,0,x,"}, {"WF_Action", "WFLISTBOX1"}});
         ADD_FAILURE() << "no error";
     } catch (const web::EWFException& error) {
-        EXPECT_NE(std::string(error.what()).find("  WFListbox1: 'x' is not a valid integer value"), std::string::npos)
+        EXPECT_NE(std::string(error.what()).find("  WFListbox1: 'x' is not a valid integer value"),
+                  std::string::npos)
             << error.what();
     }
     EXPECT_TRUE(events.empty());
@@ -131,10 +131,11 @@ TEST_F(TWFListboxTest, ClientScriptsOfAnEditableList) {
     list.OnChange = record("change");
     list.OnClick = record("click");
     list.OnDblClick = record("dblclick");
-    EXPECT_EQ(scriptEvents(list),
-              (TWFScriptEvents{{"OnChange", "return SubmitClickConfirm('LB','', true, 'Sure?');"},
-                               {"OnClick", "return SubmitClickConfirm('LB','', true, 'Sure?');"},
-                               {"OnDblClick", "return SubmitClickConfirm('LB','DblClick', true, 'Sure?');"}}));
+    EXPECT_EQ(
+        scriptEvents(list),
+        (TWFScriptEvents{{"OnChange", "return SubmitClickConfirm('LB','', true, 'Sure?');"},
+                         {"OnClick", "return SubmitClickConfirm('LB','', true, 'Sure?');"},
+                         {"OnDblClick", "return SubmitClickConfirm('LB','DblClick', true, 'Sure?');"}}));
 }
 
 TEST_F(TWFListboxTest, MarksMoveWithTheirItems) {

@@ -1,7 +1,6 @@
-#include "web/forms/controls/TWFRadioGroup.h"
-
 #include "tests/web/forms/controls/ChoicePageFixture.h"
 #include "web/forms/controls/TWFCheckBox.h"
+#include "web/forms/controls/TWFRadioGroup.h"
 
 namespace web::forms {
 namespace {
@@ -12,13 +11,15 @@ TEST_F(TWFRadioGroupTest, VerticalGroupChecksItsIndexAndWritesItemsAsMarkup) {
     TWFRadioGroup group("WFRadioGroup1");
     group.Items = {"启用", "<b>关闭</b> & \"x\""};
     group.ItemIndex = 1;
-    EXPECT_EQ(markup(group),
-              "<div>"
-              "<input type=\"RADIO\" name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_1\" value=\"0\">"
-              "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_1').checked = true;\">启用</span><BR>"
-              "<input type=\"RADIO\"  CHECKED name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_2\" value=\"1\">"
-              "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_2').checked = true;\"><b>关闭</b> & \"x\"</span><BR>"
-              "</div>");
+    EXPECT_EQ(
+        markup(group),
+        "<div>"
+        "<input type=\"RADIO\" name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_1\" value=\"0\">"
+        "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_1').checked = true;\">启用</span><BR>"
+        "<input type=\"RADIO\"  CHECKED name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_2\" "
+        "value=\"1\">"
+        "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_2').checked = true;\"><b>关闭</b> & \"x\"</span><BR>"
+        "</div>");
 }
 
 TEST_F(TWFRadioGroupTest, HorizontalDisabledGroup) {
@@ -29,7 +30,8 @@ TEST_F(TWFRadioGroupTest, HorizontalDisabledGroup) {
     group.Enabled = false;
     EXPECT_EQ(markup(group),
               "<div>"
-              "<input type=\"RADIO\"  CHECKED name=\"RG_INPUT\" id=\"RG_INPUT_1\" value=\"0\" DISABLED><span>A</span> "
+              "<input type=\"RADIO\"  CHECKED name=\"RG_INPUT\" id=\"RG_INPUT_1\" value=\"0\" "
+              "DISABLED><span>A</span> "
               "<input type=\"RADIO\" name=\"RG_INPUT\" id=\"RG_INPUT_2\" value=\"1\" DISABLED><span>B</span> "
               "</div>");
     TWFPageContext40 context(web::TWFBrowser::brSafari);
