@@ -120,7 +120,7 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     applyControlAttributes(*tag, style, TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint,
                                                              control.Hint});
     context.styleRules += style.headRule();
-    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(name);
+    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(control.InputName());
     addEventScripts(control, name, context);
     control.addScripts(context);
     context.rendered.emplace_back(name, &control);
@@ -163,7 +163,7 @@ std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
 void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const {
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
-        if (web::text::equalsNoCase(control->HtmlName(), htmlName)) found.push_back(control.get());
+        if (control->HasHtmlName(htmlName)) found.push_back(control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
             if (control->Visible) container->FindByHtmlName(htmlName, found);
         }
