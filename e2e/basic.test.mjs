@@ -3,8 +3,9 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startServer } from './lib/server.mjs';
+import { formsTestServer, openPage, submitAndWait as postAndWait } from './lib/pages.mjs';
 
-const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+const program = formsTestServer;
 let browser;
 
 before(async () => { browser = await launchBrowser(); });
@@ -13,10 +14,7 @@ after(async () => { await browser.close(); });
 async function withPage(run) {
   const server = await startServer(program, ['--page', 'basic']);
   try {
-    const page = await browser.context.newPage();
-    await page.goto(server.url + '/');
-    await page.waitForSelector('#WFMEMO1');
-    await page.waitForFunction(() => !IsLocked());
+    const page = await openPage(browser, server.url, '#WFMEMO1');
     await run(page);
     await page.close();
   } finally {
@@ -25,9 +23,8 @@ async function withPage(run) {
 }
 
 async function submitAndWait(page, action) {
-  await Promise.all([page.waitForNavigation(), action()]);
+  await postAndWait(page, action);
   await page.waitForSelector('#WFMEMO1');
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
 }
 
 function hexBytes(text) {

@@ -4,8 +4,9 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startServer } from './lib/server.mjs';
+import { formsTestServer, openPage as openStartPage, submitAndWait } from './lib/pages.mjs';
 
-const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+const program = formsTestServer;
 let browser;
 let server;
 
@@ -18,18 +19,7 @@ after(async () => {
   await browser.close();
 });
 
-async function openPage() {
-  const page = await browser.context.newPage();
-  await page.goto(server.url + '/');
-  await page.waitForSelector('#WFCHECKBOX1');
-  await page.waitForFunction(() => !IsLocked());
-  return page;
-}
-
-async function submitAndWait(page, action) {
-  await Promise.all([page.waitForNavigation(), action()]);
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
-}
+const openPage = () => openStartPage(browser, server.url, '#WFCHECKBOX1');
 
 const state = (page) => page.textContent('#WFLABEL1');
 const fired = (page) => page.textContent('#WFLABEL2');

@@ -3,8 +3,9 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startServer } from './lib/server.mjs';
+import { formsTestServer, openPage as openStartPage, submitAndWait } from './lib/pages.mjs';
 
-const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+const program = formsTestServer;
 let browser;
 let server;
 
@@ -17,18 +18,8 @@ after(async () => {
   await browser.close();
 });
 
-async function openPage() {
-  const page = await browser.context.newPage();
-  await page.goto(server.url + '/');
-  await page.waitForSelector('#tblWFDBGRID1');
-  await page.waitForFunction(() => !IsLocked());
-  return page;
-}
-
-async function clickAndWait(page, link) {
-  await Promise.all([page.waitForNavigation(), link.click()]);
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
-}
+const openPage = () => openStartPage(browser, server.url, '#tblWFDBGRID1');
+const clickAndWait = (page, link) => submitAndWait(page, () => link.click());
 
 test('a grid cell click reaches the handler with its row and column', async () => {
   const page = await openPage();
