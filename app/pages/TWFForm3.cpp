@@ -1,11 +1,310 @@
 #include "app/pages/TWFForm3.h"
 
+#include <cstdint>
+
 #include "app/PageFrames.h"
+#include "app/TWFUserSession.h"
+#include "app/db/Transaction.h"
+#include "app/pages/TWFForm2.h"
+#include "app/pages/TWFForm4.h"
+#include "app/pages/TWFForm6.h"
+#include "web/server/TWFApplication.h"
+#include "web/server/Text.h"
 
 namespace exam {
 
-TWFForm3::TWFForm3() : TWFAppForm("WFForm3", "TWFForm3", 1000, 679) {
-    ApplyExamPageSettings(*this, "考试列表---栎川考试系统");
+using namespace web::forms;
+
+namespace {
+
+template <typename Control>
+Control* put(TWFContainer& parent, const char* name, int left, int top, int width = 0, int height = 0) {
+    auto& control = parent.Add(std::make_unique<Control>(name));
+    control.Left = left;
+    control.Top = top;
+    if (width > 0) control.Width = width;
+    if (height > 0) control.Height = height;
+    return &control;
 }
+
+// The two input dialogs share their look: a brown line border on a pale background.
+TWFRegion* dialogRegion(TWFContainer& page, const char* name, int left, int top, int width, int height) {
+    TWFRegion* region = put<TWFRegion>(page, name, left, top, width, height);
+    region->Visible = false;
+    region->Anchors = TWFAnchors{false, true, false, false};
+    region->BorderOptions.Color = 8495039;
+    region->Color = 15595518;
+    return region;
+}
+
+TWFLabel* dialogHeading(TWFContainer& dialog, const char* name, const char* caption) {
+    TWFLabel* heading = put<TWFLabel>(dialog, name, 24, 8);
+    heading->Caption = caption;
+    heading->Font.FontName = "黑体";
+    heading->Font.Size = 12;
+    return heading;
+}
+
+// The thin coloured bar under a dialog's heading.
+TWFRegion* headingLine(TWFContainer& dialog, const char* name, int width) {
+    TWFRegion* line = put<TWFRegion>(dialog, name, 5, 32, width, 3);
+    line->Color = 8495039;
+    line->BorderOptions.Style = TWFBorderStyle::cbsNone;
+    return line;
+}
+
+TWFLink* link(TWFContainer& parent, const char* name, int left, int top, const char* caption, int fontSize) {
+    TWFLink* created = put<TWFLink>(parent, name, left, top);
+    created->Caption = caption;
+    created->Font.Size = fontSize;
+    return created;
+}
+
+db::Query& freshQuery() {
+    db::Query& tem = UserSession().tem;
+    tem.Close();
+    tem.SQL().Clear();
+    return tem;
+}
+
+void execute(const char* statement, std::initializer_list<db::Value> params) {
+    db::Query& tem = freshQuery();
+    tem.SQL().Add(statement);
+    tem.Params(params);
+    tem.ExecSQL();
+}
+
+}  // namespace
+
+TWFForm3::TWFForm3() : TWFAppForm("WFForm3", "TWFForm3", 1000, 653) {
+    ApplyExamPageSettings(*this, "考试列表---栎川考试系统");
+    buildMainArea();
+    buildCreateDialog();
+    buildPasswordDialog();
+    buildDeleteConfirmation();
+    PlaceHeaderFrame(*this, 10, 0);
+    PlaceFooterFrame(*this, 8, 582, 70);
+    WFAppFormCreate();
+}
+
+void TWFForm3::buildMainArea() {
+    WFRegion2 = put<TWFRegion>(*this, "WFRegion2", 10, 60, 980, 520);
+    WFRegion2->Anchors = TWFAnchors{false, true, false, true};
+    WFRegion2->BorderOptions.Color = clWebTAN;
+    WFRegion2->Color = clWebWHITE;
+
+    WFLink2 = link(*WFRegion2, "WFLink2", 664, 16, "【新建考试】", 10);
+    WFLink2->OnClick = [this](TWFControl& sender) { WFLink2Click(sender); };
+    WFLink1 = link(*WFRegion2, "WFLink1", 752, 16, " 【修改密码】", 10);
+    WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
+    WFLink5 = link(*WFRegion2, "WFLink5", 848, 16, " 【退出设置】", 10);
+    WFLink5->OnClick = [this](TWFControl& sender) { WFLink5Click(sender); };
+    // The entry to loading exams from the shared-exam service stays hidden.
+    WFLink8 = link(*WFRegion2, "WFLink8", 528, 16, "【从栎川云载入】", 10);
+    WFLink8->Visible = false;
+
+    WFRegion3 = put<TWFRegion>(*WFRegion2, "WFRegion3", 24, 40, 937, 457);
+    WFRegion3->BorderOptions.Style = TWFBorderStyle::cbsNone;
+    WFRegion3->Anchors = TWFAnchors{true, true, false, true};
+
+    WFGrid1 = put<TWFGrid>(*WFRegion3, "WFGrid1", 2, 1, 913);
+    WFGrid1->SetColumnCount(6);
+    WFGrid1->BorderSize = 1;
+    WFGrid1->Lines = TWFTableLines::tlAll;
+    WFGrid1->CellPadding = 0;
+    WFGrid1->CellSpacing = 0;
+    WFGrid1->Font.Size = 10;
+    WFGrid1->ShowEmptyCells = true;
+    WFGrid1->UseSize = true;
+    WFGrid1->UseFrame = false;
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) { WFGrid1CellClick(sender, row, column); };
+}
+
+void TWFForm3::buildCreateDialog() {
+    WFRegion4 = dialogRegion(*this, "WFRegion4", 192, 344, 620, 249);
+    WFLabel1 = dialogHeading(*WFRegion4, "WFLabel1", "新建考试");
+    WFLink3 = link(*WFRegion4, "WFLink3", 552, 8, "【关闭】", 9);
+    WFLink3->OnClick = [this](TWFControl& sender) { WFLink3Click(sender); };
+    WFRegion5 = headingLine(*WFRegion4, "WFRegion5", 610);
+
+    WFLabel2 = put<TWFLabel>(*WFRegion4, "WFLabel2", 24, 52);
+    WFLabel2->Caption = "考试名称";
+    WFEdit1 = put<TWFEdit>(*WFRegion4, "WFEdit1", 96, 48, 513);
+    WFButton1 = put<TWFButton>(*WFRegion4, "WFButton1", 496, 80, 113, 25);
+    WFButton1->Caption = "新建考试";
+    WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
+
+    WFText1 = put<TWFText>(*WFRegion4, "WFText1", 56, 120, 553, 73);
+    WFText1->Font.Size = 9;
+    WFText1->WantReturns = true;
+    WFText1->Lines = {"新建考试为默认状态：", "", "考试立即生效，考生交卷后立即显示成绩，打乱题目显示顺序", "",
+                      "如需修改上述设置，请在新建考试后点击对应考试的考试设置链接进行设置"};
+
+    WFLabel10 = put<TWFLabel>(*WFRegion4, "WFLabel10", 24, 204);
+    WFLabel10->Caption = "应用口令";
+    WFEdit5 = put<TWFEdit>(*WFRegion4, "WFEdit5", 96, 200, 105);
+    WFLabel11 = put<TWFLabel>(*WFRegion4, "WFLabel11", 216, 204);
+    WFLabel11->Caption = "管理密码";
+    WFEdit6 = put<TWFEdit>(*WFRegion4, "WFEdit6", 288, 200, 105);
+    WFLabel12 = put<TWFLabel>(*WFRegion4, "WFLabel12", 24, 228);
+    WFLabel12->Caption = "封闭时间[单位：天]";
+    WFRadioGroup1 = put<TWFRadioGroup>(*WFRegion4, "WFRadioGroup1", 160, 226, 300, 17);
+    WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
+    WFRadioGroup1->Items = {"0", "7", "15", "30", "60", "120"};
+    WFRadioGroup1->ItemIndex = 1;
+    for (TWFControl* hidden : std::initializer_list<TWFControl*>{WFLabel10, WFEdit5, WFLabel11, WFEdit6, WFLabel12,
+                                                                   WFRadioGroup1}) {
+        hidden->Visible = false;
+    }
+}
+
+void TWFForm3::buildPasswordDialog() {
+    WFRegion6 = dialogRegion(*this, "WFRegion6", 272, 184, 410, 209);
+    WFLabel4 = dialogHeading(*WFRegion6, "WFLabel4", "修改密码");
+    WFLink4 = link(*WFRegion6, "WFLink4", 352, 8, "【关闭】", 9);
+    WFLink4->OnClick = [this](TWFControl& sender) { WFLink4Click(sender); };
+    WFRegion7 = headingLine(*WFRegion6, "WFRegion7", 400);
+
+    const auto row = [this](const char* labelName, const char* caption, const char* editName, int top,
+                            TWFLabel*& label, TWFEdit*& edit) {
+        label = put<TWFLabel>(*WFRegion6, labelName, 56, top);
+        label->Caption = caption;
+        edit = put<TWFEdit>(*WFRegion6, editName, 136, top, 201);
+        edit->PasswordPrompt = true;
+    };
+    row("WFLabel3", "原有密码", "WFEdit2", 50, WFLabel3, WFEdit2);
+    row("WFLabel5", "新设密码", "WFEdit3", 82, WFLabel5, WFEdit3);
+    row("WFLabel6", "重复密码", "WFEdit4", 114, WFLabel6, WFEdit4);
+
+    WFButton2 = put<TWFButton>(*WFRegion6, "WFButton2", 168, 160, 113, 33);
+    WFButton2->Caption = "修改密码";
+    WFButton2->OnClick = [this](TWFControl& sender) { WFButton2Click(sender); };
+}
+
+void TWFForm3::buildDeleteConfirmation() {
+    WFRegion8 = put<TWFRegion>(*this, "WFRegion8", 296, 256, 369, 97);
+    WFRegion8->Visible = false;
+    WFRegion8->Anchors = TWFAnchors{false, true, false, false};
+    WFRegion8->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
+    WFRegion8->Color = 16318193;
+
+    WFLabel9 = put<TWFLabel>(*WFRegion8, "WFLabel9", 16, 8);
+    WFLabel9->Caption = "提示：";
+    WFLabel8 = put<TWFLabel>(*WFRegion8, "WFLabel8", 8, 40, 353);
+    WFLabel8->Alignment = TAlignment::taCenter;
+    WFLabel8->AutoSize = false;
+    WFLabel7 = put<TWFLabel>(*WFRegion8, "WFLabel7", 16, 72);
+    WFLabel7->Visible = false;
+    WFLink6 = link(*WFRegion8, "WFLink6", 112, 72, "【删除】", 10);
+    WFLink6->OnClick = [this](TWFControl& sender) { WFLink6Click(sender); };
+    WFLink7 = link(*WFRegion8, "WFLink7", 200, 72, "【取消】", 10);
+    WFLink7->OnClick = [this](TWFControl& sender) { WFLink7Click(sender); };
+}
+
+// Lists every exam with its three action cells and whether the home page shows it.
+void TWFForm3::WFAppFormCreate() {
+    db::Query& tem = freshQuery();
+    tem.SQL().Add("select id,考试名称,set2 from test");
+    tem.Open();
+    WFGrid1->SetRowCount(tem.RecordCount() + 1);
+    const char* headings[] = {"考试编号", "考试名称", "考试设置", "删除测试", "查看统计", "状态"};
+    for (int column = 0; column < 6; ++column) WFGrid1->Cell(0, column).Text = headings[column];
+    int row = 1;
+    for (tem.First(); !tem.Eof(); tem.Next(), ++row) {
+        WFGrid1->Cell(row, 0).Text = tem.FieldByName("id").AsString();
+        WFGrid1->Cell(row, 1).Text = tem.FieldByName("考试名称").AsString();
+        const char* actions[] = {"点击设置", "点击删除", "点击查看"};
+        for (int action = 0; action < 3; ++action) {
+            TWFGridCell& cell = WFGrid1->Cell(row, 2 + action);
+            cell.Text = actions[action];
+            cell.Clickable = true;
+        }
+        WFGrid1->Cell(row, 5).Text = tem.FieldByName("set2").AsInteger() == 0 ? "生效" : "隐藏";
+    }
+}
+
+void TWFForm3::WFGrid1CellClick(TWFControl&, int row, int column) {
+    const std::string examId = WFGrid1->Cell(row, 0).Text;
+    UserSession().ExamId = examId;
+    switch (column) {
+        case 2: UserSession().MoveToPage<TWFForm4>(); break;
+        case 3:
+            WFLabel7->Caption = examId;
+            WFRegion8->Visible = true;
+            WFLabel8->Caption = "您确实要删除" + WFGrid1->Cell(row, 1).Text + "及其所有题目及成绩信息吗？";
+            break;
+        case 4: UserSession().MoveToPage<TWFForm6>(); break;
+        default: break;
+    }
+}
+
+void TWFForm3::WFLink2Click(TWFControl&) {
+    WFEdit1->Text.clear();
+    WFRegion4->Visible = true;
+}
+
+void TWFForm3::WFLink3Click(TWFControl&) { WFRegion4->Visible = false; }
+
+// The name is stored as typed; the new exam takes the table's defaults for everything else.
+void TWFForm3::WFButton1Click(TWFControl&) {
+    execute("INSERT INTO test (考试名称) VALUES (?)", {WFEdit1->Text});
+    WFRegion4->Visible = false;
+    WFAppFormCreate();
+}
+
+void TWFForm3::WFLink1Click(TWFControl&) {
+    WFEdit2->Text.clear();
+    WFEdit3->Text.clear();
+    WFEdit4->Text.clear();
+    WFRegion6->Visible = true;
+}
+
+void TWFForm3::WFLink4Click(TWFControl&) { WFRegion6->Visible = false; }
+
+// The texts are taken as typed; the old password must match exactly, letter case included.
+void TWFForm3::WFButton2Click(TWFControl&) {
+    web::TWFApplication& session = *web::CurrentSession();
+    const std::string& oldPassword = WFEdit2->Text;
+    const std::string& newPassword = WFEdit3->Text;
+    if (oldPassword.empty() || newPassword.empty()) {
+        session.ShowMessage("原密码和新设密码不能为空！");
+        return;
+    }
+    if (WFEdit4->Text != newPassword) {
+        session.ShowMessage("新设密码和重复密码不一致！！");
+        return;
+    }
+    db::Query& tem = freshQuery();
+    tem.SQL().Add("select setz from shezhi where setx='pass'");
+    tem.Open();
+    if (tem.FieldByName("setz").AsString() != oldPassword) {
+        session.ShowMessage("原密码错误！！！");
+        return;
+    }
+    tem.Edit();
+    tem.FieldByName("setz").SetAsString(newPassword);
+    tem.Post();
+    tem.Close();
+    session.ShowMessage("你已经成功的修改了密码，再次登录请使用新密码！");
+}
+
+// Results, answers, questions and the exam go together or not at all.
+void TWFForm3::WFLink6Click(TWFControl&) {
+    std::int64_t examId = 0;
+    if (web::text::parseInt64(WFLabel7->Caption, examId)) {
+        db::Transaction transaction(UserSession().ADOConnection1);
+        execute("delete from cj where testid=?", {examId});
+        execute("delete from dtxb where testid=?", {examId});
+        execute("delete from tm where testid=?", {examId});
+        execute("delete from test where id=?", {examId});
+        transaction.Commit();
+    }
+    WFAppFormCreate();
+    WFRegion8->Visible = false;
+}
+
+void TWFForm3::WFLink7Click(TWFControl&) { WFRegion8->Visible = false; }
+
+void TWFForm3::WFLink5Click(TWFControl&) { UserSession().MoveToPage<TWFForm2>(); }
 
 }  // namespace exam

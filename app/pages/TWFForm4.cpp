@@ -1,11 +1,475 @@
 #include "app/pages/TWFForm4.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <regex>
+#include <vector>
+
 #include "app/PageFrames.h"
+#include "app/TWFUserSession.h"
+#include "app/db/Transaction.h"
+#include "app/pages/TWFForm3.h"
+#include "app/pages/TWFForm6.h"
+#include "web/server/TWFApplication.h"
+#include "web/server/Text.h"
 
 namespace exam {
 
-TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 679) {
-    ApplyExamPageSettings(*this, "考试设置---栎川考试系统");
+using namespace web::forms;
+
+namespace {
+
+// The option prefixes, one per line of the fixed column beside the options box.
+const std::vector<std::string> kOptionPrefixes{"A.", "B.", "C.", "D.", "E.", "F."};
+
+template <typename Control>
+Control* put(TWFContainer& parent, const char* name, int left, int top, int width = 0, int height = 0) {
+    auto& control = parent.Add(std::make_unique<Control>(name));
+    control.Left = left;
+    control.Top = top;
+    if (width > 0) control.Width = width;
+    if (height > 0) control.Height = height;
+    return &control;
 }
+
+TWFLabel* label(TWFContainer& parent, const char* name, int left, int top, const char* caption) {
+    TWFLabel* created = put<TWFLabel>(parent, name, left, top);
+    created->Caption = caption;
+    return created;
+}
+
+TWFLink* link(TWFContainer& parent, const char* name, int left, int top, const char* caption) {
+    TWFLink* created = put<TWFLink>(parent, name, left, top);
+    created->Caption = caption;
+    return created;
+}
+
+TWFRegion* plainRegion(TWFContainer& parent, const char* name, int left, int top, int width, int height,
+                       TColor color) {
+    TWFRegion* region = put<TWFRegion>(parent, name, left, top, width, height);
+    region->BorderOptions.Style = TWFBorderStyle::cbsNone;
+    region->Color = color;
+    return region;
+}
+
+TWFLabel* panelHeading(TWFContainer& panel, const char* name, const char* caption) {
+    TWFLabel* heading = label(panel, name, 8, 8, caption);
+    heading->Font.FontName = "黑体";
+    heading->Font.Size = 12;
+    return heading;
+}
+
+// Blanks, line breaks and other control characters at both ends go.
+std::string trimControls(std::string_view text) {
+    const auto control = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && control(text.front())) text.remove_prefix(1);
+    while (!text.empty() && control(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+// Decimal digits with an optional sign, a full stop as decimal separator and an optional
+// exponent; a value too large for a double is no number either.
+bool readPoints(const std::string& text, double& points) {
+    static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    if (!std::regex_match(text, number)) return false;
+    points = std::strtod(text.c_str(), nullptr);
+    return std::isfinite(points);
+}
+
+// The exam's key as a number; an id that is no number matches no row.
+db::Value examKey(const std::string& id) {
+    std::int64_t key = 0;
+    if (web::text::parseInt64(id, key)) return key;
+    return nullptr;
+}
+
+db::Query& freshQuery() {
+    db::Query& tem = UserSession().tem;
+    tem.Close();
+    tem.SQL().Clear();
+    return tem;
+}
+
+void execute(const std::string& statement, std::initializer_list<db::Value> params) {
+    db::Query& tem = freshQuery();
+    tem.SQL().Add(statement);
+    tem.Params(params);
+    tem.ExecSQL();
+}
+
+}  // namespace
+
+TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 755) {
+    ApplyExamPageSettings(*this, "考试设置---栎川考试系统");
+    buildHead();
+    buildSwitches();
+    buildQuestionList();
+    buildDeleteConfirmation();
+    buildAddPanel();
+    buildImportPanel();
+    PlaceHeaderFrame(*this, 11, 0);
+    PlaceFooterFrame(*this, 10, 688);
+    WFAppFormCreate();
+}
+
+void TWFForm4::buildHead() {
+    WFRegion1 = put<TWFRegion>(*this, "WFRegion1", 10, 60, 980, 613);
+    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
+    WFRegion1->BorderOptions.Color = clWebTAN;
+    WFRegion1->Color = clWebWHITE;
+
+    WFLabel2 = label(*WFRegion1, "WFLabel2", 8, 10, "№：");
+    WFLabel2->Font.FontName = "黑体";
+    WFLabel2->Font.Size = 12;
+    WFLabel1 = put<TWFLabel>(*WFRegion1, "WFLabel1", 35, 11);
+
+    WFLink6 = link(*WFRegion1, "WFLink6", 784, 8, "【查看统计信息】");
+    WFLink6->OnClick = [this](TWFControl& sender) { WFLink6Click(sender); };
+    WFLink2 = link(*WFRegion1, "WFLink2", 904, 8, "【返回】");
+    WFLink2->OnClick = [this](TWFControl& sender) { WFLink2Click(sender); };
+
+    WFLabel21 = label(*WFRegion1, "WFLabel21", 8, 40, "考试名称");
+    WFEdit1 = put<TWFEdit>(*WFRegion1, "WFEdit1", 96, 38, 425);
+    WFEdit1->Font.CSSStyle = "srk";
+    WFLink1 = link(*WFRegion1, "WFLink1", 528, 41, "【保存】");
+    WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
+
+    WFLabel20 = label(*WFRegion1, "WFLabel20", 624, 40, "当前考试标识");
+    WFLabel20->Hint = "成绩统计时作为分组依据，可以为空";
+    WFLabel20->ShowHint = true;
+    WFEdit4 = put<TWFEdit>(*WFRegion1, "WFEdit4", 736, 40, 121);
+    WFLink9 = link(*WFRegion1, "WFLink9", 864, 41, "【保存】");
+    WFLink9->OnClick = [this](TWFControl& sender) { WFLink9Click(sender); };
+}
+
+// A row of boxes, each with a caption over a two-choice group; the colours alternate.
+void TWFForm4::buildSwitches() {
+    struct Switch {
+        const char* region;
+        const char* label;
+        const char* caption;
+        const char* name;
+        TWFRadioGroup** group;
+        void (TWFForm4::*handler)(TWFControl&);
+    };
+    const Switch switches[] = {
+        {"WFRegion4", "WFLabel9", "首 页 显 示", "s2", &s2, &TWFForm4::s2Click},
+        {"WFRegion6", "WFLabel10", "乱 序 显 示", "s3", &s3, &TWFForm4::s3Click},
+        {"WFRegion7", "WFLabel11", "提示答案", "s4", &s4, &TWFForm4::s4Click},
+        {"WFRegion10", "WFLabel12", "显示成绩", "s1", &s1, &TWFForm4::s1Click},
+        {"WFRegion11", "WFLabel13", "查看答题情况", "s5", &s5, &TWFForm4::s5Click},
+    };
+    const TColor colors[] = {14349531, 14938620};
+    int left = 10;
+    int index = 0;
+    for (const Switch& entry : switches) {
+        TWFRegion* box = plainRegion(*WFRegion1, entry.region, left, 68, 120, 45, colors[index % 2]);
+        label(*box, entry.label, 8, 4, entry.caption);
+        TWFRadioGroup* group = put<TWFRadioGroup>(*box, entry.name, 8, 24, 89, 17);
+        group->Layout = TWFGroupLayout::glHorizontal;
+        group->Items = {"启用", "关闭"};
+        group->OnClick = [this, handler = entry.handler](TWFControl& sender) { (this->*handler)(sender); };
+        *entry.group = group;
+        left += 121;
+        ++index;
+    }
+    plainRegion(*WFRegion1, "WFRegion12", left, 68, 354, 45, colors[index % 2]);
+}
+
+void TWFForm4::buildQuestionList() {
+    WFLink4 = link(*WFRegion1, "WFLink4", 712, 120, "【刷新题目列表】");
+    WFLink4->OnClick = [this](TWFControl& sender) { WFLink4Click(sender); };
+    WFLink3 = link(*WFRegion1, "WFLink3", 872, 120, "【新增试题】");
+    WFLink3->OnClick = [this](TWFControl& sender) { WFLink3Click(sender); };
+    // The way into the shared-exam import stays hidden.
+    WFLink10 = link(*WFRegion1, "WFLink10", 528, 120, "【从栎川云中添加试题】");
+    WFLink10->Visible = false;
+    WFLink10->OnClick = [this](TWFControl& sender) { WFLink10Click(sender); };
+
+    WFDBGrid1 = put<TWFDBGrid>(*WFRegion1, "WFDBGrid1", 10, 144, 959, 453);
+    WFDBGrid1->Anchors = TWFAnchors{true, true, false, true};
+    WFDBGrid1->UseFrame = true;
+    WFDBGrid1->BorderSize = 1;
+    WFDBGrid1->Font.CSSStyle = "qbk";
+    WFDBGrid1->RollOver = true;
+    WFDBGrid1->RollOverColor = 11845362;
+    WFDBGrid1->RowLimit = 0;
+    WFDBGrid1->FromStart = true;
+    WFDBGrid1->DataSource = &UserSession().ADOQuery1;
+
+    struct Column {
+        const char* field;
+        const char* title;
+        bool centred;
+    };
+    const Column columns[] = {{"编号", "编号", false}, {"题目", "题目（点击删除该题目）", true},
+                              {"题型", "题型", false}, {"候选项", "候选项", false},
+                              {"答案", "答案", true},  {"分数", "分数", true}};
+    for (const Column& entry : columns) {
+        TWFDBGridColumn& column = WFDBGrid1->Columns.Add();
+        column.SetDataField(entry.field);
+        column.Title.Text = entry.title;
+        if (entry.centred) column.Alignment = TAlignment::taCenter;
+    }
+    TWFDBGridColumn& question = WFDBGrid1->Columns[1];
+    question.LinkField = "编号";
+    question.OnClick = [this](TWFDBGridColumn& sender, const std::string& value) {
+        WFDBGrid1Columns1Click(sender, value);
+    };
+}
+
+void TWFForm4::buildDeleteConfirmation() {
+    WFRegion8 = put<TWFRegion>(*this, "WFRegion8", 320, 224, 369, 97);
+    WFRegion8->Visible = false;
+    WFRegion8->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
+    WFRegion8->Color = 16318193;
+    WFLabel16 = label(*WFRegion8, "WFLabel16", 16, 8, "提示：");
+    WFLabel18 = put<TWFLabel>(*WFRegion8, "WFLabel18", 8, 40, 353);
+    WFLabel18->Alignment = TAlignment::taCenter;
+    WFLabel18->AutoSize = false;
+    WFLabel17 = put<TWFLabel>(*WFRegion8, "WFLabel17", 16, 72);
+    WFLabel17->Visible = false;
+    WFLink7 = link(*WFRegion8, "WFLink7", 112, 72, "【删除】");
+    WFLink7->OnClick = [this](TWFControl& sender) { WFLink7Click(sender); };
+    WFLink8 = link(*WFRegion8, "WFLink8", 200, 72, "【取消】");
+    WFLink8->OnClick = [this](TWFControl& sender) { WFLink8Click(sender); };
+}
+
+void TWFForm4::buildAddPanel() {
+    WFRegion2 = put<TWFRegion>(*this, "WFRegion2", 168, 184, 650, 369);
+    WFRegion2->Visible = false;
+    WFRegion2->BorderOptions.Color = 8495039;
+    WFRegion2->Color = 15595518;
+
+    WFLabel3 = panelHeading(*WFRegion2, "WFLabel3", "新增试题");
+    WFLink5 = link(*WFRegion2, "WFLink5", 584, 11, "【关闭】");
+    WFLink5->Font.Size = 9;
+    WFLink5->OnClick = [this](TWFControl& sender) { WFLink5Click(sender); };
+    WFRegion5 = plainRegion(*WFRegion2, "WFRegion5", 5, 32, 640, 3, 8495039);
+
+    WFLabel4 = label(*WFRegion2, "WFLabel4", 8, 72, "题目");
+    WFMemo1 = put<TWFMemo>(*WFRegion2, "WFMemo1", 80, 72, 545, 73);
+
+    WFLabel5 = label(*WFRegion2, "WFLabel5", 8, 176, "选项");
+    WFText1 = put<TWFText>(*WFRegion2, "WFText1", 48, 176, 32, 129);
+    WFText1->Font.Size = 12;
+    WFText1->Lines = kOptionPrefixes;
+    WFMemo2 = put<TWFMemo>(*WFRegion2, "WFMemo2", 80, 176, 545, 129);
+    WFMemo2->Font.Size = 12;
+    WFMemo2->HorizScrollBar = true;
+    WFMemo2->VertScrollBar = false;
+
+    // Added after the options box so that its value is posted, and applied, after the
+    // box's: choosing true/false fills the box with the two options, and the box's own
+    // posted text must not overwrite them.
+    WFRadioGroup4 = put<TWFRadioGroup>(*WFRegion2, "WFRadioGroup4", 80, 44, 220, 17);
+    WFRadioGroup4->Layout = TWFGroupLayout::glHorizontal;
+    WFRadioGroup4->Items = {"单选题", "多选题", "判断题"};
+    WFRadioGroup4->ItemIndex = 0;
+    WFRadioGroup4->OnClick = [this](TWFControl& sender) { WFRadioGroup4Click(sender); };
+
+    WFLabel6 = label(*WFRegion2, "WFLabel6", 340, 318, "该题分值");
+    WFEdit2 = put<TWFEdit>(*WFRegion2, "WFEdit2", 408, 314, 60);
+    WFEdit2->Text = "1";
+
+    WFLabel7 = label(*WFRegion2, "WFLabel7", 8, 318, "正确答案");
+    WFRadioGroup5 = put<TWFRadioGroup>(*WFRegion2, "WFRadioGroup5", 80, 316, 240, 17);
+    WFRadioGroup5->Layout = TWFGroupLayout::glHorizontal;
+    WFRadioGroup5->Items = {"A", "B", "C", "D", "E", "F"};
+    WFRadioGroup5->ItemIndex = -1;
+    WFRegion3 = plainRegion(*WFRegion2, "WFRegion3", 80, 314, 240, 21, clNone);
+    WFRegion3->Visible = false;
+    TWFCheckBox** boxes[] = {&xA, &xB, &xC, &xD, &xE, &xF};
+    for (std::size_t i = 0; i < kOptionPrefixes.size(); ++i) {
+        const std::string letter(1, static_cast<char>('A' + i));
+        TWFCheckBox* box = put<TWFCheckBox>(*WFRegion3, ("x" + letter).c_str(), static_cast<int>(i) * 40, 0, 38);
+        box->Caption = letter;
+        *boxes[i] = box;
+    }
+
+    WFButton1 = put<TWFButton>(*WFRegion2, "WFButton1", 530, 312, 95, 25);
+    WFButton1->Caption = "增加";
+    WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
+    WFLabel8 = label(*WFRegion2, "WFLabel8", 8, 346, "注意：选项内容如果只在题目中显示，备选项请留空！");
+    WFLabel8->Font.Size = 9;
+}
+
+void TWFForm4::buildImportPanel() {
+    WFRegion9 = put<TWFRegion>(*this, "WFRegion9", 168, 184, 650, 369);
+    WFRegion9->Visible = false;
+    WFRegion9->BorderOptions.Color = 8495039;
+    WFRegion9->Color = 15595518;
+    panelHeading(*WFRegion9, "WFLabel22", "从栎川云载入试题数据");
+    WFLink11 = link(*WFRegion9, "WFLink11", 584, 11, "【关闭】");
+    WFLink11->Font.Size = 9;
+    WFLink11->OnClick = [this](TWFControl& sender) { WFLink11Click(sender); };
+    plainRegion(*WFRegion9, "WFRegion13", 5, 32, 640, 3, 8495039);
+    label(*WFRegion9, "WFLabel23", 8, 48, "云考试编号");
+    put<TWFEdit>(*WFRegion9, "WFEdit3", 96, 46, 137);
+    put<TWFButton>(*WFRegion9, "WFButton2", 248, 44, 89, 25)->Caption = "查看习题";
+    label(*WFRegion9, "WFLabel24", 352, 48, "点此查找栎川云中的共享试题");
+    label(*WFRegion9, "WFLabel25", 8, 80, "试题预览");
+    put<TWFMemo>(*WFRegion9, "WFMemo3", 8, 100, 633, 225);
+    put<TWFButton>(*WFRegion9, "WFButton3", 552, 334, 89, 25)->Caption = "载入";
+}
+
+// Shows the exam's name, tag and switches, then its questions.
+void TWFForm4::WFAppFormCreate() {
+    WFLabel1->Caption = UserSession().ExamId;
+    db::Query& tem = freshQuery();
+    tem.SQL().Add("select * from test where id=?");
+    tem.Params({examKey(WFLabel1->Caption)});
+    tem.Open();
+    if (!tem.IsEmpty()) {
+        WFEdit1->Text = tem.FieldByName("考试名称").AsString();
+        WFEdit4->Text = tem.FieldByName("考试标识").AsString();
+        s1->ItemIndex = static_cast<int>(tem.FieldByName("set1").AsInteger());
+        s2->ItemIndex = static_cast<int>(tem.FieldByName("set2").AsInteger());
+        s3->ItemIndex = static_cast<int>(tem.FieldByName("set3").AsInteger());
+        s4->ItemIndex = static_cast<int>(tem.FieldByName("set4").AsInteger());
+        s5->ItemIndex = static_cast<int>(tem.FieldByName("set5").AsInteger());
+    }
+    WFLink4Click(*WFLink4);
+}
+
+void TWFForm4::WFLink1Click(TWFControl&) {
+    execute("update test  set 考试名称=? where id=?", {WFEdit1->Text, examKey(UserSession().ExamId)});
+    web::CurrentSession()->ShowMessage("考试名称修改完成！！！");
+}
+
+void TWFForm4::WFLink9Click(TWFControl&) {
+    execute("update test  set 考试标识=? where id=?", {WFEdit4->Text, examKey(UserSession().ExamId)});
+    web::CurrentSession()->ShowMessage("考试标识修改完成！！！");
+}
+
+void TWFForm4::s1Click(TWFControl&) { writeSwitch("set1", *s1); }
+void TWFForm4::s2Click(TWFControl&) { writeSwitch("set2", *s2); }
+void TWFForm4::s3Click(TWFControl&) { writeSwitch("set3", *s3); }
+void TWFForm4::s4Click(TWFControl&) { writeSwitch("set4", *s4); }
+void TWFForm4::s5Click(TWFControl&) { writeSwitch("set5", *s5); }
+
+// Only the two choices are stored; a group left without a choice writes nothing.
+void TWFForm4::writeSwitch(const char* column, const TWFRadioGroup& group) {
+    if (group.ItemIndex != 0 && group.ItemIndex != 1) return;
+    execute(std::string("update test  set ") + column + "=?  where id=?",
+            {group.ItemIndex, examKey(WFLabel1->Caption)});
+}
+
+void TWFForm4::WFLink4Click(TWFControl&) {
+    db::Query& list = UserSession().ADOQuery1;
+    list.Close();
+    list.SQL().Clear();
+    list.SQL().Add("select id as 编号,wid,题目,题型,候选项,答案,分数 from tm where testid=? ORDER BY id DESC");
+    list.Params({examKey(UserSession().ExamId)});
+    list.Open();
+}
+
+void TWFForm4::WFLink3Click(TWFControl&) {
+    WFRegion2->Visible = true;
+    WFMemo1->Lines = std::vector<std::string>{};
+    WFMemo2->Lines = std::vector<std::string>{};
+}
+
+void TWFForm4::WFRadioGroup4Click(TWFControl&) {
+    switch (WFRadioGroup4->ItemIndex) {
+        case 0:
+            WFRadioGroup5->Visible = true;
+            WFRegion3->Visible = false;
+            break;
+        case 1:
+            WFRadioGroup5->Visible = false;
+            WFRegion3->Visible = true;
+            break;
+        case 2: WFMemo2->Lines = std::vector<std::string>{"对", "错"}; break;
+        default: break;
+    }
+}
+
+// A single choice takes the letter chosen in the radio group; every other case the ticked
+// boxes, in letter order, whether they are shown or not.
+std::string TWFForm4::correctAnswer() const {
+    const int chosen = WFRadioGroup5->ItemIndex;
+    if (WFRadioGroup4->ItemIndex == 0 && chosen >= 0 && chosen < static_cast<int>(WFRadioGroup5->Items.size())) {
+        return WFRadioGroup5->Items[static_cast<std::size_t>(chosen)];
+    }
+    std::string letters;
+    for (const TWFCheckBox* box : {xA, xB, xC, xD, xE, xF}) {
+        if (box->Checked) letters += box->Caption;
+    }
+    return letters;
+}
+
+void TWFForm4::WFButton1Click(TWFControl&) {
+    web::TWFApplication& session = *web::CurrentSession();
+    const int type = WFRadioGroup4->ItemIndex;
+    if (type < 0 || type >= static_cast<int>(WFRadioGroup4->Items.size())) {
+        session.ShowMessage("题型未选择！请检查！！！");
+        return;
+    }
+    double points = 0;
+    if (!readPoints(trimControls(WFEdit2->Text), points)) {
+        session.ShowMessage("题目分值必须为数字！！！");
+        return;
+    }
+    const std::string answer = correctAnswer();
+    if (answer.empty()) {
+        session.ShowMessage("正确答案未选择！请检查！！！");
+        return;
+    }
+    TWFMemoLines options;
+    const std::string trimmedOptions = trimControls(WFMemo2->Lines.Text());
+    if (!trimmedOptions.empty()) options.SetPostedText(trimmedOptions);
+    if (options.Count() > kOptionPrefixes.size()) {
+        session.ShowMessage("备选项最多只能有6项（A-F）！请检查！！！");
+        return;
+    }
+    std::string optionsText;
+    for (std::size_t i = 0; i < options.Count(); ++i) optionsText += kOptionPrefixes[i] + options[i] + "\r\n";
+
+    execute("INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?)",
+            {examKey(UserSession().ExamId), WFRadioGroup4->Items[static_cast<std::size_t>(type)],
+             WFMemo1->Lines.Text(), optionsText, answer, points});
+
+    WFMemo1->Lines = std::vector<std::string>{};
+    WFMemo2->Lines = std::vector<std::string>{};
+    WFRadioGroup5->ItemIndex = -1;
+    for (TWFCheckBox* box : {xA, xB, xC, xD, xE, xF}) box->Checked = false;
+}
+
+void TWFForm4::WFLink5Click(TWFControl&) {
+    UserSession().yccon.Close();
+    WFRegion2->Visible = false;
+    WFLink4Click(*WFLink4);
+}
+
+void TWFForm4::WFDBGrid1Columns1Click(TWFDBGridColumn&, const std::string& value) {
+    WFLabel17->Caption = value;
+    WFRegion8->Visible = true;
+    WFLabel18->Caption = "您确实要删除该题目及成绩信息吗？";
+}
+
+// The question's answers and the question go together or not at all.
+void TWFForm4::WFLink7Click(TWFControl&) {
+    std::int64_t questionId = 0;
+    if (web::text::parseInt64(WFLabel17->Caption, questionId)) {
+        db::Transaction transaction(UserSession().ADOConnection1);
+        execute("delete from dtxb where tmid=?", {questionId});
+        execute("delete from tm where id=?", {questionId});
+        transaction.Commit();
+    }
+    WFLink4Click(*WFLink4);
+    WFRegion8->Visible = false;
+}
+
+void TWFForm4::WFLink8Click(TWFControl&) { WFRegion8->Visible = false; }
+
+void TWFForm4::WFLink6Click(TWFControl&) { UserSession().MoveToPage<TWFForm6>(); }
+
+void TWFForm4::WFLink2Click(TWFControl&) { UserSession().MoveToPage<TWFForm3>(); }
+
+void TWFForm4::WFLink10Click(TWFControl&) { WFRegion9->Visible = true; }
+
+void TWFForm4::WFLink11Click(TWFControl&) { WFRegion9->Visible = false; }
 
 }  // namespace exam

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/LoginThrottle.h"
+#include "app/pages/TWFForm1.h"
+#include "app/pages/TWFForm2.h"
+#include "app/pages/TWFForm3.h"
+#include "tests/app/pages/PageFixture.h"
+
+namespace exam::pages::testing {
+namespace {
+
+// The alerts a rendered page shows when it loads.
+std::vector<std::string> alertsIn(const std::string& html) {
+    std::vector<std::string> alerts;
+    const std::string open = "window.alert(\"";
+    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+        at += open.size();
+        alerts.push_back(html.substr(at, html.find("\");", at) - at));
+    }
+    return alerts;
+}
+
+class TWFForm1Test : public PageTest {
+protected:
+    TWFForm1Test() {
+        // The fixture's session has no client address; start every test with a clean record.
+        LoginThrottle::Shared().RecordSuccess(session_.ClientIP());
+        show<TWFForm1>();
+    }
+    ~TWFForm1Test() override { LoginThrottle::Shared().RecordSuccess(session_.ClientIP()); }
+
+    std::vector<std::string> logIn(const std::string& password) {
+        post({{"WFEDIT1", password}, {"WF_Action", "WFBUTTON1"}, {"WF_ActionParam", ""}});
+        return alertsIn(render());
+    }
+};
+
+TEST_F(TWFForm1Test, ShowsTheLoginBoxWithAMaskedPasswordField) {
+    const std::string html = render();
+    EXPECT_NE(html.find("<title>登录管理平台---栎川考试系统</title>"), std::string::npos);
+    EXPECT_NE(html.find("请输入管理密码"), std::string::npos);
+    EXPECT_NE(html.find("【返回】"), std::string::npos);
+    EXPECT_NE(html.find("type=\"PASSWORD\""), std::string::npos);
+    EXPECT_NE(html.find("value=\"确定\""), std::string::npos);
+    EXPECT_EQ(html.find("TWFFRAME101"), std::string::npos) << "the login page has no header";
+}
+
+TEST_F(TWFForm1Test, OnlyTheStoredPasswordLeadsOn) {
+    struct Case {
+        const char* typed;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {" secret ", true},  // blanks around it are removed
+        {"\tsecret\r\n", true},
+        {"SECRET", true},  // the database's text equality ignores the case of Latin letters
+        {"secre", false},
+        {"secret'", false},
+        {"' or '1'='1", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        show<TWFForm1>();
+        LoginThrottle::Shared().RecordSuccess(session_.ClientIP());
+        const std::vector<std::string> alerts = logIn(c.typed);
+        if (c.accepted) {
+            EXPECT_NE(activeAs<TWFForm3>(), nullptr) << c.typed;
+            EXPECT_TRUE(alerts.empty()) << c.typed;
+        } else {
+            ASSERT_NE(activeAs<TWFForm1>(), nullptr) << c.typed;
+            EXPECT_EQ(alerts, std::vector<std::string>{"密码错误！"}) << c.typed;
+            EXPECT_EQ(activeAs<TWFForm1>()->WFEdit1->Text, c.typed) << "the edit keeps what was typed";
+        }
+    }
+}
+
+TEST_F(TWFForm1Test, TheEleventhAttemptAfterTenFailuresIsRefusedUnchecked) {
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(logIn("wrong"), std::vector<std::string>{"密码错误！"}) << i;
+    EXPECT_EQ(logIn("secret"), std::vector<std::string>{"密码错误次数过多，请稍后再试！"});
+    EXPECT_NE(activeAs<TWFForm1>(), nullptr);
+    EXPECT_FALSE(LoginThrottle::Shared().Allowed(session_.ClientIP()));
+    EXPECT_TRUE(LoginThrottle::Shared().Allowed("192.0.2.7")) << "other addresses still log in";
+}
+
+TEST_F(TWFForm1Test, ASuccessfulLoginClearsTheFailures) {
+    for (int i = 0; i < 9; ++i) logIn("wrong");
+    logIn("secret");
+    ASSERT_NE(activeAs<TWFForm3>(), nullptr);
+    show<TWFForm1>();
+    for (int i = 0; i < 9; ++i) logIn("wrong");
+    logIn("secret");
+    EXPECT_NE(activeAs<TWFForm3>(), nullptr);
+}
+
+TEST_F(TWFForm1Test, BackLeadsHomeWithoutAnyCheck) {
+    post({{"WFEDIT1", "wrong"}, {"WF_Action", "WFLINK1"}, {"WF_ActionParam", ""}});
+    EXPECT_NE(activeAs<TWFForm2>(), nullptr);
+    EXPECT_TRUE(LoginThrottle::Shared().Allowed(session_.ClientIP()));
+    EXPECT_TRUE(alertsIn(render()).empty());
+}
+
+}  // namespace
+}  // namespace exam::pages::testing
