@@ -107,7 +107,9 @@ void TWFForm3::buildMainArea() {
     WFRegion3->BorderOptions.Style = TWFBorderStyle::cbsNone;
     WFRegion3->Anchors = TWFAnchors{true, true, false, true};
 
-    WFGrid1 = put<TWFGrid>(*WFRegion3, "WFGrid1", 2, 1, 913);
+    // A table only grows to its rows; a small design height keeps the rows at their
+    // natural height when there are few exams.
+    WFGrid1 = put<TWFGrid>(*WFRegion3, "WFGrid1", 2, 1, 913, 21);
     WFGrid1->SetColumnCount(6);
     WFGrid1->BorderSize = 1;
     WFGrid1->Lines = TWFTableLines::tlAll;

@@ -23,6 +23,9 @@ namespace {
 // The option prefixes, one per line of the fixed column beside the options box.
 const std::vector<std::string> kOptionPrefixes{"A.", "B.", "C.", "D.", "E.", "F."};
 
+// Panels over the page follow the main region when the window is wider than the page.
+constexpr TWFAnchors kFloating{false, true, false, false};
+
 template <typename Control>
 Control* put(TWFContainer& parent, const char* name, int left, int top, int width = 0, int height = 0) {
     auto& control = parent.Add(std::make_unique<Control>(name));
@@ -222,6 +225,7 @@ void TWFForm4::buildQuestionList() {
 void TWFForm4::buildDeleteConfirmation() {
     WFRegion8 = put<TWFRegion>(*this, "WFRegion8", 320, 224, 369, 97);
     WFRegion8->Visible = false;
+    WFRegion8->Anchors = kFloating;
     WFRegion8->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
     WFRegion8->Color = 16318193;
     WFLabel16 = label(*WFRegion8, "WFLabel16", 16, 8, "提示：");
@@ -239,6 +243,7 @@ void TWFForm4::buildDeleteConfirmation() {
 void TWFForm4::buildAddPanel() {
     WFRegion2 = put<TWFRegion>(*this, "WFRegion2", 168, 184, 650, 369);
     WFRegion2->Visible = false;
+    WFRegion2->Anchors = kFloating;
     WFRegion2->BorderOptions.Color = 8495039;
     WFRegion2->Color = 15595518;
 
@@ -298,6 +303,7 @@ void TWFForm4::buildAddPanel() {
 void TWFForm4::buildImportPanel() {
     WFRegion9 = put<TWFRegion>(*this, "WFRegion9", 168, 184, 650, 369);
     WFRegion9->Visible = false;
+    WFRegion9->Anchors = kFloating;
     WFRegion9->BorderOptions.Color = 8495039;
     WFRegion9->Color = 15595518;
     panelHeading(*WFRegion9, "WFLabel22", "从栎川云载入试题数据");
