@@ -1,6 +1,7 @@
 #include "app/TWFServerController.h"
 
 #include "app/TWFUserSession.h"
+#include "app/pages/TWFForm2.h"
 
 namespace exam {
 
@@ -33,7 +34,11 @@ TWFServerController::TWFServerController() {
 }
 
 void RegisterExamApplication() {
-    web::RegisterServerController([] { return std::make_unique<TWFServerController>(); });
+    web::RegisterServerController([] {
+        auto controller = std::make_unique<TWFServerController>();
+        controller->MainForm40 = [](web::TWFApplication&) { return std::make_unique<TWFForm2>(); };
+        return controller;
+    });
 }
 
 }  // namespace exam

@@ -101,3 +101,49 @@ test('a page left open past the idle limit still works through its keep-alive', 
     await server.stop();
   }
 });
+
+test('a page posted again from the history brings the resync warning and the current page', async () => {
+  const server = await startServer(program);
+  try {
+    const page = await openPage(server);
+    await page.fill('#WFEDIT1', 'first');
+    await submitAndWait(page, () => page.click('#WFBUTTON1'));
+    const stale = await page.evaluate(() => document.forms.SubmitForm.action);
+    await page.fill('#WFEDIT1', 'second');
+    await submitAndWait(page, () => page.click('#WFBUTTON1'));
+    // The older page's form posts the track number the server has moved past.
+    const seen = [];
+    page.on('dialog', (dialog) => { seen.push(dialog.message()); dialog.accept(); });
+    await submitAndWait(page, () => page.evaluate((action) => {
+      const form = document.forms.SubmitForm;
+      form.action = action;
+      form.WFEDIT1.value = 'ignored';
+      form.WF_Action.value = 'WFBUTTON1';
+      form.submit();
+    }, stale));
+    await page.waitForTimeout(200);
+    assert.equal(seen.length, 1);
+    assert.match(seen[0], /^You have attempted to post or refresh data from a page that {2}depends on information/);
+    assert.equal(await page.textContent('#WFLABEL1'), 'Hello, second');
+    assert.equal(await page.textContent('#WFLABEL2'), '2');
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('a session whose browser closed is freed after the idle limit', async () => {
+  const server = await startServer(program, ['--idle', '2']);
+  try {
+    const page = await openPage(server);
+    const action = await page.evaluate(() => document.forms.SubmitForm.action);
+    await page.close();
+    await new Promise((resolve) => setTimeout(resolve, 5000));
+    const reply = await fetch(action, { method: 'POST', body: 'WF_Action=&WF_ActionParam=',
+      headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'User-Agent': 'Mozilla/5.0 Chrome/120.0 Safari/537.36' } });
+    const body = await reply.text();
+    assert.match(body, /Your session has expired/);
+  } finally {
+    await server.stop();
+  }
+});

@@ -72,7 +72,7 @@ std::string HostUsage(const std::string& programName) {
            "Switches begin with - or / and ignore letter case.\n"
            "  -port N          listen on port N instead of 89 or the port of port.ini (0: any free port)\n"
            "  -bind ADDRESS    listen on this IPv4 address only (e.g. 127.0.0.1) instead of every address\n"
-           "  -headless        read no keys; run until SIGTERM or SIGINT\n"
+           "  -headless        no console window: read no keys, no version check; run until SIGTERM or SIGINT\n"
            "  -log             write one line per request to standard error\n"
            "  -LaunchBrowser   open the start address in the desktop's browser\n"
            "  -Minimize        accepted for compatibility; a console has nothing to minimise\n"

@@ -1,9 +1,7 @@
 #include "host/ServerHost.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,12 +12,12 @@
 #include <thread>
 
 #include "app/TWFServerController.h"
+#include "app/VendorServices.h"
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
+#include "host/TForm9.h"
 #include "web/server/ServerLog.h"
 #include "web/server/TWFStandAloneServer.h"
-
-extern char** environ;
 
 namespace host {
 namespace {
@@ -59,32 +57,10 @@ sigset_t stopSignals() {
     return set;
 }
 
-void launchBrowser(const std::string& address) {
-    pid_t child = 0;
-    std::string program = "xdg-open";
-    char* arguments[] = {program.data(), const_cast<char*>(address.c_str()), nullptr};
-    int error = posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ);
-    if (error != 0) {
-        std::cerr << "Error " << error << " while launching browser.\n";
-        return;
-    }
-    // Reaped on its own thread: xdg-open returns quickly, the browser lives on.
-    std::thread([child] { waitpid(child, nullptr, 0); }).detach();
-}
-
-// The console's keys: "o" opens the system in a browser, "q" closes the program.
-void readKeys(std::string startAddress) {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        if (line == "q" || line == "Q") break;
-        if (line == "o" || line == "O") launchBrowser(startAddress);
-    }
-    kill(getpid(), SIGTERM);
-}
-
-void printStartBanner(const web::TWFStandAloneServer& server) {
-    std::cout << "Exam server listening on port " << server.Port() << "\n";
-    std::cout << "Start address on this computer: " << server.StartAddress() << std::endl;
+// "q" typed in the console closes the program like SIGTERM does; the end of the input
+// (a server started without a terminal) leaves it running.
+void readKeys(std::shared_ptr<TForm9> window) {
+    if (window->ReadKeys(std::cin, std::cerr)) kill(getpid(), SIGTERM);
 }
 
 }  // namespace
@@ -95,6 +71,14 @@ int RunServerHost(const HostOptions& options) {
         std::cerr << "Note: " << exam::db::kDatabaseFileName
                   << " is missing in the working directory; create it with -initdb (add -demo for a sample "
                      "exam). Sessions fail until it exists.\n";
+    }
+    if (options.vendor) {
+        try {
+            exam::SetVendorAddress(*options.vendor);
+        } catch (const std::invalid_argument& error) {
+            std::cerr << error.what() << "\n";
+            return 2;
+        }
     }
     if (options.log) {
         web::SetLogSink([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
@@ -117,11 +101,23 @@ int RunServerHost(const HostOptions& options) {
         std::cerr << "The server could not start: " << error.what() << "\n";
         return 1;
     }
-    printStartBanner(*server);
-    if (options.launchBrowser) launchBrowser(server->StartAddress());
+    std::cout << "Exam server listening on port " << server->Port() << "\n";
+    std::cout << "Start address on this computer: " << server->StartAddress() << std::endl;
+    // Shared with the key reader, which may still wait for a line when the program ends.
+    auto window = std::make_shared<TForm9>(server->Port(), ConsolePlatform(std::cout));
+    if (options.launchBrowser) {
+        try {
+            window->Label4Click();
+        } catch (const std::exception& error) {
+            std::cerr << error.what() << "\n";
+        }
+    }
     if (!options.headless) {
-        std::cout << "Keys: o + Enter opens the system in a browser, q + Enter closes the server." << std::endl;
-        std::thread(readKeys, server->StartAddress()).detach();
+        window->PrintTexts(std::cout, true);
+        // The vendor's version text may announce a newer version; a server without an
+        // operator has no one to tell and keeps the built-in address list.
+        window->Show();
+        std::thread(readKeys, window).detach();
     }
     int received = 0;
     sigwait(&signals, &received);
