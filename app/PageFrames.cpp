@@ -10,6 +10,22 @@ TWFFrame10::TWFFrame10(std::string instanceName) : TWFFrameRegion(std::move(inst
     BorderOptions.Style = TWFBorderStyle::cbsSolid;
     BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
     BorderOptions.NumericWidth = 0;
+    WFImageFile1 = &Add(std::make_unique<TWFImageFile>("WFImageFile1"));
+    WFImageFile1->ImageFile.setFilename("til.jpg");
+    WFImageFile1->Cacheable = true;
+    WFImageFile1->SetUseSize(false);
+    WFImageFile1->Width = 980;
+    WFImageFile1->Height = 60;
+    WFImageFile1->Anchors = TWFAnchors{false, true, false, false};
+    WFURLWindow1 = &Add(std::make_unique<TWFURLWindow>("WFURLWindow1"));
+    WFURLWindow1->Left = 320;
+    WFURLWindow1->Width = 660;
+    WFURLWindow1->Height = 60;
+    WFURLWindow1->Border = false;
+    WFURLWindow1->MarginWidth = 0;
+    WFURLWindow1->MarginHeight = 0;
+    WFURLWindow1->Scrolling = TWFURLWindowScrolling::usNo;
+    WFURLWindow1->URI = VendorBannerAddress();
 }
 
 TWFFrame11::TWFFrame11(std::string instanceName) : TWFFrameRegion(std::move(instanceName), 980, 60) {

@@ -2,7 +2,9 @@
 
 #include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFFrameRegion.h"
+#include "web/forms/controls/TWFImageFile.h"
 #include "web/forms/controls/TWFLabel.h"
+#include "web/forms/controls/TWFURLWindow.h"
 
 namespace exam {
 
@@ -11,6 +13,9 @@ namespace exam {
 class TWFFrame10 : public web::forms::TWFFrameRegion {
 public:
     explicit TWFFrame10(std::string instanceName = "TWFFrame101");
+
+    web::forms::TWFImageFile* WFImageFile1;
+    web::forms::TWFURLWindow* WFURLWindow1;
 };
 
 // The footer shown below every page: the support line with the link to the vendor.

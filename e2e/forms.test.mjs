@@ -3,25 +3,15 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startServer } from './lib/server.mjs';
+import { formsTestServer, openPage as openStartPage, submitAndWait } from './lib/pages.mjs';
 
-const program = process.env.FORMS_TESTSERVER || new URL('../build/tests/forms_testserver', import.meta.url).pathname;
+const program = formsTestServer;
 let browser;
 
 before(async () => { browser = await launchBrowser(); });
 after(async () => { await browser.close(); });
 
-async function openPage(server) {
-  const page = await browser.context.newPage();
-  await page.goto(server.url + '/');
-  await page.waitForSelector('#WFEDIT1');
-  await page.waitForFunction(() => !IsLocked());
-  return page;
-}
-
-async function submitAndWait(page, action) {
-  await Promise.all([page.waitForNavigation(), action()]);
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
-}
+const openPage = (server) => openStartPage(browser, server.url, '#WFEDIT1');
 
 test('a quick double click fires the handler once and the text arrives unchanged', async () => {
   const server = await startServer(program);

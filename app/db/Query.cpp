@@ -533,6 +533,36 @@ void Query::postEdit(const std::string& table) {
     rows_[cursor_] = std::move(row);
 }
 
+bool Query::Editing() const {
+    return state_ == DataSetState::dsEdit || state_ == DataSetState::dsInsert;
+}
+
+namespace {
+
+web::forms::TWFFieldInfo fieldInfoOf(const Field& field) {
+    web::forms::TWFFieldInfo info;
+    info.FieldName = field.FieldName();
+    info.DisplayName = field.FieldName();
+    info.Kind = field.IsBlob() ? web::forms::TWFFieldKind::fkMemo : web::forms::TWFFieldKind::fkText;
+    return info;
+}
+
+}  // namespace
+
+std::vector<web::forms::TWFFieldInfo> Query::FieldInfos() const {
+    std::vector<web::forms::TWFFieldInfo> infos;
+    for (const Field& field : fields_) infos.push_back(fieldInfoOf(field));
+    return infos;
+}
+
+web::forms::TWFFieldInfo Query::FieldInfo(std::string_view name) const {
+    return fieldInfoOf(FieldByName(name));
+}
+
+std::string Query::FieldText(std::string_view name) const {
+    return FieldByName(name).AsString();
+}
+
 Query::Row Query::readBack(const std::string& table, std::int64_t rowId) const {
     std::string columns;
     for (const Field& field : fields_) {

@@ -13,6 +13,7 @@
 #include "app/db/Field.h"
 #include "app/db/SqlLines.h"
 #include "app/db/Value.h"
+#include "web/forms/TWFDataSet.h"
 
 namespace exam::db {
 
@@ -37,7 +38,9 @@ using Bookmark = std::size_t;
 //     tem.Params({examId, name, tag});
 //     tem.Open();
 //     if (tem.RecordCount() > 0) ...
-class Query {
+//
+// An open query is also the data set a database grid walks (web::forms::TWFDataSet).
+class Query : public web::forms::TWFDataSet {
 public:
     explicit Query(Database& db);
     Query(const Query&) = delete;
@@ -64,24 +67,24 @@ public:
     std::int64_t ExecSQL();
     // Releases the result (a pending edit or append is dropped).
     void Close();
-    bool Active() const { return state_ != DataSetState::dsInactive; }
+    bool Active() const override { return state_ != DataSetState::dsInactive; }
     DataSetState State() const { return state_; }
 
     // The walk over the open result.
-    int RecordCount() const;
+    int RecordCount() const override;
     bool IsEmpty() const { return RecordCount() == 0; }
-    void First();
-    void Next();
+    void First() override;
+    void Next() override;
     void Prior();
     void Last();
     // Moves by `distance` rows (negative: backwards) and returns how far it moved.
-    int MoveBy(int distance);
-    bool Eof() const;
+    int MoveBy(int distance) override;
+    bool Eof() const override;
     bool Bof() const;
     // 1-based number of the current row; 0 for an empty result.
-    int RecNo() const;
-    std::optional<Bookmark> GetBookmark() const;
-    void GotoBookmark(Bookmark bookmark);
+    int RecNo() const override;
+    std::optional<Bookmark> GetBookmark() const override;
+    void GotoBookmark(Bookmark bookmark) override;
 
     // The result's columns. Names are matched with the case of Latin letters ignored;
     // FieldByName raises DatabaseError for an unknown name, FindField gives nullptr.
@@ -103,6 +106,15 @@ public:
     void Append();
     void Post();
     void Cancel();
+
+    // --- the data set a grid reads ----------------------------------------------------
+    // True in edit or insert state.
+    bool Editing() const override;
+    // Every field is visible under its own name; long texts and binary columns are memos.
+    std::vector<web::forms::TWFFieldInfo> FieldInfos() const override;
+    // Unknown names raise DatabaseError, as FieldByName does.
+    web::forms::TWFFieldInfo FieldInfo(std::string_view name) const override;
+    std::string FieldText(std::string_view name) const override;
 
 private:
     friend class Field;

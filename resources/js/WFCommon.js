@@ -15,12 +15,14 @@ function InitSubmitter() {
   return GSubmitter;
 }
 
+// An element of that name outside SubmitForm, else the element with that id (a radio
+// button is found by its own id, its name being the group's).
 function FindElem(name) {
   var found = document.getElementsByName(name);
   for (var i = 0; i < found.length; i++) {
     if (!found[i].form || found[i].form.name !== "SubmitForm") return found[i];
   }
-  return null;
+  return document.getElementById(name);
 }
 
 function FindFocus(id) {
@@ -132,4 +134,11 @@ function SetBusy(busy) {
 function Status(text) {
   window.status = text;
   return true;
+}
+
+// A mouse-down on an image posts the position inside the image as "x,y".
+function ImageClick(name, event, validate, confirmation) {
+  var e = event || window.event;
+  var x = Math.round(e.offsetX), y = Math.round(e.offsetY);
+  return SubmitClickConfirm(name, x + "," + y, validate, confirmation);
 }

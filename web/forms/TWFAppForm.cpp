@@ -91,7 +91,7 @@ void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
 
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     const web::TWFServerControllerBase* controller = web::ServerController();
-    TWFPageContext40 context(session.BrowserKind());
+    TWFPageContext40 context(session.BrowserKind(), session.UserAgent());
     std::string title = web::HtmlEscape(Title, true, false);
     context.AddInitScript("StaticInit();");
     context.AddInitScript("InitSubmitter();");

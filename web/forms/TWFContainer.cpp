@@ -4,6 +4,7 @@
 
 #include "web/forms/ControlStyle.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/controls/TWFCustomGrid.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -88,6 +89,11 @@ void TWFContainer::LayoutChildren(int oldWidth, int oldHeight, int newWidth, int
 
 std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
     std::string name = control.HtmlName();
+    if (control.isNonVisual()) {
+        control.addScripts(context);
+        context.rendered.emplace_back(name, &control);
+        return nullptr;
+    }
     // Registered before the control renders: a region's children register with it.
     addLayoutScripts(control, name, LayoutObjectName(), context);
     std::unique_ptr<TWFHTMLTag> tag = control.renderTag(context);
@@ -114,7 +120,7 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     applyControlAttributes(*tag, style, TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint,
                                                              control.Hint});
     context.styleRules += style.headRule();
-    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(name);
+    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(control.InputName());
     addEventScripts(control, name, context);
     control.addScripts(context);
     context.rendered.emplace_back(name, &control);
@@ -142,6 +148,8 @@ std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
             out += tag->render();
             continue;
         }
+        // A grid starts a form wrapper of its own; the controls after it may join it.
+        if (dynamic_cast<const TWFCustomGrid*>(control) != nullptr) closeWrapper();
         if (!wrapper) {
             wrapper = std::make_unique<TWFHTMLTag>("form");
             wrapper->setAttribute("onSubmit", "return FormDefaultSubmit();");
@@ -155,7 +163,7 @@ std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
 void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const {
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
-        if (web::text::equalsNoCase(control->HtmlName(), htmlName)) found.push_back(control.get());
+        if (control->HasHtmlName(htmlName)) found.push_back(control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
             if (control->Visible) container->FindByHtmlName(htmlName, found);
         }

@@ -2,6 +2,7 @@
 
 #include "web/forms/HTMLName.h"
 #include "web/forms/TWFContainer.h"
+#include "web/server/Text.h"
 
 namespace web::forms {
 
@@ -11,6 +12,8 @@ std::string TWFControl::HtmlName() const {
     std::string suffix = parent_ != nullptr ? parent_->ChildNameSuffix() : "";
     return htmlName(Name, TWFNameContext{parent_ != nullptr, suffix, {}});
 }
+
+bool TWFControl::HasHtmlName(std::string_view name) const { return web::text::equalsNoCase(HtmlName(), name); }
 
 std::string normalizeScriptEventCode(std::string code) {
     if (code.find("return") == std::string::npos) code += "\r\nreturn true";

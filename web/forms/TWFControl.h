@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,11 @@ public:
     void setParent(TWFContainer* parent) { parent_ = parent; }
     // The name the control is written and posted under.
     virtual std::string HtmlName() const;
+    // The field of SubmitForm that carries the control's value (some controls post under
+    // a suffixed name).
+    virtual std::string InputName() const { return HtmlName(); }
+    // Whether a posted field or action of this name belongs to the control.
+    virtual bool HasHtmlName(std::string_view name) const;
 
     // --- roles --------------------------------------------------------------------
     virtual bool isContainer() const { return false; }
@@ -70,6 +76,9 @@ public:
     // Controls that take input or can submit sit inside a form wrapper.
     virtual bool wantsFormWrapper() const { return isInputControl() || isSubmitControl(); }
     virtual bool isEditable() const { return true; }
+    // Non-visual components (the timer) have no element and no layout object; they only
+    // add script when the page renders.
+    virtual bool isNonVisual() const { return false; }
 
     // --- rendering ----------------------------------------------------------------
     // The control's own tag, or nullptr when it renders nothing.

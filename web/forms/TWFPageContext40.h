@@ -15,9 +15,11 @@ class TWFControl;
 // only during the render.
 class TWFPageContext40 {
 public:
-    explicit TWFPageContext40(web::TWFBrowser browser) : browser_(browser) {}
+    explicit TWFPageContext40(web::TWFBrowser browser, std::string userAgent = "")
+        : browser_(browser), userAgent_(std::move(userAgent)) {}
 
     web::TWFBrowser browser() const { return browser_; }
+    const std::string& userAgent() const { return userAgent_; }
 
     std::string styleRules;
     std::string pageScript;
@@ -47,6 +49,7 @@ public:
 
 private:
     web::TWFBrowser browser_;
+    std::string userAgent_;
     std::vector<std::string> scriptFiles_;
     std::vector<std::string> submitFields_;
 };

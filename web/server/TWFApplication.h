@@ -46,6 +46,7 @@ public:
     TWFBrowser BrowserKind() const { return browserKind_; }
     TWFRenderMode RenderMode() const { return renderMode_; }
     const std::string& ClientIP() const { return clientIP_; }
+    const std::string& UserAgent() const { return userAgent_; }
     const std::string& FormActionURL() const { return formActionURL_; }
     const std::string& SessionCacheDir() const { return sessionCacheDir_; }
     // The session's cache address: "/Cache/user/<id>/".

@@ -127,6 +127,19 @@ TEST_F(TWFAppFormTest, ValuesArriveBeforeTheOneEvent) {
     EXPECT_EQ(page_.edit->Text, "a,b");
 }
 
+TEST_F(TWFAppFormTest, TypedEntitiesComeBackAsTyped) {
+    page_.edit->Text = "a &lt; b & \"c\"";
+    EXPECT_NE(page_.RenderDocument(session_).find("value=\"a &amp;lt; b &amp; &quot;c&quot;\""), std::string::npos);
+}
+
+TEST_F(TWFAppFormTest, DisabledButtonIgnoresAPostNamingIt) {
+    page_.button->Enabled = false;
+    page_.RenderDocument(session_);
+    page_.ProcessSubmit(post({{"WFEDIT1", "x"}, {"WF_Action", "WFBUTTON1"}}));
+    EXPECT_EQ(page_.clicks, 0);
+    EXPECT_EQ(page_.edit->Text, "x");
+}
+
 TEST_F(TWFAppFormTest, EmptyActionAppliesNothing) {
     page_.ProcessSubmit(post({{"WFEDIT1", "ignored"}, {"WF_Action", ""}, {"WF_ActionParam", ""}}));
     EXPECT_EQ(page_.edit->Text, "start");

@@ -44,7 +44,8 @@ TWFScriptEvents TWFButton::ownScriptEvents(const TWFPageContext40&) const {
 
 void TWFButton::Submit(const std::string& parameter) {
     lastParameter_ = parameter;
-    if (OnClick) OnClick(*this);
+    // A disabled button cannot be clicked; a post naming it is not a click.
+    if (OnClick && Enabled) OnClick(*this);
 }
 
 }  // namespace web::forms

@@ -2,6 +2,7 @@
 
 #include "web/forms/TWFPageContext40.h"
 #include "web/server/HtmlEscape.h"
+#include "web/server/Text.h"
 
 namespace web::forms {
 
@@ -11,7 +12,8 @@ std::unique_ptr<TWFHTMLTag> TWFEdit::renderTag(TWFPageContext40&) {
     if (!Editable && NonEditableAsLabel) {
         auto tag = std::make_unique<TWFHTMLTag>("span");
         tag->setAttribute("style", textAlignRule(Alignment));
-        tag->addText(web::HtmlEscape(PasswordPrompt ? std::string(Text.size(), '*') : Text, true, false));
+        std::string shown = PasswordPrompt ? std::string(Text.size(), '*') : Text;
+        tag->addText(web::HtmlEscape(web::text::replaceAll(shown, "&", "&amp;"), true, false));
         return tag;
     }
     auto tag = std::make_unique<TWFHTMLTag>("input");
@@ -23,7 +25,9 @@ std::unique_ptr<TWFHTMLTag> TWFEdit::renderTag(TWFPageContext40&) {
     }
     if (!Enabled) tag->setAttribute("DISABLED", "true");
     if (MaxLength > 0) tag->setIntAttribute("MAXLENGTH", MaxLength);
-    tag->setAttribute("VALUE", web::HtmlEscape(Text, true, false));
+    // The value is plain text: an ampersand is written as an entity too, or a typed "&lt;"
+    // would come back as "<" with the next post.
+    tag->setAttribute("VALUE", web::HtmlEscape(web::text::replaceAll(Text, "&", "&amp;"), true, false));
     if (ReadOnly) tag->addBareAttribute("READONLY");
     return tag;
 }

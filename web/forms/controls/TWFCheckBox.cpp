@@ -1,0 +1,130 @@
+#include "web/forms/controls/TWFCheckBox.h"
+
+#include "web/forms/TWFPageContext40.h"
+#include "web/forms/controls/TWFButton.h"
+#include "web/server/TWFServerControllerBase.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+// The pictures of the image-drawn box, below the application's address.
+std::string coolPicture(bool checked) {
+    const web::TWFServerControllerBase* controller = web::ServerController();
+    std::string base = controller != nullptr ? controller->URLBase : "";
+    return base + "/gfx/CoolCheckBox_" + (checked ? "True" : "False") + ".gif";
+}
+
+// Page script shared by every image-drawn box of the page: the two cached pictures and the
+// toggle that flips the hidden value, swaps the picture and, when asked, posts the page.
+std::string coolBoxScript() {
+    return "var GCoolCheckBoxTrue = new Image(); GCoolCheckBoxTrue.src = \"" + coolPicture(true) + "\";\r\n" +
+           "var GCoolCheckBoxFalse = new Image(); GCoolCheckBoxFalse.src = \"" + coolPicture(false) +
+           "\";\r\n" +
+           "function CoolCheckBoxToggle(fieldName, image, submit) {\r\n"
+           "  var field = FindElem(fieldName);\r\n"
+           "  var on = field.value.toUpperCase() != \"ON\";\r\n"
+           "  field.value = on ? \"On\" : \"Off\";\r\n"
+           "  image.src = on ? GCoolCheckBoxTrue.src : GCoolCheckBoxFalse.src;\r\n"
+           "  if (submit) SubmitClickConfirm(fieldName.replace(/_CHECKBOX$/, \"\"), \"\", true, \"\");\r\n"
+           "  return false;\r\n"
+           "}\r\n";
+}
+
+}  // namespace
+
+TWFCheckBox::TWFCheckBox(std::string name) : TWFControl(std::move(name), 121, 21) {}
+
+bool TWFCheckBox::HasHtmlName(std::string_view name) const {
+    return TWFControl::HasHtmlName(name) || web::text::equalsNoCase(InputName(), name);
+}
+
+std::unique_ptr<TWFHTMLTag> TWFCheckBox::renderTag(TWFPageContext40&) {
+    auto outer = std::make_unique<TWFHTMLTag>("span");
+    outer->setAttribute("ID", HtmlName());
+    if (Style == TWFCheckBoxStyle::stCool) {
+        addCoolBox(*outer);
+        addCaption(*outer, coolToggleCall());
+    } else {
+        addNormalBox(*outer);
+        std::string box = "FindElem('" + InputName() + "')";
+        addCaption(*outer, box + ".checked = !" + box + ".checked;");
+    }
+    return outer;
+}
+
+void TWFCheckBox::addNormalBox(TWFHTMLTag& outer) const {
+    TWFMarkupLanguageTag& box = outer.addTag("input");
+    if (!Enabled) box.addBareAttribute("DISABLED");
+    box.setAttribute("TYPE", "CHECKBOX");
+    if (Checked) box.addBareAttribute("CHECKED");
+    if (Editable) {
+        box.setAttribute("NAME", InputName());
+    } else {
+        // Without a name the box is not posted; the script keeps the browser from ticking it.
+        box.setAttribute("OnClick", "return false;");
+    }
+}
+
+void TWFCheckBox::addCoolBox(TWFHTMLTag& outer) const {
+    if (!Editable) {
+        TWFMarkupLanguageTag& image = outer.addTag("img");
+        image.setAttribute("SRC", coolPicture(Checked));
+        return;
+    }
+    TWFMarkupLanguageTag& link = outer.addTag("a");
+    link.setAttribute("HREF", "#");
+    link.setAttribute("style", "text-decoration:none");
+    link.setAttribute("OnClick", coolToggleCall());
+    TWFMarkupLanguageTag& image = link.addTag("img");
+    image.setAttribute("NAME", HtmlName() + "_Image");
+    image.setAttribute("BORDER", "0");
+    image.setAttribute("WIDTH", "10");
+    image.setAttribute("HEIGHT", "12");
+    TWFMarkupLanguageTag& field = outer.addTag("input");
+    field.setAttribute("TYPE", "HIDDEN");
+    field.setAttribute("NAME", InputName());
+}
+
+void TWFCheckBox::addCaption(TWFHTMLTag& outer, const std::string& toggleScript) const {
+    TWFMarkupLanguageTag& caption = outer.addTag("span");
+    if (Editable && Enabled) caption.setAttribute("OnClick", toggleScript);
+    caption.addText(Caption);
+}
+
+std::string TWFCheckBox::coolToggleCall() const {
+    return "CoolCheckBoxToggle('" + InputName() + "', document.images." + HtmlName() + "_Image, " +
+           (OnClick ? "true" : "false") + ")";
+}
+
+TWFScriptEvents TWFCheckBox::ownScriptEvents(const TWFPageContext40&) const {
+    // The image-drawn box posts from its own toggle.
+    if (Style != TWFCheckBoxStyle::stNormal || !Editable || !OnClick) return {};
+    // Hooked on the outer span: the box has toggled by the time the click gets there.
+    return {
+        {"OnClick", "return " + submitClickConfirmCall(HtmlName(), DoSubmitValidation, Confirmation) + ";"}};
+}
+
+void TWFCheckBox::addScripts(TWFPageContext40& context) {
+    if (Style != TWFCheckBoxStyle::stCool || !Editable) return;
+    if (context.pageScript.find("function CoolCheckBoxToggle(") == std::string::npos) {
+        context.AddPageScript(coolBoxScript());
+    }
+    context.AddInitScript("document.images." + HtmlName() +
+                          "_Image.src = " + (Checked ? "GCoolCheckBoxTrue" : "GCoolCheckBoxFalse") + ".src;");
+    context.AddInitScript("FindElem('" + InputName() + "').value = \"" + (Checked ? "On" : "Off") + "\";");
+}
+
+void TWFCheckBox::SetValue(const std::string& value) {
+    bool checked = web::text::equalsNoCase(value, "on");
+    if (checked == Checked) return;
+    Checked = checked;
+    if (OnChange) OnChange(*this);
+}
+
+void TWFCheckBox::Submit(const std::string& parameter) {
+    lastParameter_ = parameter;
+    if (OnClick) OnClick(*this);
+}
+
+}  // namespace web::forms

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "web/forms/TWFControl.h"
+
+namespace web::forms {
+
+enum class TWFCheckBoxStyle { stNormal, stCool };
+
+// One on/off box with a caption. The box posts "on" or "off" under its HTML name +
+// "_CHECKBOX"; a changed state fires OnChange while the posted values are applied, and a
+// click on the box fires OnClick once all of them are in place.
+class TWFCheckBox : public TWFControl {
+public:
+    explicit TWFCheckBox(std::string name);
+
+    // Written as markup, not escaped.
+    std::string Caption;
+    bool Checked = false;
+    TWFCheckBoxStyle Style = TWFCheckBoxStyle::stNormal;
+    bool Editable = true;
+    bool Enabled = true;
+    std::string Confirmation;
+    bool DoSubmitValidation = true;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnChange;
+
+    bool isInputControl() const override { return true; }
+    bool isSubmitControl() const override { return true; }
+    bool isEditable() const override { return Editable; }
+    std::string InputName() const override { return HtmlName() + "_CHECKBOX"; }
+    bool HasHtmlName(std::string_view name) const override;
+
+    std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
+    void addScripts(TWFPageContext40& context) override;
+
+    // "on" in any letter case checks the box; anything else clears it.
+    void SetValue(const std::string& value) override;
+    void Submit(const std::string& parameter) override;
+
+private:
+    void addNormalBox(TWFHTMLTag& outer) const;
+    void addCoolBox(TWFHTMLTag& outer) const;
+    void addCaption(TWFHTMLTag& outer, const std::string& toggleScript) const;
+    std::string coolToggleCall() const;
+};
+
+}  // namespace web::forms

@@ -1,0 +1,178 @@
+#include "web/forms/controls/TWFCustomGrid.h"
+
+#include <limits>
+
+#include "web/forms/ControlStyle.h"
+#include "web/forms/TWFPageContext40.h"
+#include "web/server/Errors.h"
+#include "web/server/HtmlEscape.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+constexpr int kFrameBorderWidth = 2;
+
+const char* vAlignName(TWFVAlign align) {
+    switch (align) {
+        case TWFVAlign::vaTop: return "top";
+        case TWFVAlign::vaBottom: return "bottom";
+        case TWFVAlign::vaBaseline: return "baseline";
+        default: return "middle";
+    }
+}
+
+const char* alignName(TAlignment alignment) {
+    switch (alignment) {
+        case TAlignment::taRightJustify: return "right";
+        case TAlignment::taCenter: return "center";
+        default: return "left";
+    }
+}
+
+const char* rulesName(TWFTableLines lines) {
+    switch (lines) {
+        case TWFTableLines::tlNone: return "none";
+        case TWFTableLines::tlRows: return "rows";
+        case TWFTableLines::tlCols: return "cols";
+        default: return "";
+    }
+}
+
+const char* frameName(TWFTableFrame frame) {
+    static const char* const kNames[] = {"", "void", "above", "below", "hsides", "vsides", "lhs", "rhs"};
+    return kNames[static_cast<int>(frame)];
+}
+
+// The cell's own text in the cell's font: a font element unless a site class styles it.
+std::string fontWrapped(const TWFGridCell& cell, const std::string& text) {
+    const TWFFont& font = cell.Font;
+    if (!font.CSSStyle.empty()) return text;
+    TWFHTMLTag tag("font");
+    tag.setAttribute("FACE", font.FontName);
+    if (font.Color != clWindowText) tag.setColorAttribute("color", font.Color);
+    tag.setAttribute("style", "font-size:" + std::to_string(fontPixels(font.Size)) + "px;");
+    static const std::pair<TFontStyle, const char*> kStyles[] = {{TFontStyle::fsBold, "B"},
+                                                                 {TFontStyle::fsItalic, "I"},
+                                                                 {TFontStyle::fsUnderline, "U"},
+                                                                 {TFontStyle::fsStrikeOut, "STRIKE"}};
+    std::string opening;
+    std::string closing;
+    for (const auto& [style, name] : kStyles) {
+        if (!font.Style.contains(style)) continue;
+        opening += "<" + std::string(name) + ">";
+        closing = "</" + std::string(name) + ">" + closing;
+    }
+    tag.addText(opening + text + closing);
+    return tag.render();
+}
+
+}  // namespace
+
+TWFCustomGrid::TWFCustomGrid(std::string name) : TWFControl(std::move(name), 300, 150) {}
+
+std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderTag(TWFPageContext40& context) {
+    if (OnRender) OnRender(*this);
+    RenderSize = UseSize;
+    std::unique_ptr<TWFHTMLTag> table = tableTag();
+    renderRows(*table, context);
+    if (!UseFrame) return table;
+    return frameAround(std::move(table), context.browser());
+}
+
+std::unique_ptr<TWFHTMLTag> TWFCustomGrid::tableTag() const {
+    auto table = std::make_unique<TWFHTMLTag>("table");
+    table->setAttribute("ID", "tbl" + HtmlName());
+    if (BorderSize >= 0) table->setIntAttribute("Border", BorderSize);
+    table->setColorAttribute("BGColor", BGColor);
+    table->setIntAttribute("CELLPADDING", CellPadding);
+    table->setIntAttribute("CELLSPACING", CellSpacing);
+    if (UseSize) table->setAttribute("WIDTH", UseFrame ? "100%" : std::to_string(Width));
+    if (BorderSize > 0) {
+        table->setColorAttribute("BORDERCOLOR", BorderColors.Color);
+        table->setColorAttribute("BORDERCOLORLIGHT", BorderColors.Light);
+        table->setColorAttribute("BORDERCOLORDARK", BorderColors.Dark);
+        table->setAttribute("RULES", rulesName(Lines));
+        table->setAttribute("frame", frameName(BorderStyle));
+    }
+    if (!Caption.empty()) table->addText("<CAPTION>" + Caption + "</CAPTION>");
+    if (!Summary.empty()) table->addText("<SUMMARY>" + Summary + "</SUMMARY>");
+    return table;
+}
+
+std::unique_ptr<TWFHTMLTag> TWFCustomGrid::frameAround(std::unique_ptr<TWFHTMLTag> table,
+                                                       web::TWFBrowser browser) const {
+    bool plainOverflow = browser == web::TWFBrowser::brNetscape6 || browser == web::TWFBrowser::brNetscape7 ||
+                         browser == web::TWFBrowser::brOpera || browser == web::TWFBrowser::brSafari;
+    int grow = isInternetExplorer(browser) || browser == web::TWFBrowser::brOpera ? 0 : 2 * kFrameBorderWidth;
+    std::string style = "border-style:inset;border-width:" + std::to_string(kFrameBorderWidth) + ";";
+    style += plainOverflow ? "overflow:auto;" : "overflow-x:auto;overflow-y:auto;";
+    style += "padding:0;clip:rect(0px," + std::to_string(Width + grow) + "px," + std::to_string(Height + grow) +
+             "px,0px);";
+    table->setAttribute("style", Font.styleText(browser));
+    auto frame = std::make_unique<TWFHTMLTag>("div");
+    frame->setAttribute("style", style);
+    frame->addElement(std::move(table));
+    return frame;
+}
+
+void TWFCustomGrid::addScripts(TWFPageContext40& context) {
+    if (!UseFrame) return;
+    std::string layout = HtmlName() + "WFCL";
+    context.AddWFCLInitScript("if (" + layout + ") {");
+    context.AddWFCLInitScript(layout + ".BorderWidthPixels = " + std::to_string(kFrameBorderWidth) + ";");
+    context.AddWFCLInitScript("}");
+}
+
+std::string TWFCustomGrid::clickLink(std::string_view parameter, const std::string& content,
+                                     web::TWFBrowser browser, const std::string& className) const {
+    std::string call = "SubmitClickConfirm('" + HtmlName() + "','" + scriptStringInAttribute(parameter) + "', " +
+                       (DoSubmitValidation ? "true" : "false") + ", '" + scriptStringInAttribute(Confirmation) +
+                       "')";
+    TWFHTMLTag link("a");
+    link.setAttribute("HREF", "#");
+    link.setAttribute("OnClick", isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
+    if (ShowHint && !Hint.empty()) link.setAttribute("title", hintTitle(Hint));
+    link.setAttribute("CLASS", className);
+    link.addText(content);
+    return link.render();
+}
+
+std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row, int column,
+                                                      const std::string* content) {
+    if (OnRenderCell) OnRenderCell(cell, row, column);
+    std::string text = content != nullptr ? *content : cell.Text;
+    if (content == nullptr && !cell.RawText) text = web::HtmlEscape(text, true, false);
+    if (web::text::trim(text).empty()) text = "&nbsp;";
+    auto tag = std::make_unique<TWFHTMLTag>(cell.Header ? "th" : "td");
+    tag->setAttribute("VAlign", vAlignName(cell.VAlign));
+    tag->setAttribute("align", alignName(cell.Alignment));
+    // The hint is markup the program wrote; only a quote could break out of the attribute.
+    if (!web::text::trim(cell.Hint).empty()) tag->setAttribute("title", web::text::replaceAll(cell.Hint, "\"", "&quot;"));
+    if (!cell.Wrap) tag->addBareAttribute("NOWRAP");
+    if (cell.Width() != "0") tag->setAttribute("Width", cell.Width());
+    if (cell.Height() != "0") tag->setAttribute("Height", cell.Height());
+    tag->setColorAttribute("BGColor", cell.BGColor);
+    if (!cell.Font.CSSStyle.empty()) {
+        tag->setAttribute("CLASS", cell.Font.CSSStyle);
+        tag->setAttribute("style", "position:static;");
+    }
+    tag->addText(fontWrapped(cell, text));
+    return tag;
+}
+
+std::string scriptStringInAttribute(std::string_view text) {
+    std::string script = web::ScriptStringEscape(text);
+    return web::text::replaceAll(web::text::replaceAll(script, "&", "&amp;"), "\"", "&quot;");
+}
+
+int parseSubmitInteger(std::string_view text) {
+    std::int64_t value = 0;
+    if (!web::text::parseInt64(text, value) || value < std::numeric_limits<int>::min() ||
+        value > std::numeric_limits<int>::max()) {
+        throw web::EWFException("\"" + std::string(text) + "\" is not a valid integer value.");
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace web::forms

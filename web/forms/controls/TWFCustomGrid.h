@@ -1,0 +1,84 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "web/forms/TColor.h"
+#include "web/forms/TWFControl.h"
+#include "web/forms/controls/TWFGridCell.h"
+
+namespace web::forms {
+
+// Which outer sides of the table get a border.
+enum class TWFTableFrame { tfDefault, tfVoid, tfAbove, tfBelow, tvHorizSides, tfVertSides, tfLeft, tfRight };
+// Which inner lines of the table are drawn.
+enum class TWFTableLines { tlAll, tlNone, tlRows, tlCols };
+
+struct TWFBorderColors {
+    TColor Color = clNone;
+    TColor Light = clNone;
+    TColor Dark = clNone;
+};
+
+class TWFCustomGrid;
+using TWFOnRenderGrid = std::function<void(TWFCustomGrid& grid)>;
+// Fired for every visible cell just before it is written; the handler may change the cell.
+using TWFOnRenderCell = std::function<void(TWFGridCell& cell, int row, int column)>;
+
+// What both grids share: an HTML table with an id of its own ("tbl" + the HTML name), cells
+// written by one cell renderer, links whose click posts a parameter, and an optional
+// scrolling frame around the table. A grid sits in a form wrapper of its own.
+class TWFCustomGrid : public TWFControl {
+public:
+    explicit TWFCustomGrid(std::string name);
+
+    int BorderSize = 1;
+    TWFBorderColors BorderColors;
+    TWFTableFrame BorderStyle = TWFTableFrame::tfDefault;
+    TWFTableLines Lines = TWFTableLines::tlAll;
+    TColor BGColor = clNone;
+    int CellPadding = 0;
+    int CellSpacing = 0;
+    // Written as markup.
+    std::string Caption;
+    std::string Summary;
+    bool UseSize = true;
+    // Wraps the table in a scrolling box of the control's size.
+    bool UseFrame = false;
+    int FrameBuffer = 40;
+    // Validation and confirmation of the posts of the grid's links.
+    bool DoSubmitValidation = true;
+    std::string Confirmation;
+    TWFOnRenderGrid OnRender;
+    TWFOnRenderCell OnRenderCell;
+
+    bool isSubmitControl() const override { return true; }
+    std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) final;
+    void addScripts(TWFPageContext40& context) override;
+
+protected:
+    // Adds the rows to the table; may decide RenderSize (it starts as UseSize).
+    virtual void renderRows(TWFHTMLTag& table, TWFPageContext40& context) = 0;
+
+    // A td or th for the cell, with `content` (already markup) instead of the cell's Text
+    // when given; fires OnRenderCell first.
+    std::unique_ptr<TWFHTMLTag> renderCell(TWFGridCell& cell, int row, int column, const std::string* content);
+    // A link whose click posts `parameter` as the grid's event parameter; `content` is markup.
+    std::string clickLink(std::string_view parameter, const std::string& content, web::TWFBrowser browser,
+                          const std::string& className = "") const;
+
+private:
+    std::unique_ptr<TWFHTMLTag> tableTag() const;
+    std::unique_ptr<TWFHTMLTag> frameAround(std::unique_ptr<TWFHTMLTag> table, web::TWFBrowser browser) const;
+};
+
+// A value for a single-quoted script string inside a double-quoted attribute: escaped for
+// the script, then quotes and ampersands as entities, so no value can leave either.
+std::string scriptStringInAttribute(std::string_view text);
+
+// A posted number: decimal digits with an optional sign; anything else raises EWFException.
+int parseSubmitInteger(std::string_view text);
+
+}  // namespace web::forms

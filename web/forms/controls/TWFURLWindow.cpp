@@ -1,0 +1,42 @@
+#include "web/forms/controls/TWFURLWindow.h"
+
+#include "web/forms/TWFPageContext40.h"
+#include "web/server/HtmlEscape.h"
+
+namespace web::forms {
+namespace {
+
+const char* scrollingWord(TWFURLWindowScrolling scrolling) {
+    switch (scrolling) {
+        case TWFURLWindowScrolling::usNo:
+            return "SCROLLING=NO";
+        case TWFURLWindowScrolling::usAuto:
+            return "SCROLLING=AUTO";
+        default:
+            return "SCROLLING=YES";
+    }
+}
+
+}  // namespace
+
+TWFURLWindow::TWFURLWindow(std::string name) : TWFControl(std::move(name), 150, 100) {}
+
+std::unique_ptr<TWFHTMLTag> TWFURLWindow::renderTag(TWFPageContext40& context) {
+    std::string name = HtmlName();
+    // The address is a script string: an apostrophe in it must not end the string and
+    // stop the page's Initialize().
+    if (!URI.empty())
+        context.AddInitScript("frames['" + name + "'].location.href='" + web::ScriptStringEscape(URI) + "'");
+    auto tag = std::make_unique<TWFHTMLTag>("IFRAME");
+    tag->setAttribute("LONGDESC", web::HtmlEscape(LongDesc, false, false));
+    tag->setIntAttribute("WIDTH", Width);
+    tag->setIntAttribute("HEIGHT", Height);
+    tag->setIntAttribute("FRAMEBORDER", Border ? 1 : 0);
+    tag->setIntAttribute("MARGINWIDTH", MarginWidth);
+    tag->setIntAttribute("MARGINHEIGHT", MarginHeight);
+    tag->setAttribute("NAME", name);
+    tag->addBareAttribute(scrollingWord(Scrolling));
+    return tag;
+}
+
+}  // namespace web::forms
