@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "app/PageFrames.h"
 #include "app/TWFUserSession.h"
@@ -42,7 +43,9 @@ constexpr std::string_view kUntaggedResults =
     "select * from cj where testid=? and 考试标识 is null  ORDER BY 成绩  DESC";
 constexpr std::string_view kTaggedResults = "select * from cj where testid=? and 考试标识=?  ORDER BY 成绩  DESC";
 constexpr std::string_view kQuestions = "select id,题目,候选项,答案 from tm where testid=?";
-constexpr std::string_view kAnswer = "select zd from dtxb where testid=? and  tmid=? and xm=?";
+// In storing order: the first row of a question and name is the one a look-up by exam,
+// question and name would find first.
+constexpr std::string_view kAnswers = "select tmid,xm,zd from dtxb where testid=? ORDER BY rowid";
 constexpr std::string_view kDeleteExamResults = "delete from cj where testid=?";
 constexpr std::string_view kDeleteExamAnswers = "delete from dtxb where testid=?";
 constexpr std::string_view kDeleteCandidateResults = "delete from cj where testid=? and 姓名=?";
@@ -138,6 +141,50 @@ TWFLink& addLink(TWFContainer& parent, std::string name, std::string caption, in
     link.Top = top;
     link.Width = width;
     return link;
+}
+
+// The exam's stored answers, read with one statement and looked up per candidate and
+// question: one statement per look-up made a matrix of 500 candidates and 100 questions
+// take seconds. For each question and name the first stored answer counts; names compare
+// as the database compares them, Latin letters regardless of case, so a name with papers
+// under two tags finds the same answer for both.
+class StoredAnswers {
+public:
+    void add(std::int64_t question, std::string_view name, std::string answer) {
+        byQuestion_[question].try_emplace(foldLatinCase(name), std::move(answer));
+    }
+    // Empty when the candidate has no answer to the question.
+    std::string find(std::int64_t question, std::string_view name) const {
+        const auto answers = byQuestion_.find(question);
+        if (answers == byQuestion_.end()) return {};
+        const auto answer = answers->second.find(foldLatinCase(name));
+        return answer == answers->second.end() ? std::string() : answer->second;
+    }
+
+private:
+    static std::string foldLatinCase(std::string_view text) {
+        std::string folded(text);
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return folded;
+    }
+
+    std::unordered_map<std::int64_t, std::unordered_map<std::string, std::string>> byQuestion_;
+};
+
+StoredAnswers readStoredAnswers() {
+    db::Query& tem2 = UserSession().tem2;
+    tem2.Close();
+    tem2.SQL().SetText(kAnswers);
+    tem2.Params({examId()});
+    tem2.Open();
+    StoredAnswers answers;
+    for (tem2.First(); !tem2.Eof(); tem2.Next()) {
+        answers.add(tem2.Fields(0).AsInteger(), tem2.Fields(1).AsString(), tem2.Fields(2).AsString());
+    }
+    tem2.Close();
+    return answers;
 }
 
 template <typename Handler>
@@ -390,6 +437,7 @@ void TWFForm6::fillAnswerMatrix() {
     }
 
     questions_ = readQuestions();
+    const StoredAnswers stored = readStoredAnswers();
     WFGrid1->SetColumnCount(kQuestionColumn + static_cast<int>(questions_.size()));
     for (std::size_t q = 0; q < questions_.size(); ++q) {
         QuestionColumn& question = questions_[q];
@@ -401,7 +449,7 @@ void TWFForm6::fillAnswerMatrix() {
         WFGrid1->Cell(1, column).Text = question.correctAnswer;
         int correct = 0;
         for (int i = 0; i < candidates; ++i) {
-            std::string answer = lookUpAnswer(question.key, results_[static_cast<std::size_t>(i)].name);
+            std::string answer = stored.find(question.key, results_[static_cast<std::size_t>(i)].name);
             TWFGridCell& cell = WFGrid1->Cell(i + kMatrixHeaderRows, column);
             cell.Text = candidateText(answer);
             if (answer != question.correctAnswer) {
@@ -429,18 +477,6 @@ std::vector<TWFForm6::QuestionColumn> TWFForm6::readQuestions() {
                                            {}});
     }
     return questions;
-}
-
-// The candidate's answer to the question: the first stored one, empty when there is none.
-// Only exam, question and name identify it, so a name with papers under two tags finds
-// the same answer for both.
-std::string TWFForm6::lookUpAnswer(std::int64_t questionId, const std::string& name) {
-    db::Query& tem2 = UserSession().tem2;
-    tem2.Close();
-    tem2.SQL().SetText(kAnswer);
-    tem2.Params({examId(), questionId, name});
-    tem2.Open();
-    return tem2.Eof() ? std::string() : tem2.Fields(0).AsString();
 }
 
 // --- clicks in the grid and the panels ----------------------------------------------------

@@ -100,7 +100,6 @@ private:
 
     std::vector<ResultRow> readResults();
     std::vector<QuestionColumn> readQuestions();
-    std::string lookUpAnswer(std::int64_t questionId, const std::string& name);
     void showStatistics(const std::vector<ResultRow>& results);
     void clearGrid(int rows, int columns);
     void fillResultList();

@@ -207,6 +207,31 @@ TEST_F(TWFForm6Test, MatrixShowsCorrectAnswersRatesAndColoursWrongAnswers) {
     EXPECT_TRUE(grid.Cell(3, 0).Hint.empty());
 }
 
+// Answers are found by exam, question and name as the database compares names: Latin
+// letters regardless of case, other letters exactly; the answer stored first wins.
+TEST_F(TWFForm6Test, MatrixFindsTheFirstStoredAnswerOfANameWhateverItsTag) {
+    const std::int64_t exam = addExam("补考");
+    const std::int64_t question = addQuestion(exam, "题\r\n", "A.是\r\nB.否\r\n", "A");
+    addPaper(exam, "Wang", "", 90, "2024-05-01 10:00:00", {{question, "A"}});
+    addPaper(exam, "wANG", "二班", 80, "2024-05-01 11:00:00", {{question, "B"}});
+    addPaper(exam, "Émile", "", 70, "2024-05-01 12:00:00", {{question, "B"}});
+    addPaper(exam, "émile", "", 60, "2024-05-01 12:00:00", {{question, "A"}});
+    TWFForm6& page = open(exam);
+    showMatrix();
+    Rows answers;
+    for (int row = 3; row < page.WFGrid1->RowCount(); ++row) {
+        answers.push_back({page.WFGrid1->Cell(row, 0).Text, page.WFGrid1->Cell(row, 5).Text});
+    }
+    EXPECT_EQ(answers, (Rows{{"Wang", "A"}, {"wANG", "A"}, {"Émile", "B"}, {"émile", "A"}}));
+    // The same as a look-up statement per candidate finds.
+    for (const auto& answer : answers) {
+        EXPECT_EQ(rows("select zd from dtxb where testid=" + std::to_string(exam) + " and  tmid=" +
+                       std::to_string(question) + " and xm='" + answer[0] + "'")[0][0],
+                  answer[1]);
+    }
+    EXPECT_EQ(page.WFGrid1->Cell(2, 5).Text, "75.00");
+}
+
 TEST_F(TWFForm6Test, AnswerDetailsShowWrongAnswersOrAllOfThem) {
     const ThreePapers papers = threePapers();
     TWFForm6& page = open(papers.exam);
