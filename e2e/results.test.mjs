@@ -170,7 +170,7 @@ test('the matrix: correct answers, rates, coloured wrong answers and the answer 
     assert.equal(await page.textContent('#HANG'), String(wangRow));
     const wrongOnly = '题目编号：12\n天是什么颜色？\nA.蓝\nB.红\n\n标准答案：A    作答选项:B\n----------------------------';
     assert.equal(await memoText(page), wrongOnly);
-    await submitAndWait(page, () => page.click('#WFCHECKBOX2_CHECKBOX'));
+    await submitAndWait(page, () => page.click('input[name=WFCHECKBOX2_CHECKBOX]'));
     assert.equal(await memoText(page),
       '题目编号：11\n一加一等于几？\nA.一\nB.二\n\n标准答案：B    作答选项:B\n----------------------------\n' + wrongOnly);
     await submitAndWait(page, () => page.click('#WFLINK6'));
