@@ -188,7 +188,7 @@ StoredAnswers readStoredAnswers() {
 }
 
 template <typename Handler>
-TNotifyEvent bind(TWFForm6* page, Handler handler) {
+TNotifyEvent bindHandler(TWFForm6* page, Handler handler) {
     return [page, handler](TWFControl& sender) { (page->*handler)(sender); };
 }
 
@@ -223,9 +223,9 @@ void TWFForm6::buildResultsRegion() {
     WFLink3 = &addLink(*WFRegion1, "WFLink3", "【删除成绩信息】", 775, 8, 112);
     WFLink2 = &addLink(*WFRegion1, "WFLink2", "【返回】", 895, 8, 56);
     for (TWFLink* link : {WFLink1, WFLink3, WFLink2}) link->Font.Color = kLinkColor;
-    WFLink1->OnClick = bind(this, &TWFForm6::WFLink1Click);
-    WFLink3->OnClick = bind(this, &TWFForm6::WFLink3Click);
-    WFLink2->OnClick = bind(this, &TWFForm6::WFLink2Click);
+    WFLink1->OnClick = bindHandler(this, &TWFForm6::WFLink1Click);
+    WFLink3->OnClick = bindHandler(this, &TWFForm6::WFLink3Click);
+    WFLink2->OnClick = bindHandler(this, &TWFForm6::WFLink2Click);
 
     WFRadioGroup1 = &WFRegion1->Add(std::make_unique<TWFRadioGroup>("WFRadioGroup1"));
     WFRadioGroup1->Left = 17;
@@ -235,14 +235,14 @@ void TWFForm6::buildResultsRegion() {
     WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup1->Items = {"隐藏答题情况", "显示答题情况"};
     WFRadioGroup1->ItemIndex = kHideAnswers;
-    WFRadioGroup1->OnClick = bind(this, &TWFForm6::WFRadioGroup1Click);
+    WFRadioGroup1->OnClick = bindHandler(this, &TWFForm6::WFRadioGroup1Click);
 
     WFLabel8 = &addLabel(*WFRegion1, "WFLabel8", "显示范围", 249, 41);
     WFComboBox1 = &WFRegion1->Add(std::make_unique<TWFComboBox>("WFComboBox1"));
     WFComboBox1->Left = 313;
     WFComboBox1->Top = 38;
     WFComboBox1->Width = 168;
-    WFComboBox1->OnChange = bind(this, &TWFForm6::WFComboBox1Change);
+    WFComboBox1->OnChange = bindHandler(this, &TWFForm6::WFComboBox1Change);
 
     WFLabel5 = &addLabel(*WFRegion1, "WFLabel5", "", 16, 72);
 
@@ -276,8 +276,8 @@ void TWFForm6::buildDeleteRegion() {
     WFLabel2->Visible = false;
     WFLink4 = &addLink(*WFRegion3, "WFLink4", "【删除】", 104, 68, 56);
     WFLink5 = &addLink(*WFRegion3, "WFLink5", "【取消】", 208, 68, 56);
-    WFLink4->OnClick = bind(this, &TWFForm6::WFLink4Click);
-    WFLink5->OnClick = bind(this, &TWFForm6::WFLink5Click);
+    WFLink4->OnClick = bindHandler(this, &TWFForm6::WFLink4Click);
+    WFLink5->OnClick = bindHandler(this, &TWFForm6::WFLink5Click);
 }
 
 void TWFForm6::buildDetailsRegion() {
@@ -299,7 +299,7 @@ void TWFForm6::buildDetailsRegion() {
     WFCheckBox2->Width = 140;
     WFCheckBox2->Caption = "仅显示错误习题";
     WFCheckBox2->Checked = true;
-    WFCheckBox2->OnClick = bind(this, &TWFForm6::WFCheckBox2Click);
+    WFCheckBox2->OnClick = bindHandler(this, &TWFForm6::WFCheckBox2Click);
     hang = &addLabel(*WFRegion4, "hang", "", 400, 16);
 
     WFMemo1 = &WFRegion4->Add(std::make_unique<TWFMemo>("WFMemo1"));
@@ -309,7 +309,7 @@ void TWFForm6::buildDetailsRegion() {
     WFMemo1->Height = 253;
 
     WFLink6 = &addLink(*WFRegion4, "WFLink6", "【关闭】", 713, 14, 56);
-    WFLink6->OnClick = bind(this, &TWFForm6::WFLink6Click);
+    WFLink6->OnClick = bindHandler(this, &TWFForm6::WFLink6Click);
     // Uploading the details to the vendor is not offered; the link stays hidden.
     WFLink7 = &addLink(*WFRegion4, "WFLink7", "【上传答题详情到栎川云供查询、分享】", 440, 296, 300);
     WFLink7->Visible = false;
