@@ -86,7 +86,9 @@ void TWFForm1::WFButton1Click(TWFControl&) {
     UserSession().MoveToPage<TWFForm3>();
 }
 
-void TWFForm1::WFLink1Click(TWFControl&) { UserSession().MoveToPage<TWFForm2>(); }
+void TWFForm1::WFLink1Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm2>();
+}
 
 bool TWFForm1::passwordMatches(const std::string& password) {
     db::Query& tem = UserSession().tem;

@@ -119,7 +119,9 @@ void TWFForm3::buildMainArea() {
     WFGrid1->ShowEmptyCells = true;
     WFGrid1->UseSize = true;
     WFGrid1->UseFrame = false;
-    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) { WFGrid1CellClick(sender, row, column); };
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) {
+        WFGrid1CellClick(sender, row, column);
+    };
 }
 
 void TWFForm3::buildCreateDialog() {
@@ -139,8 +141,8 @@ void TWFForm3::buildCreateDialog() {
     WFText1 = put<TWFText>(*WFRegion4, "WFText1", 56, 120, 553, 73);
     WFText1->Font.Size = 9;
     WFText1->WantReturns = true;
-    WFText1->Lines = {"新建考试为默认状态：", "", "考试立即生效，考生交卷后立即显示成绩，打乱题目显示顺序", "",
-                      "如需修改上述设置，请在新建考试后点击对应考试的考试设置链接进行设置"};
+    WFText1->Lines = {"新建考试为默认状态：", "", "考试立即生效，考生交卷后立即显示成绩，打乱题目显示顺序",
+                      "", "如需修改上述设置，请在新建考试后点击对应考试的考试设置链接进行设置"};
 
     WFLabel10 = put<TWFLabel>(*WFRegion4, "WFLabel10", 24, 204);
     WFLabel10->Caption = "应用口令";
@@ -154,8 +156,8 @@ void TWFForm3::buildCreateDialog() {
     WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup1->Items = {"0", "7", "15", "30", "60", "120"};
     WFRadioGroup1->ItemIndex = 1;
-    for (TWFControl* hidden : std::initializer_list<TWFControl*>{WFLabel10, WFEdit5, WFLabel11, WFEdit6, WFLabel12,
-                                                                   WFRadioGroup1}) {
+    for (TWFControl* hidden : std::initializer_list<TWFControl*>{WFLabel10, WFEdit5, WFLabel11, WFEdit6,
+                                                                 WFLabel12, WFRadioGroup1}) {
         hidden->Visible = false;
     }
 }
@@ -229,14 +231,19 @@ void TWFForm3::WFGrid1CellClick(TWFControl&, int row, int column) {
     const std::string examId = WFGrid1->Cell(row, 0).Text;
     UserSession().ExamId = examId;
     switch (column) {
-        case 2: UserSession().MoveToPage<TWFForm4>(); break;
+        case 2:
+            UserSession().MoveToPage<TWFForm4>();
+            break;
         case 3:
             WFLabel7->Caption = examId;
             WFRegion8->Visible = true;
             WFLabel8->Caption = "您确实要删除" + WFGrid1->Cell(row, 1).Text + "及其所有题目及成绩信息吗？";
             break;
-        case 4: UserSession().MoveToPage<TWFForm6>(); break;
-        default: break;
+        case 4:
+            UserSession().MoveToPage<TWFForm6>();
+            break;
+        default:
+            break;
     }
 }
 
@@ -245,7 +252,9 @@ void TWFForm3::WFLink2Click(TWFControl&) {
     WFRegion4->Visible = true;
 }
 
-void TWFForm3::WFLink3Click(TWFControl&) { WFRegion4->Visible = false; }
+void TWFForm3::WFLink3Click(TWFControl&) {
+    WFRegion4->Visible = false;
+}
 
 // The name is stored as typed; the new exam takes the table's defaults for everything else.
 void TWFForm3::WFButton1Click(TWFControl&) {
@@ -261,7 +270,9 @@ void TWFForm3::WFLink1Click(TWFControl&) {
     WFRegion6->Visible = true;
 }
 
-void TWFForm3::WFLink4Click(TWFControl&) { WFRegion6->Visible = false; }
+void TWFForm3::WFLink4Click(TWFControl&) {
+    WFRegion6->Visible = false;
+}
 
 // The texts are taken as typed; the old password must match exactly, letter case included.
 void TWFForm3::WFButton2Click(TWFControl&) {
@@ -305,8 +316,12 @@ void TWFForm3::WFLink6Click(TWFControl&) {
     WFRegion8->Visible = false;
 }
 
-void TWFForm3::WFLink7Click(TWFControl&) { WFRegion8->Visible = false; }
+void TWFForm3::WFLink7Click(TWFControl&) {
+    WFRegion8->Visible = false;
+}
 
-void TWFForm3::WFLink5Click(TWFControl&) { UserSession().MoveToPage<TWFForm2>(); }
+void TWFForm3::WFLink5Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm2>();
+}
 
 }  // namespace exam

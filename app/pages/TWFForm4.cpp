@@ -288,7 +288,8 @@ void TWFForm4::buildAddPanel() {
     TWFCheckBox** boxes[] = {&xA, &xB, &xC, &xD, &xE, &xF};
     for (std::size_t i = 0; i < kOptionPrefixes.size(); ++i) {
         const std::string letter(1, static_cast<char>('A' + i));
-        TWFCheckBox* box = put<TWFCheckBox>(*WFRegion3, ("x" + letter).c_str(), static_cast<int>(i) * 40, 0, 38);
+        TWFCheckBox* box =
+            put<TWFCheckBox>(*WFRegion3, ("x" + letter).c_str(), static_cast<int>(i) * 40, 0, 38);
         box->Caption = letter;
         *boxes[i] = box;
     }
@@ -349,11 +350,21 @@ void TWFForm4::WFLink9Click(TWFControl&) {
     web::CurrentSession()->ShowMessage("考试标识修改完成！！！");
 }
 
-void TWFForm4::s1Click(TWFControl&) { writeSwitch("set1", *s1); }
-void TWFForm4::s2Click(TWFControl&) { writeSwitch("set2", *s2); }
-void TWFForm4::s3Click(TWFControl&) { writeSwitch("set3", *s3); }
-void TWFForm4::s4Click(TWFControl&) { writeSwitch("set4", *s4); }
-void TWFForm4::s5Click(TWFControl&) { writeSwitch("set5", *s5); }
+void TWFForm4::s1Click(TWFControl&) {
+    writeSwitch("set1", *s1);
+}
+void TWFForm4::s2Click(TWFControl&) {
+    writeSwitch("set2", *s2);
+}
+void TWFForm4::s3Click(TWFControl&) {
+    writeSwitch("set3", *s3);
+}
+void TWFForm4::s4Click(TWFControl&) {
+    writeSwitch("set4", *s4);
+}
+void TWFForm4::s5Click(TWFControl&) {
+    writeSwitch("set5", *s5);
+}
 
 // Only the two choices are stored; a group left without a choice writes nothing.
 void TWFForm4::writeSwitch(const char* column, const TWFRadioGroup& group) {
@@ -366,7 +377,8 @@ void TWFForm4::WFLink4Click(TWFControl&) {
     db::Query& list = UserSession().ADOQuery1;
     list.Close();
     list.SQL().Clear();
-    list.SQL().Add("select id as 编号,wid,题目,题型,候选项,答案,分数 from tm where testid=? ORDER BY id DESC");
+    list.SQL().Add(
+        "select id as 编号,wid,题目,题型,候选项,答案,分数 from tm where testid=? ORDER BY id DESC");
     list.Params({examKey(UserSession().ExamId)});
     list.Open();
 }
@@ -387,8 +399,11 @@ void TWFForm4::WFRadioGroup4Click(TWFControl&) {
             WFRadioGroup5->Visible = false;
             WFRegion3->Visible = true;
             break;
-        case 2: WFMemo2->Lines = std::vector<std::string>{"对", "错"}; break;
-        default: break;
+        case 2:
+            WFMemo2->Lines = std::vector<std::string>{"对", "错"};
+            break;
+        default:
+            break;
     }
 }
 
@@ -396,7 +411,8 @@ void TWFForm4::WFRadioGroup4Click(TWFControl&) {
 // boxes, in letter order, whether they are shown or not.
 std::string TWFForm4::correctAnswer() const {
     const int chosen = WFRadioGroup5->ItemIndex;
-    if (WFRadioGroup4->ItemIndex == 0 && chosen >= 0 && chosen < static_cast<int>(WFRadioGroup5->Items.size())) {
+    if (WFRadioGroup4->ItemIndex == 0 && chosen >= 0 &&
+        chosen < static_cast<int>(WFRadioGroup5->Items.size())) {
         return WFRadioGroup5->Items[static_cast<std::size_t>(chosen)];
     }
     std::string letters;
@@ -468,14 +484,24 @@ void TWFForm4::WFLink7Click(TWFControl&) {
     WFRegion8->Visible = false;
 }
 
-void TWFForm4::WFLink8Click(TWFControl&) { WFRegion8->Visible = false; }
+void TWFForm4::WFLink8Click(TWFControl&) {
+    WFRegion8->Visible = false;
+}
 
-void TWFForm4::WFLink6Click(TWFControl&) { UserSession().MoveToPage<TWFForm6>(); }
+void TWFForm4::WFLink6Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm6>();
+}
 
-void TWFForm4::WFLink2Click(TWFControl&) { UserSession().MoveToPage<TWFForm3>(); }
+void TWFForm4::WFLink2Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm3>();
+}
 
-void TWFForm4::WFLink10Click(TWFControl&) { WFRegion9->Visible = true; }
+void TWFForm4::WFLink10Click(TWFControl&) {
+    WFRegion9->Visible = true;
+}
 
-void TWFForm4::WFLink11Click(TWFControl&) { WFRegion9->Visible = false; }
+void TWFForm4::WFLink11Click(TWFControl&) {
+    WFRegion9->Visible = false;
+}
 
 }  // namespace exam

@@ -54,13 +54,10 @@ TEST_F(TWFForm1Test, OnlyTheStoredPasswordLeadsOn) {
         bool accepted;
     };
     const Case cases[] = {
-        {" secret ", true},  // blanks around it are removed
-        {"\tsecret\r\n", true},
-        {"SECRET", true},  // the database's text equality ignores the case of Latin letters
-        {"secre", false},
-        {"secret'", false},
-        {"' or '1'='1", false},
-        {"", false},
+        {" secret ", true},                        // blanks around it are removed
+        {"\tsecret\r\n", true}, {"SECRET", true},  // the database's text equality ignores the case of Latin
+                                                   // letters
+        {"secre", false},       {"secret'", false}, {"' or '1'='1", false}, {"", false},
     };
     for (const Case& c : cases) {
         show<TWFForm1>();

@@ -30,9 +30,14 @@ class TWFForm3Test : public PageTest {
 protected:
     TWFForm3Test() {
         exec("INSERT INTO test (id,考试名称,set2) VALUES (7,'<b>语文</b>',0),(9,'数学',1)");
-        exec("INSERT INTO tm (id,testid,题型,题目,答案,分数) VALUES (70,7,'单选题','q','A',1),(90,9,'单选题','q','A',1)");
-        exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (7,70,'张三','A',''),(9,90,'张三','A','')");
-        exec("INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (7,'1.2.3.4','张三',1,''),(9,'1.2.3.4','张三',1,'')");
+        exec(
+            "INSERT INTO tm (id,testid,题型,题目,答案,分数) VALUES "
+            "(70,7,'单选题','q','A',1),(90,9,'单选题','q','A',1)");
+        exec(
+            "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (7,70,'张三','A',''),(9,90,'张三','A','')");
+        exec(
+            "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES "
+            "(7,'1.2.3.4','张三',1,''),(9,'1.2.3.4','张三',1,'')");
         page_ = &show<TWFForm3>();
     }
 
@@ -52,8 +57,10 @@ protected:
 
     Rows rowsOfExam(int id) {
         const std::string n = std::to_string(id);
-        return {rows("select count(*) from cj where testid=" + n)[0], rows("select count(*) from dtxb where testid=" + n)[0],
-                rows("select count(*) from tm where testid=" + n)[0], rows("select count(*) from test where id=" + n)[0]};
+        return {rows("select count(*) from cj where testid=" + n)[0],
+                rows("select count(*) from dtxb where testid=" + n)[0],
+                rows("select count(*) from tm where testid=" + n)[0],
+                rows("select count(*) from test where id=" + n)[0]};
     }
 
     TWFForm3* page_;
@@ -69,7 +76,8 @@ TEST_F(TWFForm3Test, ListsEveryExamWithItsActionsAndWhetherTheHomePageShowsIt) {
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 6; ++column) {
             EXPECT_EQ(grid.Cell(row, column).Text, expected[row][column]) << row << "," << column;
-            EXPECT_EQ(grid.Cell(row, column).Clickable, row > 0 && column >= 2 && column <= 4) << row << "," << column;
+            EXPECT_EQ(grid.Cell(row, column).Clickable, row > 0 && column >= 2 && column <= 4)
+                << row << "," << column;
         }
     }
     const std::string html = render();
@@ -89,8 +97,9 @@ TEST_F(TWFForm3Test, CreatesExamsWithTheTypedNameEvenEmpty) {
     EXPECT_EQ(page_->WFEdit1->Text, "") << "the dialog opens with an empty name";
     click("WFBUTTON1", "", {{"WFEDIT1", ""}});
 
-    EXPECT_EQ(rows("select 考试名称,考试标识 is null,set1,set2,set3,wid is null from test where id>9 order by id"),
-              (Rows{{" 英语 'A' ", "1", "0", "0", "0", "1"}, {"", "1", "0", "0", "0", "1"}}));
+    EXPECT_EQ(
+        rows("select 考试名称,考试标识 is null,set1,set2,set3,wid is null from test where id>9 order by id"),
+        (Rows{{" 英语 'A' ", "1", "0", "0", "0", "1"}, {"", "1", "0", "0", "0", "1"}}));
     ASSERT_EQ(page_->WFGrid1->RowCount(), 5);
     EXPECT_EQ(page_->WFGrid1->Cell(3, 1).Text, " 英语 'A' ");
     EXPECT_EQ(page_->WFGrid1->Cell(4, 1).Text, "");
@@ -114,8 +123,9 @@ TEST_F(TWFForm3Test, PasswordChangeRefusalsWriteNothing) {
     };
     click("WFLINK1");
     for (const Case& c : cases) {
-        const auto alerts = click("WFBUTTON2", "", {{"WFEDIT2", c.oldPassword}, {"WFEDIT3", c.newPassword},
-                                                    {"WFEDIT4", c.repeated}});
+        const auto alerts =
+            click("WFBUTTON2", "",
+                  {{"WFEDIT2", c.oldPassword}, {"WFEDIT3", c.newPassword}, {"WFEDIT4", c.repeated}});
         EXPECT_EQ(alerts, std::vector<std::string>{c.message}) << c.oldPassword << "/" << c.newPassword;
         EXPECT_EQ(rows("select setz from shezhi"), Rows{{"secret"}});
         EXPECT_TRUE(page_->WFRegion6->Visible);
@@ -147,7 +157,8 @@ TEST_F(TWFForm3Test, DeletingAnExamRemovesItsResultsAnswersQuestionsAndTheExamOn
     EXPECT_EQ(page_->WFLabel7->Caption, "9");
     const std::string html = render();
     EXPECT_NE(html.find("您确实要删除数学及其所有题目及成绩信息吗？"), std::string::npos);
-    EXPECT_EQ(rowsOfExam(9), (Rows{{"1"}, {"1"}, {"1"}, {"1"}})) << "nothing is deleted before the confirmation";
+    EXPECT_EQ(rowsOfExam(9), (Rows{{"1"}, {"1"}, {"1"}, {"1"}}))
+        << "nothing is deleted before the confirmation";
 
     EXPECT_TRUE(click("WFLINK6").empty());
     EXPECT_EQ(rowsOfExam(9), (Rows{{"0"}, {"0"}, {"0"}, {"0"}}));
@@ -159,7 +170,8 @@ TEST_F(TWFForm3Test, DeletingAnExamRemovesItsResultsAnswersQuestionsAndTheExamOn
 
 TEST_F(TWFForm3Test, TheConfirmationEscapesTheExamNameAndCancelKeepsEverything) {
     click("WFGRID1", "1_3");
-    EXPECT_NE(render().find("您确实要删除&lt;b&gt;语文&lt;/b&gt;及其所有题目及成绩信息吗？"), std::string::npos);
+    EXPECT_NE(render().find("您确实要删除&lt;b&gt;语文&lt;/b&gt;及其所有题目及成绩信息吗？"),
+              std::string::npos);
     click("WFLINK7");
     EXPECT_FALSE(page_->WFRegion8->Visible);
     EXPECT_EQ(rowsOfExam(7), (Rows{{"1"}, {"1"}, {"1"}, {"1"}}));

@@ -29,12 +29,17 @@ std::vector<std::string> alertsIn(const std::string& html) {
 class TWFForm4Test : public PageTest {
 protected:
     TWFForm4Test() {
-        exec("INSERT INTO test (id,考试名称,考试标识,set1,set2,set3,set4,set5) VALUES (5,'期中','一班',1,0,1,0,1),"
-             "(6,'其它',NULL,0,0,0,0,0)");
-        exec("INSERT INTO tm (id,testid,题型,题目,候选项,答案,分数) VALUES "
-             "(50,5,'单选题','<i>甲</i>\r\n','A.x\r\nB.y\r\n','A',2),(51,5,'多选题','乙\r\n','','AB',1.5),"
-             "(60,6,'单选题','丙\r\n','','A',1)");
-        exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (5,50,'张三','A','一班'),(5,51,'张三','B','一班')");
+        exec(
+            "INSERT INTO test (id,考试名称,考试标识,set1,set2,set3,set4,set5) VALUES "
+            "(5,'期中','一班',1,0,1,0,1),"
+            "(6,'其它',NULL,0,0,0,0,0)");
+        exec(
+            "INSERT INTO tm (id,testid,题型,题目,候选项,答案,分数) VALUES "
+            "(50,5,'单选题','<i>甲</i>\r\n','A.x\r\nB.y\r\n','A',2),(51,5,'多选题','乙\r\n','','AB',1.5),"
+            "(60,6,'单选题','丙\r\n','','A',1)");
+        exec(
+            "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES "
+            "(5,50,'张三','A','一班'),(5,51,'张三','B','一班')");
         exec("INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (5,'1.2.3.4','张三',2,'一班')");
         user().ExamId = "5";
         page_ = &show<TWFForm4>();
@@ -46,7 +51,8 @@ protected:
         query.ExecSQL();
     }
 
-    std::vector<std::string> click(const std::string& action, const std::string& parameter = "", Fields values = {}) {
+    std::vector<std::string> click(const std::string& action, const std::string& parameter = "",
+                                   Fields values = {}) {
         values.emplace_back("WF_Action", action);
         values.emplace_back("WF_ActionParam", parameter);
         post(std::move(values));
@@ -56,13 +62,17 @@ protected:
     // The panel's fields as the browser posts them: the options box before the type group.
     Fields panel(const std::string& question, const std::string& options, int type, const std::string& points,
                  Fields answer) {
-        Fields fields{{"WFMEMO1", question}, {"WFMEMO2", options},
-                      {"WFRADIOGROUP4_INPUT", std::to_string(type)}, {"WFEDIT2", points}};
+        Fields fields{{"WFMEMO1", question},
+                      {"WFMEMO2", options},
+                      {"WFRADIOGROUP4_INPUT", std::to_string(type)},
+                      {"WFEDIT2", points}};
         for (auto& field : answer) fields.push_back(std::move(field));
         return fields;
     }
 
-    Rows newQuestions() { return rows("select testid,题型,题目,候选项,答案,分数 from tm where id>60 order by id"); }
+    Rows newQuestions() {
+        return rows("select testid,题型,题目,候选项,答案,分数 from tm where id>60 order by id");
+    }
 
     TWFForm4* page_;
 };
@@ -88,9 +98,11 @@ TEST_F(TWFForm4Test, ShowsTheExamAndItsQuestionsNewestFirst) {
 }
 
 TEST_F(TWFForm4Test, NameAndTagAreSavedAsTyped) {
-    EXPECT_EQ(click("WFLINK1", "", {{"WFEDIT1", " 期末'考试 "}}), std::vector<std::string>{"考试名称修改完成！！！"});
+    EXPECT_EQ(click("WFLINK1", "", {{"WFEDIT1", " 期末'考试 "}}),
+              std::vector<std::string>{"考试名称修改完成！！！"});
     EXPECT_EQ(click("WFLINK9", "", {{"WFEDIT4", ""}}), std::vector<std::string>{"考试标识修改完成！！！"});
-    EXPECT_EQ(rows("select 考试名称,考试标识 from test order by id"), (Rows{{" 期末'考试 ", ""}, {"其它", ""}}));
+    EXPECT_EQ(rows("select 考试名称,考试标识 from test order by id"),
+              (Rows{{" 期末'考试 ", ""}, {"其它", ""}}));
 }
 
 TEST_F(TWFForm4Test, EachSwitchWritesOnlyItsOwnColumn) {
@@ -107,12 +119,14 @@ TEST_F(TWFForm4Test, EachSwitchWritesOnlyItsOwnColumn) {
         const std::string name = "S" + std::to_string(flipped + 1);
         EXPECT_TRUE(click(name, "", fields).empty()) << name;
         EXPECT_EQ(rows("select set1,set2,set3,set4,set5 from test where id=5"), Rows{expected}) << name;
-        EXPECT_EQ(rows("select set1,set2,set3,set4,set5 from test where id=6"), (Rows{{"0", "0", "0", "0", "0"}}));
+        EXPECT_EQ(rows("select set1,set2,set3,set4,set5 from test where id=6"),
+                  (Rows{{"0", "0", "0", "0", "0"}}));
         exec("UPDATE test SET set1=1,set2=0,set3=1,set4=0,set5=1 WHERE id=5");
     }
     page_ = &show<TWFForm4>();
     click("S2", "", {{"S2_INPUT", ""}});
-    EXPECT_EQ(rows("select set2 from test where id=5"), Rows{{"0"}}) << "a group without a choice writes nothing";
+    EXPECT_EQ(rows("select set2 from test where id=5"), Rows{{"0"}})
+        << "a group without a choice writes nothing";
 }
 
 TEST_F(TWFForm4Test, AddsASingleChoiceQuestionWithTrimmedOptionsAndDecimalPoints) {
@@ -137,8 +151,12 @@ TEST_F(TWFForm4Test, AddsMultipleChoiceAndTrueFalseQuestionsFromTheTickedBoxes) 
     EXPECT_TRUE(page_->WFRegion3->Visible);
     click("WFBUTTON1", "",
           panel("多选", "a\r\nb\r\nc\r\nd", 1, "2",
-                {{"XA_CHECKBOX", "on"}, {"XB_CHECKBOX", "off"}, {"XC_CHECKBOX", "on"}, {"XD_CHECKBOX", "on"},
-                 {"XE_CHECKBOX", "off"}, {"XF_CHECKBOX", "off"}}));
+                {{"XA_CHECKBOX", "on"},
+                 {"XB_CHECKBOX", "off"},
+                 {"XC_CHECKBOX", "on"},
+                 {"XD_CHECKBOX", "on"},
+                 {"XE_CHECKBOX", "off"},
+                 {"XF_CHECKBOX", "off"}}));
     EXPECT_FALSE(page_->xA->Checked) << "the boxes are cleared for the next question";
     EXPECT_EQ(page_->WFRadioGroup4->ItemIndex, 1) << "the type stays";
 
@@ -158,14 +176,17 @@ TEST_F(TWFForm4Test, RefusedQuestionsWriteNothingAndKeepThePanel) {
         const char* message;
     };
     const std::vector<Case> cases{
-        {"letters as points", panel("q", "x", 0, "1a", {{"WFRADIOGROUP5_INPUT", "0"}}), "题目分值必须为数字！！！"},
-        {"empty points", panel("q", "x", 0, "  ", {{"WFRADIOGROUP5_INPUT", "0"}}), "题目分值必须为数字！！！"},
+        {"letters as points", panel("q", "x", 0, "1a", {{"WFRADIOGROUP5_INPUT", "0"}}),
+         "题目分值必须为数字！！！"},
+        {"empty points", panel("q", "x", 0, "  ", {{"WFRADIOGROUP5_INPUT", "0"}}),
+         "题目分值必须为数字！！！"},
         {"comma as separator", panel("q", "x", 0, "1,5", {{"WFRADIOGROUP5_INPUT", "0"}}),
          "题目分值必须为数字！！！"},
         {"no answer", panel("q", "x", 0, "1", {}), "正确答案未选择！请检查！！！"},
         {"true/false ignores the letter", panel("q", "对\r\n错", 2, "1", {{"WFRADIOGROUP5_INPUT", "0"}}),
          "正确答案未选择！请检查！！！"},
-        {"seven options", panel("q", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7", 0, "1", {{"WFRADIOGROUP5_INPUT", "0"}}),
+        {"seven options",
+         panel("q", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7", 0, "1", {{"WFRADIOGROUP5_INPUT", "0"}}),
          "备选项最多只能有6项（A-F）！请检查！！！"},
     };
     for (const Case& c : cases) {
@@ -179,10 +200,12 @@ TEST_F(TWFForm4Test, RefusedQuestionsWriteNothingAndKeepThePanel) {
 
 TEST_F(TWFForm4Test, SixOptionsAndNoOptionsAreAccepted) {
     click("WFLINK3");
-    click("WFBUTTON1", "", panel("六", "1\r\n2\r\n3\r\n4\r\n5\r\n6", 0, "-2e1", {{"WFRADIOGROUP5_INPUT", "5"}}));
+    click("WFBUTTON1", "",
+          panel("六", "1\r\n2\r\n3\r\n4\r\n5\r\n6", 0, "-2e1", {{"WFRADIOGROUP5_INPUT", "5"}}));
     click("WFBUTTON1", "", panel("无", "", 0, "+.5", {{"WFRADIOGROUP5_INPUT", "2"}}));
-    EXPECT_EQ(newQuestions(), (Rows{{"5", "单选题", "六\r\n", "A.1\r\nB.2\r\nC.3\r\nD.4\r\nE.5\r\nF.6\r\n", "F", "-20"},
-                                    {"5", "单选题", "无\r\n", "", "C", "0.5"}}));
+    EXPECT_EQ(newQuestions(),
+              (Rows{{"5", "单选题", "六\r\n", "A.1\r\nB.2\r\nC.3\r\nD.4\r\nE.5\r\nF.6\r\n", "F", "-20"},
+                    {"5", "单选题", "无\r\n", "", "C", "0.5"}}));
     click("WFLINK5");
     EXPECT_FALSE(page_->WFRegion2->Visible);
     EXPECT_NE(render().find("无"), std::string::npos) << "closing the panel reloads the list";
@@ -206,7 +229,9 @@ TEST_F(TWFForm4Test, DeletingAQuestionRemovesItsAnswersButKeepsScores) {
 }
 
 TEST_F(TWFForm4Test, AFailedQuestionDeletionKeepsItsAnswers) {
-    exec("CREATE TRIGGER keep_question BEFORE DELETE ON tm BEGIN SELECT RAISE(ABORT, 'question is locked'); END");
+    exec(
+        "CREATE TRIGGER keep_question BEFORE DELETE ON tm BEGIN SELECT RAISE(ABORT, 'question is locked'); "
+        "END");
     click("WFDBGRID1", "1_50");
     const auto alerts = click("WFLINK7");
     ASSERT_EQ(alerts.size(), 1u);
