@@ -7,26 +7,14 @@
 #include "app/pages/TWFForm3.h"
 #include "app/pages/TWFForm4.h"
 #include "app/pages/TWFForm6.h"
-#include "tests/app/pages/PageFixture.h"
+#include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-std::vector<std::string> alertsIn(const std::string& html) {
-    std::vector<std::string> alerts;
-    const std::string open = "window.alert(\"";
-    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
-        at += open.size();
-        alerts.push_back(html.substr(at, html.find("\");", at) - at));
-    }
-    return alerts;
-}
-
 // Two exams (the second hidden from the home page), each with a question, an answer row and
 // a result.
-class TWFForm3Test : public PageTest {
+class TWFForm3Test : public AdminPageTest {
 protected:
     TWFForm3Test() {
         exec("INSERT INTO test (id,考试名称,set2) VALUES (7,'<b>语文</b>',0),(9,'数学',1)");
@@ -39,20 +27,6 @@ protected:
             "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES "
             "(7,'1.2.3.4','张三',1,''),(9,'1.2.3.4','张三',1,'')");
         page_ = &show<TWFForm3>();
-    }
-
-    void exec(const std::string& sql) {
-        db::Query query(database());
-        query.SQL().SetText(sql);
-        query.ExecSQL();
-    }
-
-    std::vector<std::string> click(const std::string& action, const std::string& parameter = "",
-                                   std::vector<std::pair<std::string, std::string>> values = {}) {
-        values.emplace_back("WF_Action", action);
-        values.emplace_back("WF_ActionParam", parameter);
-        post(std::move(values));
-        return alertsIn(render());
     }
 
     Rows rowsOfExam(int id) {

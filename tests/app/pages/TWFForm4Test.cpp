@@ -7,26 +7,13 @@
 #include "app/pages/TWFForm3.h"
 #include "app/pages/TWFForm4.h"
 #include "app/pages/TWFForm6.h"
-#include "tests/app/pages/PageFixture.h"
+#include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-std::vector<std::string> alertsIn(const std::string& html) {
-    std::vector<std::string> alerts;
-    const std::string open = "window.alert(\"";
-    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
-        at += open.size();
-        alerts.push_back(html.substr(at, html.find("\");", at) - at));
-    }
-    return alerts;
-}
-
 // Exam 5 with a tag, two questions and a candidate's answers to both; exam 6 beside it.
-class TWFForm4Test : public PageTest {
+class TWFForm4Test : public AdminPageTest {
 protected:
     TWFForm4Test() {
         exec(
@@ -43,20 +30,6 @@ protected:
         exec("INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (5,'1.2.3.4','张三',2,'一班')");
         user().ExamId = "5";
         page_ = &show<TWFForm4>();
-    }
-
-    void exec(const std::string& sql) {
-        db::Query query(database());
-        query.SQL().SetText(sql);
-        query.ExecSQL();
-    }
-
-    std::vector<std::string> click(const std::string& action, const std::string& parameter = "",
-                                   Fields values = {}) {
-        values.emplace_back("WF_Action", action);
-        values.emplace_back("WF_ActionParam", parameter);
-        post(std::move(values));
-        return alertsIn(render());
     }
 
     // The panel's fields as the browser posts them: the options box before the type group.
