@@ -23,7 +23,8 @@ class PageTest : public ::testing::Test {
 protected:
     PageTest()
         : created_(createDatabase(folder_)),
-          session_(web::TWFSessionStart{}),
+          // A supported browser: a page change checks the session's browser again.
+          session_(web::TWFSessionStart{web::TWFBrowser::brSafari}),
           current_(&session_) {
         session_.SetUserData(std::make_unique<TWFUserSession>(folder_.file("db1.db")));
         session_.SetStartAddress("/EXEC/0/" + session_.SessionID());
