@@ -32,10 +32,17 @@ std::string attributeText(const std::string& text) {
     return web::HtmlEscape(withAmpersands, false, false);
 }
 
-// The score of the candidate's paper, as stored.
-std::string storedScore(db::Query& tem, const TWFUserSession& session) {
-    runQuery(tem, "select 成绩 from cj where testid=? and 姓名=?", {session.ExamId, session.CandidateName});
-    return tem.FieldByName("成绩").AsString();
+// The paper just handed in: the newest result of this name for the exam. A name hands in
+// once per exam tag, so older results of the name belong to other tags and other papers.
+struct HandedInPaper {
+    std::string score;
+    std::string tag;
+};
+
+HandedInPaper handedInPaper(db::Query& tem, const TWFUserSession& session) {
+    runQuery(tem, "select 成绩,考试标识 from cj where testid=? and 姓名=? order by rowid desc",
+             {session.ExamId, session.CandidateName});
+    return {tem.FieldByName("成绩").AsString(), tem.FieldByName("考试标识").AsString()};
 }
 
 }  // namespace
@@ -97,7 +104,7 @@ void TWFForm7::WFAppFormCreate() {
     db::Query& tem = session.tem;
     runQuery(tem, "select set1 from test where id=?", {session.ExamId});
     if (tem.FieldByName("set1").AsInteger() == 0) {
-        WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + storedScore(tem, session);
+        WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + handedInPaper(tem, session).score;
     }
     runQuery(tem, "select set5 from test where id=?", {session.ExamId});
     if (tem.FieldByName("set5").AsInteger() != 0) return;
@@ -113,11 +120,11 @@ void TWFForm7::buildReviewForm() {
     db::Query& tem = session.tem;
     runQuery(tem, "select 考试名称 from test where id=?", {session.ExamId});
     const std::string examName = tem.FieldByName("考试名称").AsString();
-    const std::string score = storedScore(tem, session);
+    const HandedInPaper paper = handedInPaper(tem, session);
     runQuery(tem,
              "select tm.id as 题目编号,题目,题型,候选项,答案,分数,zd from tm,dtxb where tm.id=dtxb.tmid and "
-             "tm.testid=? and dtxb.xm=?",
-             {session.ExamId, session.CandidateName});
+             "tm.testid=? and dtxb.xm=? and dtxb.考试标识=?",
+             {session.ExamId, session.CandidateName, paper.tag});
 
     std::vector<std::string>& lines = WFText1->Lines;
     lines.clear();
@@ -126,7 +133,7 @@ void TWFForm7::buildReviewForm() {
     lines.push_back("<input name=\"testname\" type=\"hidden\" id=\"testname\" value=\"" + examName + "\" />");
     lines.push_back("<input name=\"testxm\" type=\"hidden\" id=\"testxm\" value=\"" +
                     attributeText(session.CandidateName) + "\" /> ");
-    lines.push_back("<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"" + score + "\" />");
+    lines.push_back("<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"" + paper.score + "\" />");
     lines.push_back("<input name=\"testtil\" type=\"hidden\" id=\"testmemo\" value='");
     temmemo->Lines.Clear();
     for (tem.First(); !tem.Eof(); tem.Next()) {

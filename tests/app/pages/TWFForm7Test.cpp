@@ -110,6 +110,25 @@ TEST_F(TWFForm7Test, TheCandidatesNameIsWrittenAsTextEverywhere) {
     EXPECT_NE(html.find("姓名：&lt;i&gt;O&#39;Neil&lt;/i&gt;&quot;&  成绩：12.5"), std::string::npos);
 }
 
+// The same name handed in under an earlier tag: the page shows the paper just handed in,
+// not the older one.
+TEST_F(TWFForm7Test, OnlyThePaperJustHandedInIsShown) {
+    const std::int64_t exam = paper("张三", 0, 0, 12.5);
+    exec("update cj set 考试标识='旧' where testid=?", {exam});
+    exec("update dtxb set 考试标识='旧' where testid=?", {exam});
+    exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,'张三','A','新')", {exam, q1_});
+    exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,'张三','AC','新')", {exam, q2_});
+    exec("INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (?,'','张三',10.5,'新')", {exam});
+
+    TWFForm7& page = show<TWFForm7>();
+    EXPECT_EQ(page.WFLabel2->Caption, "姓名：张三  成绩：10.5");
+    const std::vector<std::string>& lines = page.WFText1->Lines;
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[3], "<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"10.5\" />");
+    EXPECT_EQ(lines[5], "<li class=\"tilerr\"><a href=\"#" + std::to_string(q1_) + "\">[错]<b>一</b>\r\n</a></li>");
+    EXPECT_EQ(lines[6], "<li class=\"tilok\"><a href=\"#" + std::to_string(q2_) + "\">[对]二\r\n</a></li>");
+}
+
 TEST_F(TWFForm7Test, TheTimerEndsTheSessionAndSendsTheBrowserOn) {
     paper("张三", 0, 0);
     PublishMemo1Lines({"2.0", "新版本", "http://manual.example", "http://next.example/start", "x"});
