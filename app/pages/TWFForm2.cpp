@@ -47,6 +47,8 @@ TWFForm2::TWFForm2() : TWFAppForm("WFForm2", "TWFForm2", 1000, 683) {
     WFGrid1->Left = 56;
     WFGrid1->Top = 64;
     WFGrid1->Width = 897;
+    // The table grows with its rows; a small design height keeps a short list's rows low.
+    WFGrid1->Height = 41;
     WFGrid1->SetColumnCount(2);
     WFGrid1->BorderSize = 1;
     WFGrid1->Lines = TWFTableLines::tlAll;
@@ -55,7 +57,9 @@ TWFForm2::TWFForm2() : TWFAppForm("WFForm2", "TWFForm2", 1000, 683) {
     WFGrid1->Font.Size = 10;
     WFGrid1->ShowEmptyCells = true;
     WFGrid1->UseSize = true;
-    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) { WFGrid1CellClick(sender, row, column); };
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) {
+        WFGrid1CellClick(sender, row, column);
+    };
 
     PlaceFooterFrame(*this, 8, 612, 60);
     WFAppFormCreate();
@@ -93,12 +97,15 @@ void TWFForm2::WFGrid1CellClick(TWFControl&, int row, int) {
     tem2.Params({session.ExamId});
     tem2.Open();
     if (tem2.IsEmpty()) {
-        web::CurrentSession()->ShowMessage("该考试项目尚未设置习题，请选择其它考试项目或设置习题后再进行测试！");
+        web::CurrentSession()->ShowMessage(
+            "该考试项目尚未设置习题，请选择其它考试项目或设置习题后再进行测试！");
         return;
     }
     session.MoveToPage<TWFForm5>();
 }
 
-void TWFForm2::WFLink1Click(TWFControl&) { UserSession().MoveToPage<TWFForm1>(); }
+void TWFForm2::WFLink1Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm1>();
+}
 
 }  // namespace exam

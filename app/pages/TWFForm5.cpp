@@ -89,7 +89,9 @@ void execQuery(db::Query& query, const char* sql, std::initializer_list<db::Valu
     query.ExecSQL();
 }
 
-void showMessage(const std::string& text) { web::CurrentSession()->ShowMessage(text); }
+void showMessage(const std::string& text) {
+    web::CurrentSession()->ShowMessage(text);
+}
 
 }  // namespace
 
@@ -169,7 +171,9 @@ void TWFForm5::createNavigator() {
     WFGrid1->Lines = TWFTableLines::tlAll;
     WFGrid1->CellPadding = 3;
     WFGrid1->Font.Size = 10;
-    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) { WFGrid1CellClick(sender, row, column); };
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) {
+        WFGrid1CellClick(sender, row, column);
+    };
 }
 
 void TWFForm5::createQuestion() {
@@ -225,8 +229,8 @@ void TWFForm5::createButtons() {
 void TWFForm5::createLegend() {
     constexpr int kTop = 494;
     WFLabel8 = &addLabel(*WFRegion1, "WFLabel8", 368, kTop, "颜色示意：");
-    const auto addSample = [this](const char* region, TColor colour, int left, const char* label, const char* caption,
-                                  TWFLabel*& labelField) {
+    const auto addSample = [this](const char* region, TColor colour, int left, const char* label,
+                                  const char* caption, TWFLabel*& labelField) {
         TWFRegion& sample = addPlainRegion(*WFRegion1, region, left, kTop, 60, 17);
         sample.Color = colour;
         labelField = &addLabel(*WFRegion1, label, left + 66, kTop, caption);
@@ -259,8 +263,10 @@ void TWFForm5::WFAppFormCreate() {
     const bool shuffled = tem.FieldByName("set3").AsInteger() == 0;
 
     db::Query& tem2 = session.tem2;
-    runQuery(tem2, shuffled ? "select * from tm where testid=?  Order By Rnd(ID)" : "select * from tm where testid=?",
-             {session.ExamId});
+    runQuery(
+        tem2,
+        shuffled ? "select * from tm where testid=?  Order By Rnd(ID)" : "select * from tm where testid=?",
+        {session.ExamId});
     WFGrid1->SetRowCount(tem2.RecordCount());
     std::vector<std::string> ids;
     int row = 0;
@@ -338,7 +344,8 @@ void TWFForm5::dasave() {
     std::string answer;
     if (WFLabel2->Caption != kMultipleChoice) {
         const int index = WFRadioGroup1->ItemIndex;
-        if (index >= 0 && index < static_cast<int>(kLetters.size())) answer = kLetters[static_cast<std::size_t>(index)];
+        if (index >= 0 && index < static_cast<int>(kLetters.size()))
+            answer = kLetters[static_cast<std::size_t>(index)];
     } else {
         for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
             if (box(k)->Visible && box(k)->Checked) answer += kLetters[static_cast<std::size_t>(k)];
@@ -383,7 +390,9 @@ void TWFForm5::WFLink1Click(TWFControl&) {
     WFLink1->Visible = false;
 }
 
-void TWFForm5::WFLink2Click(TWFControl&) { UserSession().MoveToPage<TWFForm2>(); }
+void TWFForm5::WFLink2Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm2>();
+}
 
 void TWFForm5::WFButton4Click(TWFControl&) {
     dasave();

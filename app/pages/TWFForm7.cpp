@@ -142,8 +142,9 @@ void TWFForm7::buildReviewForm() {
         const std::string answer = tem.FieldByName("答案").AsString();
         const std::string given = tem.FieldByName("zd").AsString();
         const bool right = answer == given;
-        lines.push_back(std::string(right ? "<li class=\"tilok\"><a href=\"#" : "<li class=\"tilerr\"><a href=\"#") +
-                        id + "\">" + (right ? "[对]" : "[错]") + text + "</a></li>");
+        lines.push_back(
+            std::string(right ? "<li class=\"tilok\"><a href=\"#" : "<li class=\"tilerr\"><a href=\"#") + id +
+            "\">" + (right ? "[对]" : "[错]") + text + "</a></li>");
         temmemo->Lines.Add("<div class=\"nr\"> <div class=\"bh\"><a name=\"" + id + "\" id=\"" + id +
                            "\"></a>题目编号：" + id + " </div>");
         temmemo->Lines.Add("<div class=\"tx\">题型:" + tem.FieldByName("题型").AsString() +
@@ -152,7 +153,8 @@ void TWFForm7::buildReviewForm() {
         temmemo->Lines.Add("<div class=\"tg\">" + text + "</div>");
         temmemo->Lines.Add("<div class=\"hxx\">");
         temmemo->Lines.Add(tem.FieldByName("候选项").AsString());
-        temmemo->Lines.Add(std::string(right ? "</div><div class=\"zdok\">标准答案：" : "</div><div class=\"zderr\">标准答案：") +
+        temmemo->Lines.Add(std::string(right ? "</div><div class=\"zdok\">标准答案："
+                                             : "</div><div class=\"zderr\">标准答案：") +
                            answer + " 您的作答：" + given + "</div></div>");
     }
     lines.push_back("' />");
@@ -160,7 +162,8 @@ void TWFForm7::buildReviewForm() {
     lines.push_back(temmemo->Lines.Text());
     lines.push_back("' /> ");
     lines.push_back(
-        "<div align=\"center\"><input type=\"submit\" name=\"button\" id=\"button\" value=\"点击查看答题详情\" "
+        "<div align=\"center\"><input type=\"submit\" name=\"button\" id=\"button\" "
+        "value=\"点击查看答题详情\" "
         "/></div></form> ");
 }
 

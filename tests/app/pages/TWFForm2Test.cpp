@@ -1,8 +1,7 @@
-#include "app/pages/TWFForm2.h"
-
 #include <gtest/gtest.h>
 
 #include "app/pages/TWFForm1.h"
+#include "app/pages/TWFForm2.h"
 #include "app/pages/TWFForm5.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 

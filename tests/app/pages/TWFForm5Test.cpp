@@ -1,5 +1,3 @@
-#include "app/pages/TWFForm5.h"
-
 #include <gtest/gtest.h>
 
 #include <latch>
@@ -7,6 +5,7 @@
 #include <thread>
 
 #include "app/pages/TWFForm2.h"
+#include "app/pages/TWFForm5.h"
 #include "app/pages/TWFForm7.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
@@ -341,7 +340,8 @@ TEST_F(TWFForm5Test, SimultaneousHandInsUnderOneNameStoreOnePaper) {
     std::thread two([&] { candidate(second); });
     one.join();
     two.join();
-    EXPECT_EQ(std::multiset<std::string>({first, second}), (std::multiset<std::string>{"duplicate", "handed in"}));
+    EXPECT_EQ(std::multiset<std::string>({first, second}),
+              (std::multiset<std::string>{"duplicate", "handed in"}));
     EXPECT_EQ(rows("select count(*) from cj"), (Rows{{"1"}}));
     EXPECT_EQ(rows("select count(*) from dtxb"), (Rows{{"20"}}));
 }

@@ -1,9 +1,8 @@
-#include "app/pages/TWFForm7.h"
-
 #include <gtest/gtest.h>
 
 #include "app/HostTexts.h"
 #include "app/VendorServices.h"
+#include "app/pages/TWFForm7.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
 namespace exam::pages::testing {
@@ -48,7 +47,8 @@ TEST_F(TWFForm7Test, ShowsNameScoreAndTheAnswerReviewForm) {
         "<div class=\"hxx\">\r\n"
         "A.甲\r\nB.乙\r\n\r\n"
         "</div><div class=\"zdok\">标准答案：B 您的作答：B</div></div>\r\n"
-        "<div class=\"nr\"> <div class=\"bh\"><a name=\"" + b + "\" id=\"" + b + "\"></a>题目编号：" + b +
+        "<div class=\"nr\"> <div class=\"bh\"><a name=\"" +
+        b + "\" id=\"" + b + "\"></a>题目编号：" + b +
         " </div>\r\n"
         "<div class=\"tx\">题型:多选题</div><div class=\"fz\">分值:10.5 分</div> <div class=\"fh\">【<a "
         "href=\"#top\">返回题目列表</a>】</div>\r\n"
@@ -57,8 +57,8 @@ TEST_F(TWFForm7Test, ShowsNameScoreAndTheAnswerReviewForm) {
         "A.甲\r\nB.乙\r\nC.丙\r\n\r\n"
         "</div><div class=\"zderr\">标准答案：AC 您的作答：A</div></div>\r\n";
     const std::vector<std::string> expected{
-        "<form id=\"upym\" name=\"upym\" method=\"post\" target=\"_blank\"  action=\"" + VendorAnswerReviewAddress() +
-            "\">",
+        "<form id=\"upym\" name=\"upym\" method=\"post\" target=\"_blank\"  action=\"" +
+            VendorAnswerReviewAddress() + "\">",
         "<input name=\"testname\" type=\"hidden\" id=\"testname\" value=\"期末<b>考试</b>\" />",
         "<input name=\"testxm\" type=\"hidden\" id=\"testxm\" value=\"张三\" /> ",
         "<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"12.5\" />",
@@ -69,7 +69,8 @@ TEST_F(TWFForm7Test, ShowsNameScoreAndTheAnswerReviewForm) {
         "<input name=\"testmemo\" type=\"hidden\" id=\"testmemo\" value='",
         details,
         "' /> ",
-        "<div align=\"center\"><input type=\"submit\" name=\"button\" id=\"button\" value=\"点击查看答题详情\" "
+        "<div align=\"center\"><input type=\"submit\" name=\"button\" id=\"button\" "
+        "value=\"点击查看答题详情\" "
         "/></div></form> ",
     };
     EXPECT_EQ(page.WFText1->Lines, expected);
@@ -104,7 +105,8 @@ TEST_F(TWFForm7Test, TheCandidatesNameIsWrittenAsTextEverywhere) {
     paper(name, 0, 0);
     TWFForm7& page = show<TWFForm7>();
     EXPECT_EQ(page.WFText1->Lines[2],
-              "<input name=\"testxm\" type=\"hidden\" id=\"testxm\" value=\"&lt;i&gt;O&#39;Neil&lt;/i&gt;&quot;&amp;\" /> ");
+              "<input name=\"testxm\" type=\"hidden\" id=\"testxm\" "
+              "value=\"&lt;i&gt;O&#39;Neil&lt;/i&gt;&quot;&amp;\" /> ");
     const std::string html = render();
     EXPECT_EQ(html.find("<i>O'Neil"), std::string::npos);
     EXPECT_NE(html.find("姓名：&lt;i&gt;O&#39;Neil&lt;/i&gt;&quot;&  成绩：12.5"), std::string::npos);
@@ -125,7 +127,8 @@ TEST_F(TWFForm7Test, OnlyThePaperJustHandedInIsShown) {
     const std::vector<std::string>& lines = page.WFText1->Lines;
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[3], "<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"10.5\" />");
-    EXPECT_EQ(lines[5], "<li class=\"tilerr\"><a href=\"#" + std::to_string(q1_) + "\">[错]<b>一</b>\r\n</a></li>");
+    EXPECT_EQ(lines[5],
+              "<li class=\"tilerr\"><a href=\"#" + std::to_string(q1_) + "\">[错]<b>一</b>\r\n</a></li>");
     EXPECT_EQ(lines[6], "<li class=\"tilok\"><a href=\"#" + std::to_string(q2_) + "\">[对]二\r\n</a></li>");
 }
 
