@@ -23,7 +23,7 @@ class PageTest : public ::testing::Test {
 protected:
     PageTest()
         : created_(createDatabase(folder_)),
-          // A supported browser: a page change checks the session's browser again.
+          // Chromium identifies itself as Safari; an unknown browser could not post.
           session_(web::TWFSessionStart{web::TWFBrowser::brSafari}),
           current_(&session_) {
         session_.SetUserData(std::make_unique<TWFUserSession>(folder_.file("db1.db")));
