@@ -1,11 +1,446 @@
 #include "app/pages/TWFForm5.h"
 
+#include <array>
+#include <cstdlib>
+
 #include "app/PageFrames.h"
+#include "app/TWFUserSession.h"
+#include "app/db/Transaction.h"
+#include "app/pages/TWFForm2.h"
+#include "app/pages/TWFForm7.h"
+#include "web/server/TWFApplication.h"
 
 namespace exam {
 
+using namespace web::forms;
+
+namespace {
+
+constexpr std::array<const char*, 6> kLetters{"A", "B", "C", "D", "E", "F"};
+constexpr const char* kMultipleChoice = "多选题";
+constexpr const char* kNameRequired = "姓名不能为空";
+constexpr TColor kSaddleBrown{0x13458B};
+
+void placeControl(TWFControl& control, int left, int top, int width, int height) {
+    control.Left = left;
+    control.Top = top;
+    control.Width = width;
+    control.Height = height;
+}
+
+TWFLabel& addLabel(TWFContainer& parent, const char* name, int left, int top, const char* caption) {
+    auto& label = parent.Add(std::make_unique<TWFLabel>(name));
+    label.Left = left;
+    label.Top = top;
+    label.Caption = caption;
+    return label;
+}
+
+// A region without a border of its own.
+TWFRegion& addPlainRegion(TWFContainer& parent, const char* name, int left, int top, int width, int height) {
+    auto& region = parent.Add(std::make_unique<TWFRegion>(name));
+    placeControl(region, left, top, width, height);
+    region.BorderOptions.Style = TWFBorderStyle::cbsSolid;
+    region.BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
+    region.BorderOptions.NumericWidth = 0;
+    return region;
+}
+
+// Leading and trailing blanks and control characters (codes up to 32) removed.
+std::string trimmed(const std::string& text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+// The lines of a stored text: breaks are CR LF, LF or CR; a final break ends the last
+// line without starting another.
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t stop = text.find_first_of("\r\n", start);
+        if (stop == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, stop - start));
+        start = stop + (text.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+void runQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add(sql);
+    query.Params(params);
+    query.Open();
+}
+
+void execQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add(sql);
+    query.Params(params);
+    query.ExecSQL();
+}
+
+void showMessage(const std::string& text) {
+    web::CurrentSession()->ShowMessage(text);
+}
+
+}  // namespace
+
 TWFForm5::TWFForm5() : TWFAppForm("WFForm5", "TWFForm5", 1000, 679) {
     ApplyExamPageSettings(*this, "考试页面---栎川考试系统");
+    PlaceHeaderFrame(*this, 10, 0);
+
+    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
+    placeControl(*WFRegion1, 10, 60, 980, 541);
+    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
+    WFRegion1->BorderOptions.Color = clWebTAN;
+    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
+    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
+    WFRegion1->BorderOptions.NumericWidth = 1;
+    WFRegion1->Color = clWebWHITE;
+
+    createHeading();
+    createName();
+    createNavigator();
+    createQuestion();
+    createButtons();
+    createLegend();
+    createState();
+
+    PlaceFooterFrame(*this, 10, 614, 60);
+    WFAppFormCreate();
+}
+
+void TWFForm5::createHeading() {
+    WFLabel1 = &addLabel(*WFRegion1, "WFLabel1", 10, 16, "WFLabel1");
+    WFLabel1->Width = 960;
+    WFLabel1->Height = 24;
+    WFLabel1->AutoSize = false;
+    WFLabel1->Alignment = TAlignment::taCenter;
+    WFLabel1->Font.FontName = "黑体";
+    WFLabel1->Font.Size = 12;
+
+    WFLink2 = &WFRegion1->Add(std::make_unique<TWFLink>("WFLink2"));
+    WFLink2->Left = 904;
+    WFLink2->Top = 8;
+    WFLink2->Caption = "【返回】";
+    WFLink2->Confirmation = "您确认要返回主界面吗？当前页面的作答将全部丢失！";
+    WFLink2->OnClick = [this](TWFControl& sender) { WFLink2Click(sender); };
+
+    WFHRule1 = &WFRegion1->Add(std::make_unique<TWFHRule>("WFHRule1"));
+    WFHRule1->Left = 15;
+    WFHRule1->Top = 49;
+    WFHRule1->Width = 950;
+}
+
+void TWFForm5::createName() {
+    WFLabel3 = &addLabel(*WFRegion1, "WFLabel3", 668, 93, "姓名");
+
+    WFEdit1 = &WFRegion1->Add(std::make_unique<TWFEdit>("WFEdit1"));
+    placeControl(*WFEdit1, 704, 90, 193, 21);
+    WFEdit1->Font.CSSStyle = "srk";
+    WFEdit1->MaxLength = 0;
+
+    WFLink1 = &WFRegion1->Add(std::make_unique<TWFLink>("WFLink1"));
+    WFLink1->Left = 902;
+    WFLink1->Top = 93;
+    WFLink1->Caption = "【确认】";
+    WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
+}
+
+void TWFForm5::createNavigator() {
+    WFLabel4 = &addLabel(*WFRegion1, "WFLabel4", 16, 104, "试题列表");
+
+    WFRegion2 = &addPlainRegion(*WFRegion1, "WFRegion2", 16, 120, 329, 385);
+    WFGrid1 = &WFRegion2->Add(std::make_unique<TWFGrid>("WFGrid1"));
+    WFGrid1->Left = 0;
+    WFGrid1->Top = 0;
+    WFGrid1->Width = 310;
+    WFGrid1->SetColumnCount(1);
+    WFGrid1->SetRowCount(0);
+    WFGrid1->BorderSize = 0;
+    WFGrid1->Lines = TWFTableLines::tlAll;
+    WFGrid1->CellPadding = 3;
+    WFGrid1->Font.Size = 10;
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) {
+        WFGrid1CellClick(sender, row, column);
+    };
+}
+
+void TWFForm5::createQuestion() {
+    WFLabel2 = &addLabel(*WFRegion1, "WFLabel2", 360, 94, "题目");
+    WFLabel2->Font.Style.insert(TFontStyle::fsBold);
+
+    WFMemo1 = &WFRegion1->Add(std::make_unique<TWFMemo>("WFMemo1"));
+    placeControl(*WFMemo1, 360, 120, 577, 121);
+    WFMemo1->Font.Size = 12;
+    WFMemo1->VertScrollBar = true;
+
+    WFLabel9 = &addLabel(*WFRegion1, "WFLabel9", 735, 245, "参考答案（鼠标移动到此处查看）");
+    WFLabel9->Font.Color = clWebGRAY;
+    WFLabel9->Font.Size = 9;
+    WFLabel9->ShowHint = true;
+    WFLabel9->Visible = false;
+
+    WFRadioGroup1 = &WFRegion1->Add(std::make_unique<TWFRadioGroup>("WFRadioGroup1"));
+    placeControl(*WFRadioGroup1, 360, 256, 209, 161);
+    WFRadioGroup1->Layout = TWFGroupLayout::glVertical;
+    WFRadioGroup1->Font.Size = 12;
+    WFRadioGroup1->Items = {"1", "2", "3", "4", "5", "6"};
+
+    WFRegion4 = &addPlainRegion(*WFRegion1, "WFRegion4", 360, 256, 305, 161);
+    std::array<TWFCheckBox**, 6> boxes{&xA, &xB, &xC, &xD, &xE, &xF};
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        auto& check = WFRegion4->Add(std::make_unique<TWFCheckBox>(std::string("x") + kLetters[k]));
+        placeControl(check, 0, static_cast<int>(k) * 26, 300, 21);
+        check.Font.Size = 12;
+        check.Caption = std::string("x") + kLetters[k];
+        *boxes[k] = &check;
+    }
+}
+
+void TWFForm5::createButtons() {
+    const auto addButton = [this](const char* name, int left, const char* caption) {
+        auto& button = WFRegion1->Add(std::make_unique<TWFButton>(name));
+        placeControl(button, left, 424, 180, 50);
+        button.Caption = caption;
+        button.Font.CSSStyle = "btn";
+        return &button;
+    };
+    WFButton1 = addButton("WFButton1", 368, "上一题");
+    WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
+    WFButton2 = addButton("WFButton2", 568, "下一题");
+    WFButton2->OnClick = [this](TWFControl& sender) { WFButton2Click(sender); };
+    WFButton4 = addButton("WFButton4", 768, "交卷");
+    WFButton4->Confirmation = "交卷后将不能继续修改答题，您确认要交卷吗？";
+    WFButton4->OnClick = [this](TWFControl& sender) { WFButton4Click(sender); };
+}
+
+// The legend's three regions are also where the navigator takes its colours from.
+void TWFForm5::createLegend() {
+    constexpr int kTop = 494;
+    WFLabel8 = &addLabel(*WFRegion1, "WFLabel8", 368, kTop, "颜色示意：");
+    const auto addSample = [this](const char* region, TColor colour, int left, const char* label,
+                                  const char* caption, TWFLabel*& labelField) {
+        TWFRegion& sample = addPlainRegion(*WFRegion1, region, left, kTop, 60, 17);
+        sample.Color = colour;
+        labelField = &addLabel(*WFRegion1, label, left + 66, kTop, caption);
+        labelField->Font.Color = kSaddleBrown;
+        labelField->Font.Size = 9;
+        return &sample;
+    };
+    dqjlcol = addSample("dqjlcol", 8366590, 440, "WFLabel5", "当前习题", WFLabel5);
+    ydcol = addSample("ydcol", 15335156, 576, "WFLabel6", "已做习题", WFLabel6);
+    weidacol = addSample("weidacol", 13092534, 712, "WFLabel7", "未做习题", WFLabel7);
+}
+
+void TWFForm5::createState() {
+    for (TWFListbox** list : {&tmid, &tmda}) {
+        auto& box = WFRegion1->Add(std::make_unique<TWFListbox>(list == &tmid ? "tmid" : "tmda"));
+        box.Visible = false;
+        *list = &box;
+    }
+}
+
+// Loads the exam and its questions (shuffled when the exam asks for it) and shows the
+// first question.
+void TWFForm5::WFAppFormCreate() {
+    TWFUserSession& session = UserSession();
+    db::Query& tem = session.tem;
+    runQuery(tem, "select 考试名称,set3,set4 from test where id=?", {session.ExamId});
+    WFLabel1->Caption = tem.FieldByName("考试名称").AsString();
+    // The editor stores 1 for a hint that is switched on.
+    WFLabel9->Visible = tem.FieldByName("set4").AsInteger() != 0;
+    const bool shuffled = tem.FieldByName("set3").AsInteger() == 0;
+
+    db::Query& tem2 = session.tem2;
+    runQuery(
+        tem2,
+        shuffled ? "select * from tm where testid=?  Order By Rnd(ID)" : "select * from tm where testid=?",
+        {session.ExamId});
+    WFGrid1->SetRowCount(tem2.RecordCount());
+    std::vector<std::string> ids;
+    int row = 0;
+    for (tem2.First(); !tem2.Eof(); tem2.Next(), ++row) {
+        TWFGridCell& cell = WFGrid1->Cell(row, 0);
+        cell.Text = std::to_string(row + 1) + "." + tem2.FieldByName("题目").AsString();
+        cell.Clickable = true;
+        ids.push_back(tem2.FieldByName("id").AsString());
+    }
+    tmda->SetItems(std::vector<std::string>(ids.size()));
+    tmid->SetItems(std::move(ids));
+    tmda->SetItemIndex(0);
+    tmid->SetItemIndex(0);
+    xsxt();
+}
+
+TWFCheckBox* TWFForm5::box(int k) const {
+    const std::array<TWFCheckBox*, 6> boxes{xA, xB, xC, xD, xE, xF};
+    return boxes.at(static_cast<std::size_t>(k));
+}
+
+void TWFForm5::xsxt() {
+    if (!onQuestion()) return;
+    db::Query& tem = UserSession().tem;
+    runQuery(tem, "select * from tm where id=?", {tmid->Items()[static_cast<std::size_t>(position())]});
+    WFMemo1->Lines = splitLines(tem.FieldByName("题目").AsString());
+    const std::string type = tem.FieldByName("题型").AsString();
+    WFLabel2->Caption = type;
+    if (WFLabel9->Visible) WFLabel9->Hint = "标准答案：" + tem.FieldByName("答案").AsString();
+    showOptions(type, tem.FieldByName("候选项").AsString());
+    colourNavigator();
+}
+
+// The options as radio buttons, or for a multiple-choice question as check boxes (as many
+// as there are options, at most six), marked after the saved answer.
+void TWFForm5::showOptions(const std::string& type, const std::string& options) {
+    WFRadioGroup1->Items = splitLines(options);
+    if (WFRadioGroup1->Items.empty()) {
+        WFRadioGroup1->Items = {"A.选项", "B.选项", "C.选项", "D.选项", "E.选项", "F.选项"};
+    }
+    const std::string& saved = tmda->Items()[static_cast<std::size_t>(position())];
+    const int itemCount = static_cast<int>(WFRadioGroup1->Items.size());
+    if (type == kMultipleChoice) {
+        WFRadioGroup1->Visible = false;
+        WFRegion4->Visible = true;
+        for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
+            TWFCheckBox& check = *box(k);
+            check.Visible = itemCount > k;
+            if (!check.Visible) continue;
+            check.Caption = WFRadioGroup1->Items[static_cast<std::size_t>(k)];
+            check.Checked = saved.find(kLetters[static_cast<std::size_t>(k)]) != std::string::npos;
+        }
+        return;
+    }
+    WFRadioGroup1->Visible = true;
+    WFRadioGroup1->ItemIndex = -1;
+    for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
+        if (saved == kLetters[static_cast<std::size_t>(k)]) WFRadioGroup1->ItemIndex = k;
+    }
+    WFRegion4->Visible = false;
+}
+
+// Answered questions in the "done" colour, the others in the "not done" colour, the shown
+// one in the "current" colour.
+void TWFForm5::colourNavigator() {
+    for (int row = 0; row < questionCount(); ++row) {
+        TWFGridCell& cell = WFGrid1->Cell(row, 0);
+        cell.BGColor = tmda->Items()[static_cast<std::size_t>(row)].empty() ? weidacol->Color : ydcol->Color;
+        if (row == position()) cell.BGColor = dqjlcol->Color;
+    }
+}
+
+void TWFForm5::dasave() {
+    if (!onQuestion()) return;
+    std::string answer;
+    if (WFLabel2->Caption != kMultipleChoice) {
+        const int index = WFRadioGroup1->ItemIndex;
+        if (index >= 0 && index < static_cast<int>(kLetters.size()))
+            answer = kLetters[static_cast<std::size_t>(index)];
+    } else {
+        for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
+            if (box(k)->Visible && box(k)->Checked) answer += kLetters[static_cast<std::size_t>(k)];
+        }
+    }
+    tmda->SetItem(position(), answer);
+}
+
+void TWFForm5::WFButton2Click(TWFControl&) {
+    dasave();
+    if (position() >= questionCount() - 1) {
+        showMessage("已经是最后一题");
+        return;
+    }
+    tmid->SetItemIndex(position() + 1);
+    xsxt();
+}
+
+void TWFForm5::WFButton1Click(TWFControl&) {
+    dasave();
+    if (position() <= 0) {
+        showMessage("已经是第一题");
+        return;
+    }
+    tmid->SetItemIndex(position() - 1);
+    xsxt();
+}
+
+void TWFForm5::WFGrid1CellClick(TWFControl&, int row, int) {
+    dasave();
+    // A posted row outside the list (only a forged post can send one) changes nothing.
+    if (row >= 0) tmid->SetItemIndex(row);
+    xsxt();
+}
+
+void TWFForm5::WFLink1Click(TWFControl&) {
+    if (trimmed(WFEdit1->Text).empty()) {
+        showMessage(kNameRequired);
+        return;
+    }
+    WFEdit1->Enabled = false;
+    WFLink1->Visible = false;
+}
+
+void TWFForm5::WFLink2Click(TWFControl&) {
+    UserSession().MoveToPage<TWFForm2>();
+}
+
+void TWFForm5::WFButton4Click(TWFControl&) {
+    dasave();
+    const std::string name = trimmed(WFEdit1->Text);
+    if (name.empty()) {
+        showMessage(kNameRequired);
+        return;
+    }
+    if (!storePaper(name)) {
+        // The name must be changed, so a confirmed name becomes editable again.
+        WFEdit1->Enabled = true;
+        WFLink1->Visible = true;
+        showMessage("已经存在相同的姓名，请修改姓名！！！");
+        return;
+    }
+    TWFUserSession& session = UserSession();
+    session.CandidateName = name;
+    session.MoveToPage<TWFForm7>();
+}
+
+// The duplicate check, one answer row per question and the result row run in one write
+// transaction: two hand-ins under the same name and tag cannot both pass the check, and a
+// hand-in that fails on the way leaves no rows behind.
+bool TWFForm5::storePaper(const std::string& name) {
+    TWFUserSession& session = UserSession();
+    db::Query& tem = session.tem;
+    db::Transaction transaction(session.ADOConnection1);
+
+    runQuery(tem, "select 考试标识 from test where id=?", {session.ExamId});
+    const std::string tag = tem.FieldByName("考试标识").AsString();
+    runQuery(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?", {session.ExamId, name, tag});
+    if (!tem.IsEmpty()) return false;
+
+    double score = 0;
+    for (int i = 0; i < questionCount(); ++i) {
+        const std::string& question = tmid->Items()[static_cast<std::size_t>(i)];
+        const std::string& answer = tmda->Items()[static_cast<std::size_t>(i)];
+        execQuery(tem, "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
+                  {session.ExamId, question, name, answer, tag});
+        runQuery(tem, "select 答案,分数 from tm where id=?", {question});
+        if (tem.FieldByName("答案").AsString() == answer) score += tem.FieldByName("分数").AsFloat();
+    }
+    // The score is stored as its general form: at most 15 significant digits.
+    const double stored = std::strtod(db::formatNumber(score).c_str(), nullptr);
+    execQuery(tem, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (?,?,?,?,?)",
+              {session.ExamId, web::CurrentSession()->ClientIP(), name, stored, tag});
+    transaction.Commit();
+    return true;
 }
 
 }  // namespace exam

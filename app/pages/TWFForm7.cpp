@@ -1,11 +1,177 @@
 #include "app/pages/TWFForm7.h"
 
+#include "app/HostTexts.h"
 #include "app/PageFrames.h"
+#include "app/TWFUserSession.h"
+#include "app/VendorServices.h"
+#include "web/server/HtmlEscape.h"
+#include "web/server/TWFApplication.h"
 
 namespace exam {
 
-TWFForm7::TWFForm7() : TWFAppForm("WFForm7", "TWFForm7", 1000, 679) {
+using namespace web::forms;
+
+namespace {
+
+// The line of the host's text list that names where a browser goes after a hand-in.
+constexpr std::size_t kAfterHandInAddressLine = 3;
+
+void runQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add(sql);
+    query.Params(params);
+    query.Open();
+}
+
+// Text typed in the browser as the value of a double-quoted attribute; the ampersand is
+// escaped too, so the value posts back exactly as it was typed.
+std::string attributeText(const std::string& text) {
+    std::string withAmpersands;
+    for (char c : text) withAmpersands += c == '&' ? std::string("&amp;") : std::string(1, c);
+    return web::HtmlEscape(withAmpersands, false, false);
+}
+
+// The paper just handed in: the newest result of this name for the exam. A name hands in
+// once per exam tag, so older results of the name belong to other tags and other papers.
+struct HandedInPaper {
+    std::string score;
+    std::string tag;
+};
+
+HandedInPaper handedInPaper(db::Query& tem, const TWFUserSession& session) {
+    runQuery(tem, "select 成绩,考试标识 from cj where testid=? and 姓名=? order by rowid desc",
+             {session.ExamId, session.CandidateName});
+    return {tem.FieldByName("成绩").AsString(), tem.FieldByName("考试标识").AsString()};
+}
+
+}  // namespace
+
+TWFForm7::TWFForm7() : TWFAppForm("WFForm7", "TWFForm7", 1000, 492) {
     ApplyExamPageSettings(*this, "交卷完成---栎川考试系统");
+    PlaceHeaderFrame(*this, 10, 0);
+
+    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
+    WFRegion1->Left = 10;
+    WFRegion1->Top = 60;
+    WFRegion1->Width = 980;
+    WFRegion1->Height = 349;
+    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
+    WFRegion1->BorderOptions.Color = clWebTAN;
+    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
+    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
+    WFRegion1->BorderOptions.NumericWidth = 1;
+    WFRegion1->Color = clWebWHITE;
+
+    WFLabel1 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel1"));
+    WFLabel1->Left = 448;
+    WFLabel1->Top = 96;
+    WFLabel1->Font.FontName = "黑体";
+    WFLabel1->Font.Size = 16;
+    WFLabel1->Font.Color = 732280;
+    WFLabel1->Caption = "交卷成功";
+
+    WFLabel2 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel2"));
+    WFLabel2->Left = 200;
+    WFLabel2->Top = 160;
+    WFLabel2->Width = 585;
+    WFLabel2->AutoSize = false;
+    WFLabel2->Alignment = TAlignment::taCenter;
+    WFLabel2->Font.Size = 12;
+
+    WFText1 = &WFRegion1->Add(std::make_unique<TWFText>("WFText1"));
+    WFText1->Left = 288;
+    WFText1->Top = 208;
+    WFText1->Width = 457;
+    WFText1->Height = 49;
+    WFText1->RawText = true;
+    WFText1->WantReturns = true;
+
+    temmemo = &WFRegion1->Add(std::make_unique<TWFMemo>("temmemo"));
+    temmemo->Visible = false;
+
+    WFTimer1 = &Add(std::make_unique<TWFTimer>("WFTimer1"));
+    WFTimer1->Enabled = true;
+    WFTimer1->Interval = 10000;
+    WFTimer1->OnTimer = [this](TWFControl& sender) { WFTimer1Timer(sender); };
+
+    PlaceFooterFrame(*this, 8, 424, 60);
+    WFAppFormCreate();
+}
+
+void TWFForm7::WFAppFormCreate() {
+    TWFUserSession& session = UserSession();
+    db::Query& tem = session.tem;
+    runQuery(tem, "select set1 from test where id=?", {session.ExamId});
+    if (tem.FieldByName("set1").AsInteger() == 0) {
+        WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + handedInPaper(tem, session).score;
+    }
+    runQuery(tem, "select set5 from test where id=?", {session.ExamId});
+    if (tem.FieldByName("set5").AsInteger() != 0) return;
+    buildReviewForm();
+}
+
+// The hidden form that posts the answer sheet to the vendor's review page: the list of
+// questions marked right or wrong and, per question, its details. Question and option
+// texts are the administrator's markup and go in as they are; the candidate's name is
+// escaped, as it is text typed in the browser.
+void TWFForm7::buildReviewForm() {
+    TWFUserSession& session = UserSession();
+    db::Query& tem = session.tem;
+    runQuery(tem, "select 考试名称 from test where id=?", {session.ExamId});
+    const std::string examName = tem.FieldByName("考试名称").AsString();
+    const HandedInPaper paper = handedInPaper(tem, session);
+    runQuery(tem,
+             "select tm.id as 题目编号,题目,题型,候选项,答案,分数,zd from tm,dtxb where tm.id=dtxb.tmid and "
+             "tm.testid=? and dtxb.xm=? and dtxb.考试标识=?",
+             {session.ExamId, session.CandidateName, paper.tag});
+
+    std::vector<std::string>& lines = WFText1->Lines;
+    lines.clear();
+    lines.push_back("<form id=\"upym\" name=\"upym\" method=\"post\" target=\"_blank\"  action=\"" +
+                    VendorAnswerReviewAddress() + "\">");
+    lines.push_back("<input name=\"testname\" type=\"hidden\" id=\"testname\" value=\"" + examName + "\" />");
+    lines.push_back("<input name=\"testxm\" type=\"hidden\" id=\"testxm\" value=\"" +
+                    attributeText(session.CandidateName) + "\" /> ");
+    lines.push_back("<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"" + paper.score + "\" />");
+    lines.push_back("<input name=\"testtil\" type=\"hidden\" id=\"testmemo\" value='");
+    temmemo->Lines.Clear();
+    for (tem.First(); !tem.Eof(); tem.Next()) {
+        const std::string id = tem.FieldByName("题目编号").AsString();
+        const std::string text = tem.FieldByName("题目").AsString();
+        const std::string answer = tem.FieldByName("答案").AsString();
+        const std::string given = tem.FieldByName("zd").AsString();
+        const bool right = answer == given;
+        lines.push_back(
+            std::string(right ? "<li class=\"tilok\"><a href=\"#" : "<li class=\"tilerr\"><a href=\"#") + id +
+            "\">" + (right ? "[对]" : "[错]") + text + "</a></li>");
+        temmemo->Lines.Add("<div class=\"nr\"> <div class=\"bh\"><a name=\"" + id + "\" id=\"" + id +
+                           "\"></a>题目编号：" + id + " </div>");
+        temmemo->Lines.Add("<div class=\"tx\">题型:" + tem.FieldByName("题型").AsString() +
+                           "</div><div class=\"fz\">分值:" + tem.FieldByName("分数").AsString() +
+                           " 分</div> <div class=\"fh\">【<a href=\"#top\">返回题目列表</a>】</div>");
+        temmemo->Lines.Add("<div class=\"tg\">" + text + "</div>");
+        temmemo->Lines.Add("<div class=\"hxx\">");
+        temmemo->Lines.Add(tem.FieldByName("候选项").AsString());
+        temmemo->Lines.Add(std::string(right ? "</div><div class=\"zdok\">标准答案："
+                                             : "</div><div class=\"zderr\">标准答案：") +
+                           answer + " 您的作答：" + given + "</div></div>");
+    }
+    lines.push_back("' />");
+    lines.push_back("<input name=\"testmemo\" type=\"hidden\" id=\"testmemo\" value='");
+    lines.push_back(temmemo->Lines.Text());
+    lines.push_back("' /> ");
+    lines.push_back(
+        "<div align=\"center\"><input type=\"submit\" name=\"button\" id=\"button\" "
+        "value=\"点击查看答题详情\" "
+        "/></div></form> ");
+}
+
+// Ends the session and sends the browser to the host's address for it; without such an
+// address (a short list), back to the start address.
+void TWFForm7::WFTimer1Timer(TWFControl&) {
+    const std::optional<std::string> address = Memo1Line(kAfterHandInAddressLine);
+    web::CurrentSession()->TerminateAndRedirect(address && !address->empty() ? *address : "/");
 }
 
 }  // namespace exam
