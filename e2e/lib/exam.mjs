@@ -20,12 +20,12 @@ export async function startExamServer({ demo = false } = {}) {
     database,
     // Rows of a statement as objects keyed by column name (read through the sqlite3 shell).
     rows(sql) {
-      const out = execFileSync('sqlite3', ['-json', database, sql], { encoding: 'utf8' });
+      const out = execFileSync('sqlite3', ['-cmd', '.timeout 5000', '-json', database, sql], { encoding: 'utf8' });
       return out.trim() === '' ? [] : JSON.parse(out);
     },
     // Runs statements that prepare a test (add exams, questions, answers).
     exec(sql) {
-      execFileSync('sqlite3', [database, sql], { encoding: 'utf8' });
+      execFileSync('sqlite3', ['-cmd', '.timeout 5000', database, sql], { encoding: 'utf8' });
     },
   };
 }

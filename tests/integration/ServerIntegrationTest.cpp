@@ -1,4 +1,7 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <filesystem>
 #include <fstream>
@@ -195,6 +198,23 @@ TEST_F(ServerIntegrationTest, PortInUseWritesTheErrorLine) {
         found = line.find(" Could not bind socket. Address and port are already in use.\r") != std::string::npos;
     }
     EXPECT_TRUE(found);
+}
+
+TEST_F(ServerIntegrationTest, StoppingEndsConnectionsThatNeverSentARequest) {
+    // A browser's spare connection: open, silent.
+    web::Socket idle(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(server_->Port()));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    ASSERT_EQ(::connect(idle.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    timeval limit{10, 0};
+    setsockopt(idle.fd(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    EXPECT_EQ(client_->get("/PING").status, 200);  // the connection has been accepted by now
+
+    server_.reset();
+    char byte = 0;
+    EXPECT_EQ(::recv(idle.fd(), &byte, 1, 0), 0) << "closed without a reply, not left open";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <unordered_set>
 
 namespace web {
 
@@ -18,6 +19,8 @@ struct TInTCPServer::Shared {
     std::condition_variable changed;
     int active = 0;
     bool stopping = false;
+    // The sockets of the connections being served, so Stop can end their reads.
+    std::unordered_set<int> open;
 };
 
 Socket::~Socket() {
@@ -97,9 +100,11 @@ void TInTCPServer::acceptLoop() {
 
 void TInTCPServer::serve(Socket connection, std::string peer) {
     std::shared_ptr<Shared> shared = shared_;
+    int fd = connection.fd();
     {
         std::lock_guard lock(shared->mutex);
         ++shared->active;
+        shared->open.insert(fd);
     }
     struct Work {
         Socket connection;
@@ -120,8 +125,10 @@ void TInTCPServer::serve(Socket connection, std::string peer) {
         } catch (...) {
             // A failed connection ends quietly; the server goes on.
         }
-        job->connection = Socket();
         std::lock_guard lock(job->shared->mutex);
+        // Closed under the lock: Stop never shuts down a descriptor number reused elsewhere.
+        job->shared->open.erase(job->connection.fd());
+        job->connection = Socket();
         --job->shared->active;
         job->shared->changed.notify_all();
         return nullptr;
@@ -131,6 +138,7 @@ void TInTCPServer::serve(Socket connection, std::string peer) {
         work.release();  // the thread owns it now
     } else {
         std::lock_guard lock(shared->mutex);
+        shared->open.erase(fd);
         --shared->active;
     }
     pthread_attr_destroy(&attributes);
@@ -147,6 +155,9 @@ void TInTCPServer::Stop() {
     if (acceptThread_.joinable()) acceptThread_.join();
     listener_ = Socket();
     std::unique_lock lock(shared_->mutex);
+    // A browser keeps spare connections open without sending anything; ending the reads
+    // lets their threads finish at once. Replies being written still go out.
+    for (int fd : shared_->open) ::shutdown(fd, SHUT_RD);
     shared_->changed.wait_for(lock, std::chrono::milliseconds(kStopWaitMilliseconds),
                               [&] { return shared_->active == 0; });
     lock.unlock();
