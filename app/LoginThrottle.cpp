@@ -31,7 +31,7 @@ void LoginThrottle::RecordFailure(const std::string& address) {
     }
 }
 
-void LoginThrottle::RecordSuccess(const std::string& address) {
+void LoginThrottle::Forget(const std::string& address) {
     std::lock_guard lock(mutex_);
     records_.erase(address);
 }

@@ -34,8 +34,9 @@ public:
     // False while the address is locked: its attempt must be refused without checking it.
     bool Allowed(const std::string& address);
     void RecordFailure(const std::string& address);
-    // A correct password forgets the address's failures.
-    void RecordSuccess(const std::string& address);
+    // Forgets the address's failures (a fresh start for tests). A correct password does not:
+    // someone sharing the administrator's address would get new tries after every login.
+    void Forget(const std::string& address);
 
     // Addresses currently remembered (for tests of the bound).
     std::size_t TrackedAddresses();

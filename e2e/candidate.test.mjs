@@ -4,6 +4,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startExamServer } from './lib/exam.mjs';
+import { acceptDialogs, submitAndWait, waitUntilReady } from './lib/pages.mjs';
 
 let browser;
 
@@ -14,16 +15,11 @@ after(async () => { await browser.close(); });
 async function newCandidate() {
   const page = await browser.context.newPage();
   page.alerts = [];
-  page.on('dialog', (dialog) => {
-    if (dialog.type() === 'alert') page.alerts.push(dialog.message());
-    dialog.accept();
-  });
+  acceptDialogs(page, page.alerts, { alertsOnly: true });
   return page;
 }
 
-async function settle(page) {
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
-}
+const settle = waitUntilReady;
 
 async function openHome(server, page) {
   await page.goto(server.url + '/');
@@ -31,10 +27,6 @@ async function openHome(server, page) {
   await settle(page);
 }
 
-async function submitAndWait(page, action) {
-  await Promise.all([page.waitForNavigation(), action()]);
-  await settle(page);
-}
 
 // Clicks an exam name on the home page.
 async function chooseExam(page, name) {

@@ -3,7 +3,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { startServer } from './lib/server.mjs';
-import { formsTestServer, openPage as openStartPage, submitAndWait } from './lib/pages.mjs';
+import { acceptDialogs, formsTestServer, openPage as openStartPage, submitAndWait } from './lib/pages.mjs';
 
 const program = formsTestServer;
 let browser;
@@ -53,7 +53,7 @@ test('messages show as alerts in the order they were queued', async () => {
   try {
     const page = await openPage(server);
     const seen = [];
-    page.on('dialog', (dialog) => { seen.push(dialog.message()); dialog.accept(); });
+    acceptDialogs(page, seen);
     await submitAndWait(page, () => page.click('#WFBUTTON3'));
     await page.waitForTimeout(200);
     assert.deepEqual(seen, ['first', 'second']);
@@ -103,7 +103,7 @@ test('a page posted again from the history brings the resync warning and the cur
     await submitAndWait(page, () => page.click('#WFBUTTON1'));
     // The older page's form posts the track number the server has moved past.
     const seen = [];
-    page.on('dialog', (dialog) => { seen.push(dialog.message()); dialog.accept(); });
+    acceptDialogs(page, seen);
     await submitAndWait(page, () => page.evaluate((action) => {
       const form = document.forms.SubmitForm;
       form.action = action;

@@ -4,6 +4,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
 import { adminPassword, startExamServer } from './lib/exam.mjs';
+import { acceptDialogs, submitAndWait, waitUntilReady } from './lib/pages.mjs';
 
 let browser;
 
@@ -34,19 +35,12 @@ function prepareExam(server, papers) {
   server.exec(statements.join(';\n') + ';');
 }
 
-async function waitUnlocked(page) {
-  await page.waitForFunction(() => typeof IsLocked === 'function' && !IsLocked());
-}
-
-async function submitAndWait(page, action) {
-  await Promise.all([page.waitForNavigation(), action()]);
-  await waitUnlocked(page);
-}
+const waitUnlocked = waitUntilReady;
 
 // Home page, "【系统设置】", the password, then "点击查看" of the exam named examName.
 async function openResults(server, examName, dialogs) {
   const page = await browser.context.newPage();
-  page.on('dialog', (dialog) => { dialogs.push(dialog.message()); dialog.accept(); });
+  acceptDialogs(page, dialogs);
   await page.goto(server.url + '/');
   await page.waitForSelector('text=【系统设置】');
   await waitUnlocked(page);

@@ -82,7 +82,6 @@ void TWFForm1::WFButton1Click(TWFControl&) {
         session.ShowMessage("密码错误！");
         return;
     }
-    throttle.RecordSuccess(address);
     UserSession().MoveToPage<TWFForm3>();
 }
 

@@ -23,3 +23,12 @@ export async function submitAndWait(page, action) {
   await Promise.all([page.waitForNavigation(), action()]);
   await waitUntilReady(page);
 }
+
+// Accepts every dialog of the page, recording its message. A dialog may already be gone
+// when its handler runs (the page navigated away), which is no failure.
+export function acceptDialogs(page, messages, { alertsOnly = false } = {}) {
+  page.on('dialog', (dialog) => {
+    if (!alertsOnly || dialog.type() === 'alert') messages.push(dialog.message());
+    dialog.accept().catch(() => {});
+  });
+}

@@ -54,9 +54,9 @@ TEST_F(LoginThrottleTest, OtherAddressesAreNotAffected) {
     EXPECT_TRUE(throttle_.Allowed("10.0.0.2"));
 }
 
-TEST_F(LoginThrottleTest, ASuccessForgetsTheFailures) {
-    fail("10.0.0.1", 9);
-    throttle_.RecordSuccess("10.0.0.1");
+TEST_F(LoginThrottleTest, ForgettingGivesTheAddressAFreshStart) {
+    fail("10.0.0.1", 10);
+    throttle_.Forget("10.0.0.1");
     fail("10.0.0.1", 9);
     EXPECT_TRUE(throttle_.Allowed("10.0.0.1"));
 }
