@@ -37,6 +37,8 @@ TWFFrame11::TWFFrame11(std::string instanceName) : TWFFrameRegion(std::move(inst
     WFLabel1->Height = 16;
     WFLabel1->Anchors = TWFAnchors{true, true, true, false};
     WFLabel1->Alignment = TAlignment::taCenter;
+    // Centred across the frame: the label keeps its width instead of fitting its text.
+    WFLabel1->AutoSize = false;
     WFLabel1->Font.Size = 9;
     WFLabel1->RawText = true;
     WFLabel1->Caption = "技术支持：<a href=\"" + VendorHomeAddress() + "\" target=\"_blank\">枫岚软件工作室 </a>";

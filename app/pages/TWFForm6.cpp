@@ -210,6 +210,8 @@ void TWFForm6::buildResultsRegion() {
     WFRegion1->Top = 60;
     WFRegion1->Width = 980;
     WFRegion1->Height = 477;
+    // The results table is wide: the region grows with the window on every side.
+    WFRegion1->Anchors = TWFAnchors{true, true, true, true};
     WFRegion1->Color = clWebWHITE;
     WFRegion1->BorderOptions.Color = clWebTAN;
     WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
