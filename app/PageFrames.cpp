@@ -58,6 +58,21 @@ void ApplyExamPageSettings(TWFAppForm& page, const std::string& title) {
     page.LeftToRight = true;
 }
 
+TWFRegion& AddMainRegion(TWFAppForm& page, int height, bool allSides) {
+    auto& region = page.Add(std::make_unique<TWFRegion>("WFRegion1"));
+    region.Left = 10;
+    region.Top = 60;
+    region.Width = 980;
+    region.Height = height;
+    region.Anchors = TWFAnchors{allSides, true, allSides, true};
+    region.BorderOptions.Color = clWebTAN;
+    region.BorderOptions.Style = TWFBorderStyle::cbsSolid;
+    region.BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
+    region.BorderOptions.NumericWidth = 1;
+    region.Color = clWebWHITE;
+    return region;
+}
+
 TWFFrame10& PlaceHeaderFrame(TWFAppForm& page, int left, int top, bool keepLeft) {
     auto& frame = page.Add(std::make_unique<TWFFrame10>());
     frame.Left = left;

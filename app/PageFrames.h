@@ -4,6 +4,7 @@
 #include "web/forms/controls/TWFFrameRegion.h"
 #include "web/forms/controls/TWFImageFile.h"
 #include "web/forms/controls/TWFLabel.h"
+#include "web/forms/controls/TWFRegion.h"
 #include "web/forms/controls/TWFURLWindow.h"
 
 namespace exam {
@@ -29,6 +30,10 @@ public:
 // What every page of the application shares: 1000 pixels wide, the title, the background
 // img01.jpg of the files folder scrolling with the page.
 void ApplyExamPageSettings(web::forms::TWFAppForm& page, const std::string& title);
+
+// The white main area of a page below the header at 10, 60, 980 wide, with a thin tan
+// border; it stretches with the window's height (and with allSides also its width).
+web::forms::TWFRegion& AddMainRegion(web::forms::TWFAppForm& page, int height, bool allSides = false);
 
 // Places the header at left, top; it stays at the top when the window grows (with
 // keepLeft also at the left, as on the results page).

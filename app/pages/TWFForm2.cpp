@@ -14,17 +14,7 @@ TWFForm2::TWFForm2() : TWFAppForm("WFForm2", "TWFForm2", 1000, 683) {
     ApplyExamPageSettings(*this, "首页---栎川考试系统");
     PlaceHeaderFrame(*this, 10, 0);
 
-    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
-    WFRegion1->Left = 10;
-    WFRegion1->Top = 60;
-    WFRegion1->Width = 980;
-    WFRegion1->Height = 549;
-    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
-    WFRegion1->BorderOptions.Color = clWebTAN;
-    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
-    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
-    WFRegion1->BorderOptions.NumericWidth = 1;
-    WFRegion1->Color = clWebWHITE;
+    WFRegion1 = &AddMainRegion(*this, 549);
 
     WFLabel3 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel3"));
     WFLabel3->Left = 8;

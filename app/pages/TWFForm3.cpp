@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
 #include "app/pages/TWFForm2.h"
@@ -58,20 +59,6 @@ TWFLink* link(TWFContainer& parent, const char* name, int left, int top, const c
     created->Caption = caption;
     created->Font.Size = fontSize;
     return created;
-}
-
-db::Query& freshQuery() {
-    db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().Clear();
-    return tem;
-}
-
-void execute(const char* statement, std::initializer_list<db::Value> params) {
-    db::Query& tem = freshQuery();
-    tem.SQL().Add(statement);
-    tem.Params(params);
-    tem.ExecSQL();
 }
 
 }  // namespace
@@ -207,9 +194,8 @@ void TWFForm3::buildDeleteConfirmation() {
 
 // Lists every exam with its three action cells and whether the home page shows it.
 void TWFForm3::WFAppFormCreate() {
-    db::Query& tem = freshQuery();
-    tem.SQL().Add("select id,考试名称,set2 from test");
-    tem.Open();
+    db::Query& tem = UserSession().tem;
+    OpenStatement(tem, "select id,考试名称,set2 from test", {});
     WFGrid1->SetRowCount(tem.RecordCount() + 1);
     const char* headings[] = {"考试编号", "考试名称", "考试设置", "删除测试", "查看统计", "状态"};
     for (int column = 0; column < 6; ++column) WFGrid1->Cell(0, column).Text = headings[column];
@@ -258,7 +244,7 @@ void TWFForm3::WFLink3Click(TWFControl&) {
 
 // The name is stored as typed; the new exam takes the table's defaults for everything else.
 void TWFForm3::WFButton1Click(TWFControl&) {
-    execute("INSERT INTO test (考试名称) VALUES (?)", {WFEdit1->Text});
+    ExecuteStatement(UserSession().tem, "INSERT INTO test (考试名称) VALUES (?)", {WFEdit1->Text});
     WFRegion4->Visible = false;
     WFAppFormCreate();
 }
@@ -287,9 +273,8 @@ void TWFForm3::WFButton2Click(TWFControl&) {
         session.ShowMessage("新设密码和重复密码不一致！！");
         return;
     }
-    db::Query& tem = freshQuery();
-    tem.SQL().Add("select setz from shezhi where setx='pass'");
-    tem.Open();
+    db::Query& tem = UserSession().tem;
+    OpenStatement(tem, "select setz from shezhi where setx='pass'", {});
     if (tem.FieldByName("setz").AsString() != oldPassword) {
         session.ShowMessage("原密码错误！！！");
         return;
@@ -306,10 +291,10 @@ void TWFForm3::WFLink6Click(TWFControl&) {
     std::int64_t examId = 0;
     if (web::text::parseInt64(WFLabel7->Caption, examId)) {
         db::Transaction transaction(UserSession().ADOConnection1);
-        execute("delete from cj where testid=?", {examId});
-        execute("delete from dtxb where testid=?", {examId});
-        execute("delete from tm where testid=?", {examId});
-        execute("delete from test where id=?", {examId});
+        ExecuteStatement(UserSession().tem, "delete from cj where testid=?", {examId});
+        ExecuteStatement(UserSession().tem, "delete from dtxb where testid=?", {examId});
+        ExecuteStatement(UserSession().tem, "delete from tm where testid=?", {examId});
+        ExecuteStatement(UserSession().tem, "delete from test where id=?", {examId});
         transaction.Commit();
     }
     WFAppFormCreate();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
 #include "app/pages/TWFForm3.h"
@@ -87,20 +88,6 @@ db::Value examKey(const std::string& id) {
     return nullptr;
 }
 
-db::Query& freshQuery() {
-    db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().Clear();
-    return tem;
-}
-
-void execute(const std::string& statement, std::initializer_list<db::Value> params) {
-    db::Query& tem = freshQuery();
-    tem.SQL().Add(statement);
-    tem.Params(params);
-    tem.ExecSQL();
-}
-
 }  // namespace
 
 TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 755) {
@@ -117,10 +104,7 @@ TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 755) {
 }
 
 void TWFForm4::buildHead() {
-    WFRegion1 = put<TWFRegion>(*this, "WFRegion1", 10, 60, 980, 613);
-    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
-    WFRegion1->BorderOptions.Color = clWebTAN;
-    WFRegion1->Color = clWebWHITE;
+    WFRegion1 = &AddMainRegion(*this, 613);
 
     WFLabel2 = label(*WFRegion1, "WFLabel2", 8, 10, "№：");
     WFLabel2->Font.FontName = "黑体";
@@ -324,10 +308,8 @@ void TWFForm4::buildImportPanel() {
 // Shows the exam's name, tag and switches, then its questions.
 void TWFForm4::WFAppFormCreate() {
     WFLabel1->Caption = UserSession().ExamId;
-    db::Query& tem = freshQuery();
-    tem.SQL().Add("select * from test where id=?");
-    tem.Params({examKey(WFLabel1->Caption)});
-    tem.Open();
+    db::Query& tem = UserSession().tem;
+    OpenStatement(tem, "select * from test where id=?", {examKey(WFLabel1->Caption)});
     if (!tem.IsEmpty()) {
         WFEdit1->Text = tem.FieldByName("考试名称").AsString();
         WFEdit4->Text = tem.FieldByName("考试标识").AsString();
@@ -341,12 +323,12 @@ void TWFForm4::WFAppFormCreate() {
 }
 
 void TWFForm4::WFLink1Click(TWFControl&) {
-    execute("update test  set 考试名称=? where id=?", {WFEdit1->Text, examKey(UserSession().ExamId)});
+    ExecuteStatement(UserSession().tem, "update test  set 考试名称=? where id=?", {WFEdit1->Text, examKey(UserSession().ExamId)});
     web::CurrentSession()->ShowMessage("考试名称修改完成！！！");
 }
 
 void TWFForm4::WFLink9Click(TWFControl&) {
-    execute("update test  set 考试标识=? where id=?", {WFEdit4->Text, examKey(UserSession().ExamId)});
+    ExecuteStatement(UserSession().tem, "update test  set 考试标识=? where id=?", {WFEdit4->Text, examKey(UserSession().ExamId)});
     web::CurrentSession()->ShowMessage("考试标识修改完成！！！");
 }
 
@@ -369,7 +351,7 @@ void TWFForm4::s5Click(TWFControl&) {
 // Only the two choices are stored; a group left without a choice writes nothing.
 void TWFForm4::writeSwitch(const char* column, const TWFRadioGroup& group) {
     if (group.ItemIndex != 0 && group.ItemIndex != 1) return;
-    execute(std::string("update test  set ") + column + "=?  where id=?",
+    ExecuteStatement(UserSession().tem, std::string("update test  set ") + column + "=?  where id=?",
             {group.ItemIndex, examKey(WFLabel1->Caption)});
 }
 
@@ -449,7 +431,7 @@ void TWFForm4::WFButton1Click(TWFControl&) {
     std::string optionsText;
     for (std::size_t i = 0; i < options.Count(); ++i) optionsText += kOptionPrefixes[i] + options[i] + "\r\n";
 
-    execute("INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?)",
+    ExecuteStatement(UserSession().tem, "INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?)",
             {examKey(UserSession().ExamId), WFRadioGroup4->Items[static_cast<std::size_t>(type)],
              WFMemo1->Lines.Text(), optionsText, answer, points});
 
@@ -476,8 +458,8 @@ void TWFForm4::WFLink7Click(TWFControl&) {
     std::int64_t questionId = 0;
     if (web::text::parseInt64(WFLabel17->Caption, questionId)) {
         db::Transaction transaction(UserSession().ADOConnection1);
-        execute("delete from dtxb where tmid=?", {questionId});
-        execute("delete from tm where id=?", {questionId});
+        ExecuteStatement(UserSession().tem, "delete from dtxb where tmid=?", {questionId});
+        ExecuteStatement(UserSession().tem, "delete from tm where id=?", {questionId});
         transaction.Commit();
     }
     WFLink4Click(*WFLink4);

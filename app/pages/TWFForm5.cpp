@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
 #include "app/pages/TWFForm2.h"
@@ -73,14 +74,6 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-void runQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
-    query.Close();
-    query.SQL().Clear();
-    query.SQL().Add(sql);
-    query.Params(params);
-    query.Open();
-}
-
 void execQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
     query.Close();
     query.SQL().Clear();
@@ -99,14 +92,7 @@ TWFForm5::TWFForm5() : TWFAppForm("WFForm5", "TWFForm5", 1000, 679) {
     ApplyExamPageSettings(*this, "考试页面---栎川考试系统");
     PlaceHeaderFrame(*this, 10, 0);
 
-    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
-    placeControl(*WFRegion1, 10, 60, 980, 541);
-    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
-    WFRegion1->BorderOptions.Color = clWebTAN;
-    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
-    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
-    WFRegion1->BorderOptions.NumericWidth = 1;
-    WFRegion1->Color = clWebWHITE;
+    WFRegion1 = &AddMainRegion(*this, 541);
 
     createHeading();
     createName();
@@ -256,14 +242,14 @@ void TWFForm5::createState() {
 void TWFForm5::WFAppFormCreate() {
     TWFUserSession& session = UserSession();
     db::Query& tem = session.tem;
-    runQuery(tem, "select 考试名称,set3,set4 from test where id=?", {session.ExamId});
+    OpenStatement(tem, "select 考试名称,set3,set4 from test where id=?", {session.ExamId});
     WFLabel1->Caption = tem.FieldByName("考试名称").AsString();
     // The editor stores 1 for a hint that is switched on.
     WFLabel9->Visible = tem.FieldByName("set4").AsInteger() != 0;
     const bool shuffled = tem.FieldByName("set3").AsInteger() == 0;
 
     db::Query& tem2 = session.tem2;
-    runQuery(
+    OpenStatement(
         tem2,
         shuffled ? "select * from tm where testid=?  Order By Rnd(ID)" : "select * from tm where testid=?",
         {session.ExamId});
@@ -291,7 +277,7 @@ TWFCheckBox* TWFForm5::box(int k) const {
 void TWFForm5::xsxt() {
     if (!onQuestion()) return;
     db::Query& tem = UserSession().tem;
-    runQuery(tem, "select * from tm where id=?", {tmid->Items()[static_cast<std::size_t>(position())]});
+    OpenStatement(tem, "select * from tm where id=?", {tmid->Items()[static_cast<std::size_t>(position())]});
     WFMemo1->Lines = splitLines(tem.FieldByName("题目").AsString());
     const std::string type = tem.FieldByName("题型").AsString();
     WFLabel2->Caption = type;
@@ -421,9 +407,9 @@ bool TWFForm5::storePaper(const std::string& name) {
     db::Query& tem = session.tem;
     db::Transaction transaction(session.ADOConnection1);
 
-    runQuery(tem, "select 考试标识 from test where id=?", {session.ExamId});
+    OpenStatement(tem, "select 考试标识 from test where id=?", {session.ExamId});
     const std::string tag = tem.FieldByName("考试标识").AsString();
-    runQuery(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?", {session.ExamId, name, tag});
+    OpenStatement(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?", {session.ExamId, name, tag});
     if (!tem.IsEmpty()) return false;
 
     double score = 0;
@@ -432,7 +418,7 @@ bool TWFForm5::storePaper(const std::string& name) {
         const std::string& answer = tmda->Items()[static_cast<std::size_t>(i)];
         execQuery(tem, "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
                   {session.ExamId, question, name, answer, tag});
-        runQuery(tem, "select 答案,分数 from tm where id=?", {question});
+        OpenStatement(tem, "select 答案,分数 from tm where id=?", {question});
         if (tem.FieldByName("答案").AsString() == answer) score += tem.FieldByName("分数").AsFloat();
     }
     // The score is stored as its general form: at most 15 significant digits.

@@ -205,18 +205,7 @@ TWFForm6::TWFForm6() : TWFAppForm("WFForm6", "TWFForm6", 1000, 608) {
 }
 
 void TWFForm6::buildResultsRegion() {
-    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
-    WFRegion1->Left = 10;
-    WFRegion1->Top = 60;
-    WFRegion1->Width = 980;
-    WFRegion1->Height = 477;
-    // The results table is wide: the region grows with the window on every side.
-    WFRegion1->Anchors = TWFAnchors{true, true, true, true};
-    WFRegion1->Color = clWebWHITE;
-    WFRegion1->BorderOptions.Color = clWebTAN;
-    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
-    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
-    WFRegion1->BorderOptions.NumericWidth = 1;
+    WFRegion1 = &AddMainRegion(*this, 477, true);
 
     WFLabel1 = &addLabel(*WFRegion1, "WFLabel1", "统计详情", 16, 16);
     WFLabel1->Font.FontName = "黑体";

@@ -2,6 +2,7 @@
 
 #include "app/HostTexts.h"
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/VendorServices.h"
 #include "web/server/HtmlEscape.h"
@@ -15,14 +16,6 @@ namespace {
 
 // The line of the host's text list that names where a browser goes after a hand-in.
 constexpr std::size_t kAfterHandInAddressLine = 3;
-
-void runQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
-    query.Close();
-    query.SQL().Clear();
-    query.SQL().Add(sql);
-    query.Params(params);
-    query.Open();
-}
 
 // Text typed in the browser as the value of a double-quoted attribute; the ampersand is
 // escaped too, so the value posts back exactly as it was typed.
@@ -40,7 +33,7 @@ struct HandedInPaper {
 };
 
 HandedInPaper handedInPaper(db::Query& tem, const TWFUserSession& session) {
-    runQuery(tem, "select 成绩,考试标识 from cj where testid=? and 姓名=? order by rowid desc",
+    OpenStatement(tem, "select 成绩,考试标识 from cj where testid=? and 姓名=? order by rowid desc",
              {session.ExamId, session.CandidateName});
     return {tem.FieldByName("成绩").AsString(), tem.FieldByName("考试标识").AsString()};
 }
@@ -51,17 +44,7 @@ TWFForm7::TWFForm7() : TWFAppForm("WFForm7", "TWFForm7", 1000, 492) {
     ApplyExamPageSettings(*this, "交卷完成---栎川考试系统");
     PlaceHeaderFrame(*this, 10, 0);
 
-    WFRegion1 = &Add(std::make_unique<TWFRegion>("WFRegion1"));
-    WFRegion1->Left = 10;
-    WFRegion1->Top = 60;
-    WFRegion1->Width = 980;
-    WFRegion1->Height = 349;
-    WFRegion1->Anchors = TWFAnchors{false, true, false, true};
-    WFRegion1->BorderOptions.Color = clWebTAN;
-    WFRegion1->BorderOptions.Style = TWFBorderStyle::cbsSolid;
-    WFRegion1->BorderOptions.BorderWidth = TWFBorderWidth::cbwNumeric;
-    WFRegion1->BorderOptions.NumericWidth = 1;
-    WFRegion1->Color = clWebWHITE;
+    WFRegion1 = &AddMainRegion(*this, 349);
 
     WFLabel1 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel1"));
     WFLabel1->Left = 448;
@@ -102,11 +85,11 @@ TWFForm7::TWFForm7() : TWFAppForm("WFForm7", "TWFForm7", 1000, 492) {
 void TWFForm7::WFAppFormCreate() {
     TWFUserSession& session = UserSession();
     db::Query& tem = session.tem;
-    runQuery(tem, "select set1 from test where id=?", {session.ExamId});
+    OpenStatement(tem, "select set1 from test where id=?", {session.ExamId});
     if (tem.FieldByName("set1").AsInteger() == 0) {
         WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + handedInPaper(tem, session).score;
     }
-    runQuery(tem, "select set5 from test where id=?", {session.ExamId});
+    OpenStatement(tem, "select set5 from test where id=?", {session.ExamId});
     if (tem.FieldByName("set5").AsInteger() != 0) return;
     buildReviewForm();
 }
@@ -118,10 +101,10 @@ void TWFForm7::WFAppFormCreate() {
 void TWFForm7::buildReviewForm() {
     TWFUserSession& session = UserSession();
     db::Query& tem = session.tem;
-    runQuery(tem, "select 考试名称 from test where id=?", {session.ExamId});
+    OpenStatement(tem, "select 考试名称 from test where id=?", {session.ExamId});
     const std::string examName = tem.FieldByName("考试名称").AsString();
     const HandedInPaper paper = handedInPaper(tem, session);
-    runQuery(tem,
+    OpenStatement(tem,
              "select tm.id as 题目编号,题目,题型,候选项,答案,分数,zd from tm,dtxb where tm.id=dtxb.tmid and "
              "tm.testid=? and dtxb.xm=? and dtxb.考试标识=?",
              {session.ExamId, session.CandidateName, paper.tag});

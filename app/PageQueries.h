@@ -1,0 +1,17 @@
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "app/db/Query.h"
+#include "app/db/Value.h"
+
+namespace exam {
+
+// How every page runs a statement on one of the session's queries: the query is closed
+// and cleared first, so nothing of an earlier statement carries over, and the values are
+// bound as parameters.
+void OpenStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
+void ExecuteStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
+
+}  // namespace exam
