@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
@@ -18,19 +19,9 @@ using namespace web::forms;
 
 namespace {
 
-template <typename Control>
-Control* put(TWFContainer& parent, const char* name, int left, int top, int width = 0, int height = 0) {
-    auto& control = parent.Add(std::make_unique<Control>(name));
-    control.Left = left;
-    control.Top = top;
-    if (width > 0) control.Width = width;
-    if (height > 0) control.Height = height;
-    return &control;
-}
-
 // The two input dialogs share their look: a brown line border on a pale background.
 TWFRegion* dialogRegion(TWFContainer& page, const char* name, int left, int top, int width, int height) {
-    TWFRegion* region = put<TWFRegion>(page, name, left, top, width, height);
+    TWFRegion* region = PlaceControl<TWFRegion>(page, name, left, top, width, height);
     region->Visible = false;
     region->Anchors = TWFAnchors{false, true, false, false};
     region->BorderOptions.Color = 8495039;
@@ -39,7 +30,7 @@ TWFRegion* dialogRegion(TWFContainer& page, const char* name, int left, int top,
 }
 
 TWFLabel* dialogHeading(TWFContainer& dialog, const char* name, const char* caption) {
-    TWFLabel* heading = put<TWFLabel>(dialog, name, 24, 8);
+    TWFLabel* heading = PlaceControl<TWFLabel>(dialog, name, 24, 8);
     heading->Caption = caption;
     heading->Font.FontName = "黑体";
     heading->Font.Size = 12;
@@ -48,14 +39,14 @@ TWFLabel* dialogHeading(TWFContainer& dialog, const char* name, const char* capt
 
 // The thin coloured bar under a dialog's heading.
 TWFRegion* headingLine(TWFContainer& dialog, const char* name, int width) {
-    TWFRegion* line = put<TWFRegion>(dialog, name, 5, 32, width, 3);
+    TWFRegion* line = PlaceControl<TWFRegion>(dialog, name, 5, 32, width, 3);
     line->Color = 8495039;
     line->BorderOptions.Style = TWFBorderStyle::cbsNone;
     return line;
 }
 
 TWFLink* link(TWFContainer& parent, const char* name, int left, int top, const char* caption, int fontSize) {
-    TWFLink* created = put<TWFLink>(parent, name, left, top);
+    TWFLink* created = PlaceControl<TWFLink>(parent, name, left, top);
     created->Caption = caption;
     created->Font.Size = fontSize;
     return created;
@@ -75,7 +66,7 @@ TWFForm3::TWFForm3() : TWFAppForm("WFForm3", "TWFForm3", 1000, 653) {
 }
 
 void TWFForm3::buildMainArea() {
-    WFRegion2 = put<TWFRegion>(*this, "WFRegion2", 10, 60, 980, 520);
+    WFRegion2 = PlaceControl<TWFRegion>(*this, "WFRegion2", 10, 60, 980, 520);
     WFRegion2->Anchors = TWFAnchors{false, true, false, true};
     WFRegion2->BorderOptions.Color = clWebTAN;
     WFRegion2->Color = clWebWHITE;
@@ -90,13 +81,13 @@ void TWFForm3::buildMainArea() {
     WFLink8 = link(*WFRegion2, "WFLink8", 528, 16, "【从栎川云载入】", 10);
     WFLink8->Visible = false;
 
-    WFRegion3 = put<TWFRegion>(*WFRegion2, "WFRegion3", 24, 40, 937, 457);
+    WFRegion3 = PlaceControl<TWFRegion>(*WFRegion2, "WFRegion3", 24, 40, 937, 457);
     WFRegion3->BorderOptions.Style = TWFBorderStyle::cbsNone;
     WFRegion3->Anchors = TWFAnchors{true, true, false, true};
 
     // A table only grows to its rows; a small design height keeps the rows at their
     // natural height when there are few exams.
-    WFGrid1 = put<TWFGrid>(*WFRegion3, "WFGrid1", 2, 1, 913, 21);
+    WFGrid1 = PlaceControl<TWFGrid>(*WFRegion3, "WFGrid1", 2, 1, 913, 21);
     WFGrid1->SetColumnCount(6);
     WFGrid1->BorderSize = 1;
     WFGrid1->Lines = TWFTableLines::tlAll;
@@ -118,28 +109,28 @@ void TWFForm3::buildCreateDialog() {
     WFLink3->OnClick = [this](TWFControl& sender) { WFLink3Click(sender); };
     WFRegion5 = headingLine(*WFRegion4, "WFRegion5", 610);
 
-    WFLabel2 = put<TWFLabel>(*WFRegion4, "WFLabel2", 24, 52);
+    WFLabel2 = PlaceControl<TWFLabel>(*WFRegion4, "WFLabel2", 24, 52);
     WFLabel2->Caption = "考试名称";
-    WFEdit1 = put<TWFEdit>(*WFRegion4, "WFEdit1", 96, 48, 513);
-    WFButton1 = put<TWFButton>(*WFRegion4, "WFButton1", 496, 80, 113, 25);
+    WFEdit1 = PlaceControl<TWFEdit>(*WFRegion4, "WFEdit1", 96, 48, 513);
+    WFButton1 = PlaceControl<TWFButton>(*WFRegion4, "WFButton1", 496, 80, 113, 25);
     WFButton1->Caption = "新建考试";
     WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
 
-    WFText1 = put<TWFText>(*WFRegion4, "WFText1", 56, 120, 553, 73);
+    WFText1 = PlaceControl<TWFText>(*WFRegion4, "WFText1", 56, 120, 553, 73);
     WFText1->Font.Size = 9;
     WFText1->WantReturns = true;
     WFText1->Lines = {"新建考试为默认状态：", "", "考试立即生效，考生交卷后立即显示成绩，打乱题目显示顺序",
                       "", "如需修改上述设置，请在新建考试后点击对应考试的考试设置链接进行设置"};
 
-    WFLabel10 = put<TWFLabel>(*WFRegion4, "WFLabel10", 24, 204);
+    WFLabel10 = PlaceControl<TWFLabel>(*WFRegion4, "WFLabel10", 24, 204);
     WFLabel10->Caption = "应用口令";
-    WFEdit5 = put<TWFEdit>(*WFRegion4, "WFEdit5", 96, 200, 105);
-    WFLabel11 = put<TWFLabel>(*WFRegion4, "WFLabel11", 216, 204);
+    WFEdit5 = PlaceControl<TWFEdit>(*WFRegion4, "WFEdit5", 96, 200, 105);
+    WFLabel11 = PlaceControl<TWFLabel>(*WFRegion4, "WFLabel11", 216, 204);
     WFLabel11->Caption = "管理密码";
-    WFEdit6 = put<TWFEdit>(*WFRegion4, "WFEdit6", 288, 200, 105);
-    WFLabel12 = put<TWFLabel>(*WFRegion4, "WFLabel12", 24, 228);
+    WFEdit6 = PlaceControl<TWFEdit>(*WFRegion4, "WFEdit6", 288, 200, 105);
+    WFLabel12 = PlaceControl<TWFLabel>(*WFRegion4, "WFLabel12", 24, 228);
     WFLabel12->Caption = "封闭时间[单位：天]";
-    WFRadioGroup1 = put<TWFRadioGroup>(*WFRegion4, "WFRadioGroup1", 160, 226, 300, 17);
+    WFRadioGroup1 = PlaceControl<TWFRadioGroup>(*WFRegion4, "WFRadioGroup1", 160, 226, 300, 17);
     WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup1->Items = {"0", "7", "15", "30", "60", "120"};
     WFRadioGroup1->ItemIndex = 1;
@@ -158,33 +149,33 @@ void TWFForm3::buildPasswordDialog() {
 
     const auto row = [this](const char* labelName, const char* caption, const char* editName, int top,
                             TWFLabel*& label, TWFEdit*& edit) {
-        label = put<TWFLabel>(*WFRegion6, labelName, 56, top);
+        label = PlaceControl<TWFLabel>(*WFRegion6, labelName, 56, top);
         label->Caption = caption;
-        edit = put<TWFEdit>(*WFRegion6, editName, 136, top, 201);
+        edit = PlaceControl<TWFEdit>(*WFRegion6, editName, 136, top, 201);
         edit->PasswordPrompt = true;
     };
     row("WFLabel3", "原有密码", "WFEdit2", 50, WFLabel3, WFEdit2);
     row("WFLabel5", "新设密码", "WFEdit3", 82, WFLabel5, WFEdit3);
     row("WFLabel6", "重复密码", "WFEdit4", 114, WFLabel6, WFEdit4);
 
-    WFButton2 = put<TWFButton>(*WFRegion6, "WFButton2", 168, 160, 113, 33);
+    WFButton2 = PlaceControl<TWFButton>(*WFRegion6, "WFButton2", 168, 160, 113, 33);
     WFButton2->Caption = "修改密码";
     WFButton2->OnClick = [this](TWFControl& sender) { WFButton2Click(sender); };
 }
 
 void TWFForm3::buildDeleteConfirmation() {
-    WFRegion8 = put<TWFRegion>(*this, "WFRegion8", 296, 256, 369, 97);
+    WFRegion8 = PlaceControl<TWFRegion>(*this, "WFRegion8", 296, 256, 369, 97);
     WFRegion8->Visible = false;
     WFRegion8->Anchors = TWFAnchors{false, true, false, false};
     WFRegion8->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
     WFRegion8->Color = 16318193;
 
-    WFLabel9 = put<TWFLabel>(*WFRegion8, "WFLabel9", 16, 8);
+    WFLabel9 = PlaceControl<TWFLabel>(*WFRegion8, "WFLabel9", 16, 8);
     WFLabel9->Caption = "提示：";
-    WFLabel8 = put<TWFLabel>(*WFRegion8, "WFLabel8", 8, 40, 353);
+    WFLabel8 = PlaceControl<TWFLabel>(*WFRegion8, "WFLabel8", 8, 40, 353);
     WFLabel8->Alignment = TAlignment::taCenter;
     WFLabel8->AutoSize = false;
-    WFLabel7 = put<TWFLabel>(*WFRegion8, "WFLabel7", 16, 72);
+    WFLabel7 = PlaceControl<TWFLabel>(*WFRegion8, "WFLabel7", 16, 72);
     WFLabel7->Visible = false;
     WFLink6 = link(*WFRegion8, "WFLink6", 112, 72, "【删除】", 10);
     WFLink6->OnClick = [this](TWFControl& sender) { WFLink6Click(sender); };

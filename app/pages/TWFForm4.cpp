@@ -6,6 +6,7 @@
 #include <regex>
 #include <vector>
 
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
@@ -27,31 +28,21 @@ const std::vector<std::string> kOptionPrefixes{"A.", "B.", "C.", "D.", "E.", "F.
 // Panels over the page follow the main region when the window is wider than the page.
 constexpr TWFAnchors kFloating{false, true, false, false};
 
-template <typename Control>
-Control* put(TWFContainer& parent, const char* name, int left, int top, int width = 0, int height = 0) {
-    auto& control = parent.Add(std::make_unique<Control>(name));
-    control.Left = left;
-    control.Top = top;
-    if (width > 0) control.Width = width;
-    if (height > 0) control.Height = height;
-    return &control;
-}
-
 TWFLabel* label(TWFContainer& parent, const char* name, int left, int top, const char* caption) {
-    TWFLabel* created = put<TWFLabel>(parent, name, left, top);
+    TWFLabel* created = PlaceControl<TWFLabel>(parent, name, left, top);
     created->Caption = caption;
     return created;
 }
 
 TWFLink* link(TWFContainer& parent, const char* name, int left, int top, const char* caption) {
-    TWFLink* created = put<TWFLink>(parent, name, left, top);
+    TWFLink* created = PlaceControl<TWFLink>(parent, name, left, top);
     created->Caption = caption;
     return created;
 }
 
 TWFRegion* plainRegion(TWFContainer& parent, const char* name, int left, int top, int width, int height,
                        TColor color) {
-    TWFRegion* region = put<TWFRegion>(parent, name, left, top, width, height);
+    TWFRegion* region = PlaceControl<TWFRegion>(parent, name, left, top, width, height);
     region->BorderOptions.Style = TWFBorderStyle::cbsNone;
     region->Color = color;
     return region;
@@ -109,7 +100,7 @@ void TWFForm4::buildHead() {
     WFLabel2 = label(*WFRegion1, "WFLabel2", 8, 10, "№：");
     WFLabel2->Font.FontName = "黑体";
     WFLabel2->Font.Size = 12;
-    WFLabel1 = put<TWFLabel>(*WFRegion1, "WFLabel1", 35, 11);
+    WFLabel1 = PlaceControl<TWFLabel>(*WFRegion1, "WFLabel1", 35, 11);
 
     WFLink6 = link(*WFRegion1, "WFLink6", 784, 8, "【查看统计信息】");
     WFLink6->OnClick = [this](TWFControl& sender) { WFLink6Click(sender); };
@@ -117,7 +108,7 @@ void TWFForm4::buildHead() {
     WFLink2->OnClick = [this](TWFControl& sender) { WFLink2Click(sender); };
 
     WFLabel21 = label(*WFRegion1, "WFLabel21", 8, 40, "考试名称");
-    WFEdit1 = put<TWFEdit>(*WFRegion1, "WFEdit1", 96, 38, 425);
+    WFEdit1 = PlaceControl<TWFEdit>(*WFRegion1, "WFEdit1", 96, 38, 425);
     WFEdit1->Font.CSSStyle = "srk";
     WFLink1 = link(*WFRegion1, "WFLink1", 528, 41, "【保存】");
     WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
@@ -125,7 +116,7 @@ void TWFForm4::buildHead() {
     WFLabel20 = label(*WFRegion1, "WFLabel20", 624, 40, "当前考试标识");
     WFLabel20->Hint = "成绩统计时作为分组依据，可以为空";
     WFLabel20->ShowHint = true;
-    WFEdit4 = put<TWFEdit>(*WFRegion1, "WFEdit4", 736, 40, 121);
+    WFEdit4 = PlaceControl<TWFEdit>(*WFRegion1, "WFEdit4", 736, 40, 121);
     WFLink9 = link(*WFRegion1, "WFLink9", 864, 41, "【保存】");
     WFLink9->OnClick = [this](TWFControl& sender) { WFLink9Click(sender); };
 }
@@ -153,7 +144,7 @@ void TWFForm4::buildSwitches() {
     for (const Switch& entry : switches) {
         TWFRegion* box = plainRegion(*WFRegion1, entry.region, left, 68, 120, 45, colors[index % 2]);
         label(*box, entry.label, 8, 4, entry.caption);
-        TWFRadioGroup* group = put<TWFRadioGroup>(*box, entry.name, 8, 24, 89, 17);
+        TWFRadioGroup* group = PlaceControl<TWFRadioGroup>(*box, entry.name, 8, 24, 89, 17);
         group->Layout = TWFGroupLayout::glHorizontal;
         group->Items = {"启用", "关闭"};
         group->OnClick = [this, handler = entry.handler](TWFControl& sender) { (this->*handler)(sender); };
@@ -174,7 +165,7 @@ void TWFForm4::buildQuestionList() {
     WFLink10->Visible = false;
     WFLink10->OnClick = [this](TWFControl& sender) { WFLink10Click(sender); };
 
-    WFDBGrid1 = put<TWFDBGrid>(*WFRegion1, "WFDBGrid1", 10, 144, 959, 453);
+    WFDBGrid1 = PlaceControl<TWFDBGrid>(*WFRegion1, "WFDBGrid1", 10, 144, 959, 453);
     WFDBGrid1->Anchors = TWFAnchors{true, true, false, true};
     WFDBGrid1->UseFrame = true;
     WFDBGrid1->BorderSize = 1;
@@ -207,16 +198,16 @@ void TWFForm4::buildQuestionList() {
 }
 
 void TWFForm4::buildDeleteConfirmation() {
-    WFRegion8 = put<TWFRegion>(*this, "WFRegion8", 320, 224, 369, 97);
+    WFRegion8 = PlaceControl<TWFRegion>(*this, "WFRegion8", 320, 224, 369, 97);
     WFRegion8->Visible = false;
     WFRegion8->Anchors = kFloating;
     WFRegion8->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
     WFRegion8->Color = 16318193;
     WFLabel16 = label(*WFRegion8, "WFLabel16", 16, 8, "提示：");
-    WFLabel18 = put<TWFLabel>(*WFRegion8, "WFLabel18", 8, 40, 353);
+    WFLabel18 = PlaceControl<TWFLabel>(*WFRegion8, "WFLabel18", 8, 40, 353);
     WFLabel18->Alignment = TAlignment::taCenter;
     WFLabel18->AutoSize = false;
-    WFLabel17 = put<TWFLabel>(*WFRegion8, "WFLabel17", 16, 72);
+    WFLabel17 = PlaceControl<TWFLabel>(*WFRegion8, "WFLabel17", 16, 72);
     WFLabel17->Visible = false;
     WFLink7 = link(*WFRegion8, "WFLink7", 112, 72, "【删除】");
     WFLink7->OnClick = [this](TWFControl& sender) { WFLink7Click(sender); };
@@ -225,7 +216,7 @@ void TWFForm4::buildDeleteConfirmation() {
 }
 
 void TWFForm4::buildAddPanel() {
-    WFRegion2 = put<TWFRegion>(*this, "WFRegion2", 168, 184, 650, 369);
+    WFRegion2 = PlaceControl<TWFRegion>(*this, "WFRegion2", 168, 184, 650, 369);
     WFRegion2->Visible = false;
     WFRegion2->Anchors = kFloating;
     WFRegion2->BorderOptions.Color = 8495039;
@@ -238,13 +229,13 @@ void TWFForm4::buildAddPanel() {
     WFRegion5 = plainRegion(*WFRegion2, "WFRegion5", 5, 32, 640, 3, 8495039);
 
     WFLabel4 = label(*WFRegion2, "WFLabel4", 8, 72, "题目");
-    WFMemo1 = put<TWFMemo>(*WFRegion2, "WFMemo1", 80, 72, 545, 73);
+    WFMemo1 = PlaceControl<TWFMemo>(*WFRegion2, "WFMemo1", 80, 72, 545, 73);
 
     WFLabel5 = label(*WFRegion2, "WFLabel5", 8, 176, "选项");
-    WFText1 = put<TWFText>(*WFRegion2, "WFText1", 48, 176, 32, 129);
+    WFText1 = PlaceControl<TWFText>(*WFRegion2, "WFText1", 48, 176, 32, 129);
     WFText1->Font.Size = 12;
     WFText1->Lines = kOptionPrefixes;
-    WFMemo2 = put<TWFMemo>(*WFRegion2, "WFMemo2", 80, 176, 545, 129);
+    WFMemo2 = PlaceControl<TWFMemo>(*WFRegion2, "WFMemo2", 80, 176, 545, 129);
     WFMemo2->Font.Size = 12;
     WFMemo2->HorizScrollBar = true;
     WFMemo2->VertScrollBar = false;
@@ -252,18 +243,18 @@ void TWFForm4::buildAddPanel() {
     // Added after the options box so that its value is posted, and applied, after the
     // box's: choosing true/false fills the box with the two options, and the box's own
     // posted text must not overwrite them.
-    WFRadioGroup4 = put<TWFRadioGroup>(*WFRegion2, "WFRadioGroup4", 80, 44, 220, 17);
+    WFRadioGroup4 = PlaceControl<TWFRadioGroup>(*WFRegion2, "WFRadioGroup4", 80, 44, 220, 17);
     WFRadioGroup4->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup4->Items = {"单选题", "多选题", "判断题"};
     WFRadioGroup4->ItemIndex = 0;
     WFRadioGroup4->OnClick = [this](TWFControl& sender) { WFRadioGroup4Click(sender); };
 
     WFLabel6 = label(*WFRegion2, "WFLabel6", 340, 318, "该题分值");
-    WFEdit2 = put<TWFEdit>(*WFRegion2, "WFEdit2", 408, 314, 60);
+    WFEdit2 = PlaceControl<TWFEdit>(*WFRegion2, "WFEdit2", 408, 314, 60);
     WFEdit2->Text = "1";
 
     WFLabel7 = label(*WFRegion2, "WFLabel7", 8, 318, "正确答案");
-    WFRadioGroup5 = put<TWFRadioGroup>(*WFRegion2, "WFRadioGroup5", 80, 316, 240, 17);
+    WFRadioGroup5 = PlaceControl<TWFRadioGroup>(*WFRegion2, "WFRadioGroup5", 80, 316, 240, 17);
     WFRadioGroup5->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup5->Items = {"A", "B", "C", "D", "E", "F"};
     WFRadioGroup5->ItemIndex = -1;
@@ -273,12 +264,12 @@ void TWFForm4::buildAddPanel() {
     for (std::size_t i = 0; i < kOptionPrefixes.size(); ++i) {
         const std::string letter(1, static_cast<char>('A' + i));
         TWFCheckBox* box =
-            put<TWFCheckBox>(*WFRegion3, ("x" + letter).c_str(), static_cast<int>(i) * 40, 0, 38);
+            PlaceControl<TWFCheckBox>(*WFRegion3, ("x" + letter).c_str(), static_cast<int>(i) * 40, 0, 38);
         box->Caption = letter;
         *boxes[i] = box;
     }
 
-    WFButton1 = put<TWFButton>(*WFRegion2, "WFButton1", 530, 312, 95, 25);
+    WFButton1 = PlaceControl<TWFButton>(*WFRegion2, "WFButton1", 530, 312, 95, 25);
     WFButton1->Caption = "增加";
     WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
     WFLabel8 = label(*WFRegion2, "WFLabel8", 8, 346, "注意：选项内容如果只在题目中显示，备选项请留空！");
@@ -286,7 +277,7 @@ void TWFForm4::buildAddPanel() {
 }
 
 void TWFForm4::buildImportPanel() {
-    WFRegion9 = put<TWFRegion>(*this, "WFRegion9", 168, 184, 650, 369);
+    WFRegion9 = PlaceControl<TWFRegion>(*this, "WFRegion9", 168, 184, 650, 369);
     WFRegion9->Visible = false;
     WFRegion9->Anchors = kFloating;
     WFRegion9->BorderOptions.Color = 8495039;
@@ -297,12 +288,12 @@ void TWFForm4::buildImportPanel() {
     WFLink11->OnClick = [this](TWFControl& sender) { WFLink11Click(sender); };
     plainRegion(*WFRegion9, "WFRegion13", 5, 32, 640, 3, 8495039);
     label(*WFRegion9, "WFLabel23", 8, 48, "云考试编号");
-    put<TWFEdit>(*WFRegion9, "WFEdit3", 96, 46, 137);
-    put<TWFButton>(*WFRegion9, "WFButton2", 248, 44, 89, 25)->Caption = "查看习题";
+    PlaceControl<TWFEdit>(*WFRegion9, "WFEdit3", 96, 46, 137);
+    PlaceControl<TWFButton>(*WFRegion9, "WFButton2", 248, 44, 89, 25)->Caption = "查看习题";
     label(*WFRegion9, "WFLabel24", 352, 48, "点此查找栎川云中的共享试题");
     label(*WFRegion9, "WFLabel25", 8, 80, "试题预览");
-    put<TWFMemo>(*WFRegion9, "WFMemo3", 8, 100, 633, 225);
-    put<TWFButton>(*WFRegion9, "WFButton3", 552, 334, 89, 25)->Caption = "载入";
+    PlaceControl<TWFMemo>(*WFRegion9, "WFMemo3", 8, 100, 633, 225);
+    PlaceControl<TWFButton>(*WFRegion9, "WFButton3", 552, 334, 89, 25)->Caption = "载入";
 }
 
 // Shows the exam's name, tag and switches, then its questions.
