@@ -1,8 +1,11 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -198,6 +201,40 @@ TEST_F(ServerIntegrationTest, PortInUseWritesTheErrorLine) {
         found = line.find(" Could not bind socket. Address and port are already in use.\r") != std::string::npos;
     }
     EXPECT_TRUE(found);
+}
+
+// The socket of this process that listens on `port`; -1 when there is none.
+int listenerOn(int port) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        const int fd = std::atoi(entry.path().filename().c_str());
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || listening == 0) continue;
+        sockaddr_in local{};
+        socklen_t length = sizeof local;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+            local.sin_family == AF_INET && ntohs(local.sin_port) == port) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+TEST_F(ServerIntegrationTest, ListenQueueHoldsAHallConnectingAtOnce) {
+    // A hall of candidates opening the start page together connects faster than the
+    // accept loop takes connections; a short queue drops the rest, and those browsers
+    // wait a second or more before they try again. The queue must hold as many
+    // connections as the server serves at once, as far as the system allows.
+    const int listener = listenerOn(server_->Port());
+    ASSERT_GE(listener, 0);
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    ASSERT_EQ(getsockopt(listener, IPPROTO_TCP, TCP_INFO, &info, &size), 0);
+    int systemLimit = 0;
+    std::ifstream("/proc/sys/net/core/somaxconn") >> systemLimit;
+    ASSERT_GT(systemLimit, 0);
+    // For a listening socket the system reports the queue's length in tcpi_sacked.
+    EXPECT_GE(static_cast<int>(info.tcpi_sacked), std::min(web::TInTCPServer::kMaxConnections, systemLimit));
 }
 
 TEST_F(ServerIntegrationTest, StoppingEndsConnectionsThatNeverSentARequest) {

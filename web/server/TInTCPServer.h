@@ -44,7 +44,11 @@ class TInTCPServer {
 public:
     using ConnectionHandler = std::function<void(Socket& connection, const std::string& peerAddress)>;
 
-    static constexpr int kListenQueue = 15;
+    // A hall of candidates opening the start page together connects far faster than the
+    // one accept loop takes connections; connections that find the queue full are dropped
+    // and their browsers try again only after one, three, seven seconds. The system may
+    // cap the queue lower (net.core.somaxconn).
+    static constexpr int kListenQueue = 4096;
     static constexpr int kMaxConnections = 1024;
     static constexpr int kSocketTimeoutSeconds = 30;
     static constexpr int kStopWaitMilliseconds = 5000;
