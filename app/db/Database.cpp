@@ -26,6 +26,12 @@ std::string plainPath(const std::filesystem::path& file) {
     return path;
 }
 
+// The first column of the first row of `sql` as text; empty when there is no row.
+std::string firstText(sqlite3* handle, const char* sql) {
+    Statement statement(handle, sql);
+    return statement.step() ? statement.column(0).toString() : std::string();
+}
+
 }  // namespace
 
 Database::Database() = default;
@@ -40,7 +46,6 @@ Database::~Database() {
 
 void Database::Open(const std::filesystem::path& file) {
     Close();
-    const WriteGateLock gate = enterWriteGate();  // switching to WAL may write the file
     sqlite3* handle = nullptr;
     const int rc =
         sqlite3_open_v2(plainPath(file).c_str(), &handle,
@@ -66,9 +71,12 @@ void Database::Open(const std::filesystem::path& file) {
 
 void Database::configure() {
     sqlite3_busy_timeout(handle_, kBusyTimeoutMs);
-    {
-        Statement journal(handle_, "PRAGMA journal_mode=WAL");
-        if (!journal.step() || journal.column(0).toString() != "wal") {
+    // The file keeps its journal mode, so only its first opening switches it to WAL, and
+    // only that switch writes to the file and passes the write gate. Every later opening
+    // (one per new session) just reads the mode and never waits behind hand-ins.
+    if (firstText(handle_, "PRAGMA journal_mode") != "wal") {
+        const WriteGateLock gate = enterWriteGate();
+        if (firstText(handle_, "PRAGMA journal_mode=WAL") != "wal") {
             throw DatabaseError(SQLITE_CANTOPEN,
                                 "the database journal cannot be switched to WAL: " + file_.string());
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "app/db/Database.h"
@@ -82,6 +83,32 @@ TEST_F(DatabaseTest, ClosingTheLastConnectionLeavesNoJournalBehind) {
     db_.Close();
     EXPECT_FALSE(std::filesystem::exists(file_.string() + "-wal"));
     db_.Open(file_);
+    EXPECT_EQ(count("select * from test"), 1);
+}
+
+TEST_F(DatabaseTest, OpeningWaitsForNoWriteInProgress) {
+    // A candidate's new session opens its connection while hand-ins hold the write gate.
+    // The file is in WAL mode already, so opening writes nothing and must not queue.
+    Transaction writing(db_);
+    exec("INSERT INTO test (考试名称) VALUES ('写入中')");
+    std::promise<std::string> read;
+    std::thread session([&] {
+        Database db;
+        std::string outcome;
+        try {
+            db.Open(file_);
+            Query query(db);
+            query.SQL().Add("select count(*) from test");
+            query.Open();
+            outcome = "read " + query.Fields(0).AsString();
+        } catch (const std::exception& error) {
+            outcome = error.what();
+        }
+        read.set_value(outcome);
+    });  // closing, unlike opening, passes the gate: it waits for the commit below
+    EXPECT_EQ(read.get_future().get(), "read 0");  // the row not yet committed stays unseen
+    writing.Commit();
+    session.join();
     EXPECT_EQ(count("select * from test"), 1);
 }
 
