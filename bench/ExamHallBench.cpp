@@ -42,6 +42,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "app/TWFServerController.h"
 #include "app/db/Database.h"
 #include "app/db/Query.h"
@@ -54,7 +55,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr int kDefaultCandidates = 200;
 constexpr int kMaxCandidates = 2000;
@@ -69,29 +70,8 @@ constexpr std::size_t kFailuresShown = 8;
 constexpr const char* kUserAgent =
     "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
 
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "exam-hall-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using bench::millisecondsSince;
+using bench::TemporaryFolder;
 
 // The application finds db1.db in the working folder; this one is changed for the run.
 class WorkingFolder {
@@ -561,7 +541,7 @@ std::vector<std::string> checkStoredPapers(const std::filesystem::path& file, co
 // ---- the hall -----------------------------------------------------------------------------
 
 int run(int candidateCount, std::chrono::milliseconds think) {
-    TemporaryFolder folder;
+    TemporaryFolder folder("exam-hall-bench");
     WorkingFolder working(folder.path());
     const std::filesystem::path file = folder.path() / exam::db::kDatabaseFileName;
     exam::db::InitDatabase(file, {std::string("bench-password"), true});

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Database.h"
 #include "app/db/Query.h"
@@ -30,33 +31,12 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 constexpr double kTargetMs = 1000.0;
 constexpr int kTimedRuns = 5;
 
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "results-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using bench::millisecondsSince;
+using bench::TemporaryFolder;
 
 // One exam with its questions and a handed-in paper per candidate, every question
 // answered (about two thirds right); returns the exam's id.
@@ -108,7 +88,7 @@ void printTimes(const char* what, std::vector<double> times) {
 }
 
 int run(int candidates, int questions) {
-    TemporaryFolder folder;
+    TemporaryFolder folder("results-bench");
     const std::filesystem::path file = folder.path() / "db1.db";
     exam::db::InitDatabase(file, {std::string("bench-password"), false});
 

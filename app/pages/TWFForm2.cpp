@@ -1,5 +1,6 @@
 #include "app/pages/TWFForm2.h"
 
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/TWFUserSession.h"
 #include "app/pages/TWFForm1.h"
@@ -16,27 +17,18 @@ TWFForm2::TWFForm2() : TWFAppForm("WFForm2", "TWFForm2", 1000, 683) {
 
     WFRegion1 = &AddMainRegion(*this, 549);
 
-    WFLabel3 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel3"));
-    WFLabel3->Left = 8;
-    WFLabel3->Top = 16;
+    WFLabel3 = PlaceControl<TWFLabel>(*WFRegion1, "WFLabel3", 8, 16);
     WFLabel3->Font.Size = 10;
     WFLabel3->Caption = "请选择一个考试项目";
 
-    WFLink1 = &WFRegion1->Add(std::make_unique<TWFLink>("WFLink1"));
-    WFLink1->Left = 880;
-    WFLink1->Top = 16;
-    WFLink1->Width = 73;
-    WFLink1->Height = 17;
+    WFLink1 = PlaceControl<TWFLink>(*WFRegion1, "WFLink1", 880, 16, 73, 17);
     WFLink1->Font.Size = 9;
     WFLink1->Font.Style.insert(TFontStyle::fsUnderline);
     WFLink1->Caption = "【系统设置】";
     WFLink1->DoSubmitValidation = false;
     WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
 
-    WFGrid1 = &WFRegion1->Add(std::make_unique<TWFGrid>("WFGrid1"));
-    WFGrid1->Left = 56;
-    WFGrid1->Top = 64;
-    WFGrid1->Width = 897;
+    WFGrid1 = PlaceControl<TWFGrid>(*WFRegion1, "WFGrid1", 56, 64, 897);
     // The table grows with its rows; a small design height keeps a short list's rows low.
     WFGrid1->Height = 41;
     WFGrid1->SetColumnCount(2);

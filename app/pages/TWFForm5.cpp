@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
@@ -115,17 +116,12 @@ void TWFForm5::createHeading() {
     WFLabel1->Font.FontName = "黑体";
     WFLabel1->Font.Size = 12;
 
-    WFLink2 = &WFRegion1->Add(std::make_unique<TWFLink>("WFLink2"));
-    WFLink2->Left = 904;
-    WFLink2->Top = 8;
+    WFLink2 = PlaceControl<TWFLink>(*WFRegion1, "WFLink2", 904, 8);
     WFLink2->Caption = "【返回】";
     WFLink2->Confirmation = "您确认要返回主界面吗？当前页面的作答将全部丢失！";
     WFLink2->OnClick = [this](TWFControl& sender) { WFLink2Click(sender); };
 
-    WFHRule1 = &WFRegion1->Add(std::make_unique<TWFHRule>("WFHRule1"));
-    WFHRule1->Left = 15;
-    WFHRule1->Top = 49;
-    WFHRule1->Width = 950;
+    WFHRule1 = PlaceControl<TWFHRule>(*WFRegion1, "WFHRule1", 15, 49, 950);
 }
 
 void TWFForm5::createName() {
@@ -136,9 +132,7 @@ void TWFForm5::createName() {
     WFEdit1->Font.CSSStyle = "srk";
     WFEdit1->MaxLength = 0;
 
-    WFLink1 = &WFRegion1->Add(std::make_unique<TWFLink>("WFLink1"));
-    WFLink1->Left = 902;
-    WFLink1->Top = 93;
+    WFLink1 = PlaceControl<TWFLink>(*WFRegion1, "WFLink1", 902, 93);
     WFLink1->Caption = "【确认】";
     WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
 }
@@ -147,10 +141,7 @@ void TWFForm5::createNavigator() {
     WFLabel4 = &addLabel(*WFRegion1, "WFLabel4", 16, 104, "试题列表");
 
     WFRegion2 = &addPlainRegion(*WFRegion1, "WFRegion2", 16, 120, 329, 385);
-    WFGrid1 = &WFRegion2->Add(std::make_unique<TWFGrid>("WFGrid1"));
-    WFGrid1->Left = 0;
-    WFGrid1->Top = 0;
-    WFGrid1->Width = 310;
+    WFGrid1 = PlaceControl<TWFGrid>(*WFRegion2, "WFGrid1", 0, 0, 310);
     WFGrid1->SetColumnCount(1);
     WFGrid1->SetRowCount(0);
     WFGrid1->BorderSize = 0;

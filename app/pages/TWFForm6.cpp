@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
@@ -218,30 +219,19 @@ void TWFForm6::buildResultsRegion() {
     WFLink3->OnClick = bindHandler(this, &TWFForm6::WFLink3Click);
     WFLink2->OnClick = bindHandler(this, &TWFForm6::WFLink2Click);
 
-    WFRadioGroup1 = &WFRegion1->Add(std::make_unique<TWFRadioGroup>("WFRadioGroup1"));
-    WFRadioGroup1->Left = 17;
-    WFRadioGroup1->Top = 41;
-    WFRadioGroup1->Width = 217;
-    WFRadioGroup1->Height = 21;
+    WFRadioGroup1 = PlaceControl<TWFRadioGroup>(*WFRegion1, "WFRadioGroup1", 17, 41, 217, 21);
     WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
     WFRadioGroup1->Items = {"隐藏答题情况", "显示答题情况"};
     WFRadioGroup1->ItemIndex = kHideAnswers;
     WFRadioGroup1->OnClick = bindHandler(this, &TWFForm6::WFRadioGroup1Click);
 
     WFLabel8 = &addLabel(*WFRegion1, "WFLabel8", "显示范围", 249, 41);
-    WFComboBox1 = &WFRegion1->Add(std::make_unique<TWFComboBox>("WFComboBox1"));
-    WFComboBox1->Left = 313;
-    WFComboBox1->Top = 38;
-    WFComboBox1->Width = 168;
+    WFComboBox1 = PlaceControl<TWFComboBox>(*WFRegion1, "WFComboBox1", 313, 38, 168);
     WFComboBox1->OnChange = bindHandler(this, &TWFForm6::WFComboBox1Change);
 
     WFLabel5 = &addLabel(*WFRegion1, "WFLabel5", "", 16, 72);
 
-    WFGrid1 = &WFRegion1->Add(std::make_unique<TWFGrid>("WFGrid1"));
-    WFGrid1->Left = 16;
-    WFGrid1->Top = 96;
-    WFGrid1->Width = 945;
-    WFGrid1->Height = 41;
+    WFGrid1 = PlaceControl<TWFGrid>(*WFRegion1, "WFGrid1", 16, 96, 945, 41);
     WFGrid1->BorderSize = 1;
     WFGrid1->CellPadding = 0;
     WFGrid1->Lines = TWFTableLines::tlAll;
@@ -249,11 +239,7 @@ void TWFForm6::buildResultsRegion() {
 }
 
 void TWFForm6::buildDeleteRegion() {
-    WFRegion3 = &WFRegion1->Add(std::make_unique<TWFRegion>("WFRegion3"));
-    WFRegion3->Left = 296;
-    WFRegion3->Top = 144;
-    WFRegion3->Width = 369;
-    WFRegion3->Height = 97;
+    WFRegion3 = PlaceControl<TWFRegion>(*WFRegion1, "WFRegion3", 296, 144, 369, 97);
     WFRegion3->Visible = false;
     WFRegion3->Color = kConfirmBackground;
     WFRegion3->BorderOptions.Color = clWebMEDIUMAQUAMARINE;
@@ -272,11 +258,7 @@ void TWFForm6::buildDeleteRegion() {
 }
 
 void TWFForm6::buildDetailsRegion() {
-    WFRegion4 = &WFRegion1->Add(std::make_unique<TWFRegion>("WFRegion4"));
-    WFRegion4->Left = 90;
-    WFRegion4->Top = 128;
-    WFRegion4->Width = 800;
-    WFRegion4->Height = 317;
+    WFRegion4 = PlaceControl<TWFRegion>(*WFRegion1, "WFRegion4", 90, 128, 800, 317);
     WFRegion4->Visible = false;
     WFRegion4->Color = kDetailsBackground;
     WFRegion4->BorderOptions.Color = kDetailsBorder;
@@ -284,20 +266,13 @@ void TWFForm6::buildDetailsRegion() {
     WFRegion4->BorderOptions.NumericWidth = 1;
 
     WFLabel6 = &addLabel(*WFRegion4, "WFLabel6", "答题详情", 24, 16);
-    WFCheckBox2 = &WFRegion4->Add(std::make_unique<TWFCheckBox>("WFCheckBox2"));
-    WFCheckBox2->Left = 160;
-    WFCheckBox2->Top = 14;
-    WFCheckBox2->Width = 140;
+    WFCheckBox2 = PlaceControl<TWFCheckBox>(*WFRegion4, "WFCheckBox2", 160, 14, 140);
     WFCheckBox2->Caption = "仅显示错误习题";
     WFCheckBox2->Checked = true;
     WFCheckBox2->OnClick = bindHandler(this, &TWFForm6::WFCheckBox2Click);
     hang = &addLabel(*WFRegion4, "hang", "", 400, 16);
 
-    WFMemo1 = &WFRegion4->Add(std::make_unique<TWFMemo>("WFMemo1"));
-    WFMemo1->Left = 24;
-    WFMemo1->Top = 40;
-    WFMemo1->Width = 745;
-    WFMemo1->Height = 253;
+    WFMemo1 = PlaceControl<TWFMemo>(*WFRegion4, "WFMemo1", 24, 40, 745, 253);
 
     WFLink6 = &addLink(*WFRegion4, "WFLink6", "【关闭】", 713, 14, 56);
     WFLink6->OnClick = bindHandler(this, &TWFForm6::WFLink6Click);

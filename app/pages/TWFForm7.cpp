@@ -1,6 +1,7 @@
 #include "app/pages/TWFForm7.h"
 
 #include "app/HostTexts.h"
+#include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
@@ -46,27 +47,18 @@ TWFForm7::TWFForm7() : TWFAppForm("WFForm7", "TWFForm7", 1000, 492) {
 
     WFRegion1 = &AddMainRegion(*this, 349);
 
-    WFLabel1 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel1"));
-    WFLabel1->Left = 448;
-    WFLabel1->Top = 96;
+    WFLabel1 = PlaceControl<TWFLabel>(*WFRegion1, "WFLabel1", 448, 96);
     WFLabel1->Font.FontName = "黑体";
     WFLabel1->Font.Size = 16;
     WFLabel1->Font.Color = 732280;
     WFLabel1->Caption = "交卷成功";
 
-    WFLabel2 = &WFRegion1->Add(std::make_unique<TWFLabel>("WFLabel2"));
-    WFLabel2->Left = 200;
-    WFLabel2->Top = 160;
-    WFLabel2->Width = 585;
+    WFLabel2 = PlaceControl<TWFLabel>(*WFRegion1, "WFLabel2", 200, 160, 585);
     WFLabel2->AutoSize = false;
     WFLabel2->Alignment = TAlignment::taCenter;
     WFLabel2->Font.Size = 12;
 
-    WFText1 = &WFRegion1->Add(std::make_unique<TWFText>("WFText1"));
-    WFText1->Left = 288;
-    WFText1->Top = 208;
-    WFText1->Width = 457;
-    WFText1->Height = 49;
+    WFText1 = PlaceControl<TWFText>(*WFRegion1, "WFText1", 288, 208, 457, 49);
     WFText1->RawText = true;
     WFText1->WantReturns = true;
 
