@@ -18,9 +18,19 @@ const char* const kCacheWriteFailed =
     "An error occurred while writing to the Cache Directory, please make sure the permissions are set "
     "correctly.";
 
-std::string renderFolder() {
+// This run's cache folder; empty outside a loaded runtime.
+std::string loadedCacheFolder() {
     const TWFServerControllerBase* controller = ServerController();
-    std::string folder = (controller != nullptr ? controller->cacheFolder() : TemporaryFolder()) + "temp/";
+    return controller != nullptr ? controller->cacheFolder() : std::string();
+}
+
+// Render streams live in the cache folder's "temp" subfolder. Outside a loaded runtime they
+// go straight into the temporary folder: the file is unlinked at once, so no shared folder
+// of a fixed name is needed there.
+std::string renderFolder() {
+    std::string cache = loadedCacheFolder();
+    if (cache.empty()) return TemporaryFolder();
+    std::string folder = cache + "temp/";
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return folder;
@@ -80,10 +90,8 @@ int TWFRenderStream::FileBuffer::sync() {
 }
 
 std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder) {
-    const TWFServerControllerBase* controller = ServerController();
-    std::string folder = !sessionFolder.empty()  ? sessionFolder
-                         : controller != nullptr ? controller->cacheFolder()
-                                                 : TemporaryFolder();
+    std::string folder = !sessionFolder.empty() ? sessionFolder : loadedCacheFolder();
+    if (folder.empty()) folder = TemporaryFolder();
     std::string pattern = folder + text::toUpper(prefix) + "XXXXXX.tmp";
     int fd = mkstemps(pattern.data(), 4);
     if (fd < 0) {

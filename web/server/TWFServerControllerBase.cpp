@@ -85,10 +85,7 @@ TWFServerControllerBase::~TWFServerControllerBase() {
     Sessions().FreeIdleSessions();
     if (timeoutThread_) timeoutThread_->stop();
     if (purgeThread_) purgeThread_->stop();
-    if (!cacheFolder_.empty() && cacheFolder_ != "/") {
-        std::error_code error;
-        std::filesystem::remove_all(cacheFolder_, error);
-    }
+    cacheFolder_.reset();
     if (currentController() == this) currentController() = nullptr;
 }
 
@@ -103,20 +100,16 @@ void TWFServerControllerBase::loaded() {
     std::string namedTemplates = programFolder_ + TemplateDirName;
     templateFolder_ = withSlash(std::filesystem::is_directory(namedTemplates) ? namedTemplates
                                                                               : programFolder_ + "Templates");
-    cacheFolder_ = TemporaryFolder() + runStamp_ + "/";
-    createCacheFolder();
+    if (!cacheFolder_) cacheFolder_ = std::make_unique<CacheFolder>(TemporaryFolder(), runStamp_);
+}
+
+const std::string& TWFServerControllerBase::cacheFolder() const {
+    static const std::string kNone;
+    return cacheFolder_ ? cacheFolder_->path() : kNone;
 }
 
 void TWFServerControllerBase::readPortIni() {
     if (std::optional<int> port = readIniPort(programFolder_ + "port.ini")) Port = *port;
-}
-
-void TWFServerControllerBase::createCacheFolder() {
-    std::error_code error;
-    std::filesystem::create_directories(cacheFolder_, error);
-    if (error || !std::filesystem::is_directory(cacheFolder_)) {
-        throw EWFException("Unable to create cache directory \"" + cacheFolder_ + "\".");
-    }
 }
 
 void TWFServerControllerBase::newSession(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm) {
@@ -128,7 +121,7 @@ void TWFServerControllerBase::startBackgroundThreads() {
     std::lock_guard lock(threadsMutex_);
     if (!timeoutThread_) timeoutThread_ = std::make_unique<TSessionTimeoutThread>(SessionCheckInterval);
     if (!purgeThread_) {
-        purgeThread_ = std::make_unique<TCachePurgeThread>(cacheFolder_, std::chrono::minutes(CacheExpiry),
+        purgeThread_ = std::make_unique<TCachePurgeThread>(cacheFolder(), std::chrono::minutes(CacheExpiry),
                                                            CachePurgeInterval);
     }
 }

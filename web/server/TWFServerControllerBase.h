@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "web/server/CacheFolder.h"
 #include "web/server/SessionThreads.h"
 #include "web/server/TInHTTPAppResponse.h"
 #include "web/server/TWFBrowser.h"
@@ -111,11 +112,12 @@ public:
     // --- folders and addresses --------------------------------------------------------
     const std::string& programFolder() const { return programFolder_; }
     const std::string& filesFolder() const { return filesFolder_; }
-    const std::string& cacheFolder() const { return cacheFolder_; }
+    // This run's private cache folder (empty until loaded() created it).
+    const std::string& cacheFolder() const;
     const std::string& templateFolder() const { return templateFolder_; }
     std::string filesURL() const { return URLBase + InternalFilesURL + "Files/"; }
     std::string cacheURL() const { return URLBase + InternalFilesURL + "Cache/"; }
-    // Milliseconds since 30 December 1899 at creation, in base 36 (names the cache folder).
+    // Milliseconds since 30 December 1899 at creation, in base 36 (starts the cache folder's name).
     const std::string& runStamp() const { return runStamp_; }
     // The modification time announced for internal resources.
     TimePoint internalResourceStamp() const { return internalResourceStamp_; }
@@ -129,11 +131,10 @@ public:
 private:
     void readPortIni();
     void startBackgroundThreads();
-    void createCacheFolder();
 
     std::string programFolder_;
     std::string filesFolder_;
-    std::string cacheFolder_;
+    std::unique_ptr<CacheFolder> cacheFolder_;
     std::string templateFolder_;
     std::string runStamp_;
     TimePoint internalResourceStamp_;
