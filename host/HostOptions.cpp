@@ -1,5 +1,6 @@
 #include "host/HostOptions.h"
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -27,6 +28,7 @@ const std::map<std::string, Flag>& flagSwitches() {
         {"LAUNCHBROWSERXHTMLMP", &HostOptions::launchBrowser},
         {"MINIMIZE", &HostOptions::minimize},
         {"INITDB", &HostOptions::initDatabase},
+        {"RESETPASSWORD", &HostOptions::resetPassword},
         {"DEMO", &HostOptions::demo},
     };
     return switches;
@@ -40,6 +42,25 @@ int parsePort(const std::string& text) {
     return static_cast<int>(port);
 }
 
+std::string switchName(const std::string& argument) {
+    return web::text::toUpper(argument.substr(argument[1] == '-' ? 2 : 1));
+}
+
+// A password is only ever used by the two switches that write it; silently ignoring it
+// would leave the user believing it was set.
+void checkPasswordUse(const HostOptions& options) {
+    if (options.initDatabase && options.resetPassword) {
+        throw std::invalid_argument(
+            "Use -initdb (create db1.db) or -resetpassword (new password for db1.db), "
+            "not both.");
+    }
+    if (options.password && !options.initDatabase && !options.resetPassword) {
+        throw std::invalid_argument(
+            "-password is only used with -initdb (create db1.db) or -resetpassword (set a "
+            "new administrator password in db1.db).");
+    }
+}
+
 }  // namespace
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -49,7 +70,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) {
             throw std::invalid_argument("Unknown argument \"" + argument + "\".");
         }
-        std::string name = web::text::toUpper(argument.substr(argument[1] == '-' ? 2 : 1));
+        std::string name = switchName(argument);
         if (auto flag = flagSwitches().find(name); flag != flagSwitches().end()) {
             options.*(flag->second) = true;
             continue;
@@ -57,30 +78,48 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
-        if (i + 1 >= arguments.size()) throw std::invalid_argument("The switch \"" + argument + "\" needs a value.");
+        if (i + 1 >= arguments.size())
+            throw std::invalid_argument("The switch \"" + argument + "\" needs a value.");
         const std::string& value = arguments[++i];
         if (name == "PORT") options.port = parsePort(value);
         if (name == "PASSWORD") options.password = value;
         if (name == "VENDOR") options.vendor = value;
         if (name == "BIND") options.bindAddress = value;
     }
+    checkPasswordUse(options);
     return options;
 }
 
 std::string HostUsage(const std::string& programName) {
-    return "Usage: " + programName + " [switches]\n"
+    return "Usage: " + programName +
+           " [switches]\n"
            "Switches begin with - or / and ignore letter case.\n"
            "  -port N          listen on port N instead of 89 or the port of port.ini (0: any free port)\n"
            "  -bind ADDRESS    listen on this IPv4 address only (e.g. 127.0.0.1) instead of every address\n"
-           "  -headless        no console window: read no keys, no version check; run until SIGTERM or SIGINT\n"
+           "  -headless        no console window: read no keys, no version check; run until SIGTERM or "
+           "SIGINT\n"
            "  -log             write one line per request to standard error\n"
            "  -LaunchBrowser   open the start address in the desktop's browser\n"
            "  -Minimize        accepted for compatibility; a console has nothing to minimise\n"
            "  -initdb          first create db1.db in the working directory (never over an existing one)\n"
-           "  -password TEXT   with -initdb: the administrator password (else a random one is printed)\n"
+           "  -resetpassword   set a new administrator password in db1.db (asked twice on the terminal), "
+           "then exit\n"
+           "  -password TEXT   with -initdb or -resetpassword: the administrator password (with -initdb a "
+           "random\n"
+           "                   one is printed when absent; prefer the prompt of -resetpassword)\n"
            "  -demo            with -initdb: add a sample exam\n"
            "  -vendor URL      address of the vendor's web server (version text, news, manual)\n"
            "  -help            show this list\n";
+}
+
+void HidePasswordArguments(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) continue;
+        if (switchName(argument) != "PASSWORD") continue;
+        std::memset(argv[i + 1], 0, std::strlen(argv[i + 1]));
+        ++i;
+    }
 }
 
 }  // namespace host

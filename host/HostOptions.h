@@ -16,6 +16,7 @@ struct HostOptions {
     bool launchBrowser = false;
     bool minimize = false;
     bool initDatabase = false;
+    bool resetPassword = false;
     std::optional<std::string> password;
     bool demo = false;
     std::optional<std::string> vendor;
@@ -23,10 +24,15 @@ struct HostOptions {
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a
-// missing value or a port that is not a number from 0 to 65535.
+// missing value, a port that is not a number from 0 to 65535, or a password given
+// without a switch that uses it.
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 
 // The text "-help" prints.
 std::string HostUsage(const std::string& programName);
+
+// Blanks the values of "-password" in the program's own argument memory, so the process
+// list stops showing the password once the options have been read.
+void HidePasswordArguments(int argc, char** argv);
 
 }  // namespace host

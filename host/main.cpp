@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/HostOptions.h"
+#include "host/PasswordReset.h"
 #include "host/ServerHost.h"
 
 int main(int argc, char** argv) {
@@ -15,9 +16,11 @@ int main(int argc, char** argv) {
         std::cerr << error.what() << "\n" << host::HostUsage(program);
         return 2;
     }
+    host::HidePasswordArguments(argc, argv);
     if (options.help) {
         std::cout << host::HostUsage(program);
         return 0;
     }
+    if (options.resetPassword) return host::RunPasswordReset(options, std::cin, std::cout, std::cerr);
     return host::RunServerHost(options);
 }

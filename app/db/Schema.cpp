@@ -190,4 +190,23 @@ std::string InitDatabase(const std::filesystem::path& file, const InitOptions& o
     return password;
 }
 
+void ResetPassword(const std::filesystem::path& file, const std::string& password) {
+    checkPassword(password);
+    if (!std::filesystem::is_regular_file(file)) {
+        throw std::runtime_error("the database file does not exist: " + file.string());
+    }
+    Database db(file);
+    Transaction transaction(db);
+    Query query(db);
+    query.SQL().Add("UPDATE shezhi SET setz=? WHERE setx='pass'");
+    query.Params({password});
+    if (query.ExecSQL() == 0) {
+        query.SQL().SetText("INSERT INTO shezhi (setx,setz) VALUES ('pass',?)");
+        query.Params({password});
+        query.ExecSQL();
+    }
+    transaction.Commit();
+    db.Close();
+}
+
 }  // namespace exam::db

@@ -25,6 +25,12 @@ struct InitOptions {
 // is removed again.
 std::string InitDatabase(const std::filesystem::path& file, const InitOptions& options = {});
 
+// Replaces the administrator password of the existing database `file` in one write
+// transaction, so it is safe while a server works on the same file. Refuses, with
+// std::runtime_error, a file that does not exist (it is never created here), and with
+// std::invalid_argument the passwords InitDatabase refuses.
+void ResetPassword(const std::filesystem::path& file, const std::string& password);
+
 // The tables and indexes, created through `db` inside its open transaction.
 void CreateSchema(Database& db);
 

@@ -1,14 +1,15 @@
-#include "host/HostOptions.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+#include "host/HostOptions.h"
 
 namespace host {
 namespace {
 
 TEST(HostOptionsTest, SwitchesIgnoreCaseAndTakeDashOrSlash) {
-    HostOptions options = ParseHostOptions({"/HEADLESS", "-Port", "8089", "-launchbrowser", "/minimize", "-LOG"});
+    HostOptions options =
+        ParseHostOptions({"/HEADLESS", "-Port", "8089", "-launchbrowser", "/minimize", "-LOG"});
     EXPECT_TRUE(options.headless);
     ASSERT_TRUE(options.port.has_value());
     EXPECT_EQ(*options.port, 8089);
@@ -19,8 +20,8 @@ TEST(HostOptionsTest, SwitchesIgnoreCaseAndTakeDashOrSlash) {
 }
 
 TEST(HostOptionsTest, DatabaseSwitchesKeepTheirValues) {
-    HostOptions options = ParseHostOptions({"-initdb", "-password", " secret with blanks ", "-demo", "-vendor",
-                                            "http://vendor.example", "/Bind", "127.0.0.1"});
+    HostOptions options = ParseHostOptions({"-initdb", "-password", " secret with blanks ", "-demo",
+                                            "-vendor", "http://vendor.example", "/Bind", "127.0.0.1"});
     EXPECT_TRUE(options.initDatabase);
     EXPECT_TRUE(options.demo);
     EXPECT_EQ(options.password.value_or(""), " secret with blanks ");
@@ -34,17 +35,43 @@ TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
 }
 
 TEST(HostOptionsTest, RefusesWhatItCannotUnderstand) {
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"-port"}, {"-port", "http"}, {"-port", "70000"}, {"-port", "-1"},
-                                               {"-frobnicate"}, {"stray"}, {"-password"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"-port"},
+                                                                                           {"-port", "http"},
+                                                                                           {"-port", "70000"},
+                                                                                           {"-port", "-1"},
+                                                                                           {"-frobnicate"},
+                                                                                           {"stray"},
+                                                                                           {"-password"}}) {
         EXPECT_THROW(ParseHostOptions(arguments), std::invalid_argument) << arguments.front();
     }
 }
 
+TEST(HostOptionsTest, APasswordNeedsASwitchThatWritesIt) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"-password", "x"}, {"-port", "0", "-password", "x"}, {"-initdb", "-resetpassword"}}) {
+        EXPECT_THROW(ParseHostOptions(arguments), std::invalid_argument) << arguments.back();
+    }
+    HostOptions reset = ParseHostOptions({"-ResetPassword", "-password", "x"});
+    EXPECT_TRUE(reset.resetPassword);
+    EXPECT_EQ(reset.password.value_or(""), "x");
+    EXPECT_TRUE(ParseHostOptions({"/resetpassword"}).resetPassword);
+}
+
+TEST(HostOptionsTest, PasswordValuesAreBlankedInTheArgumentMemory) {
+    std::string program = "examserver", initdb = "-initdb", flag = "/PASSWORD", secret = "s3cret",
+                port = "-port", number = "89";
+    char* argv[] = {program.data(), initdb.data(), flag.data(), secret.data(), port.data(), number.data()};
+    HidePasswordArguments(6, argv);
+    EXPECT_EQ(std::string(secret.c_str()), "");
+    EXPECT_EQ(secret.size(), 6u);
+    EXPECT_EQ(std::string(argv[5]), "89");
+    EXPECT_EQ(std::string(argv[2]), "/PASSWORD");
+}
+
 TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
-    for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-password",
-                             "-demo", "-vendor", "-bind", "-help"}) {
+    for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb",
+                             "-resetpassword", "-password", "-demo", "-vendor", "-bind", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }
