@@ -1,1 +1,0 @@
-// Keeps a library that has no sources of its own yet buildable.
