@@ -1,62 +1,45 @@
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "web/server/FieldList.h"
 #include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
+#include "web/server/http/ByteStreams.h"
+#include "web/server/http/FormDecoding.h"
+#include "web/server/http/ReplyWriter.h"
+#include "web/server/http/RequestParser.h"
 
 namespace web {
 
-// Where request bytes come from (a socket, or a text in tests). read() returns 0 at the
-// end of the data and throws on a failed connection.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
-};
-
-// Where reply bytes go. write() throws when the peer is gone.
-class ByteSink {
-public:
-    virtual ~ByteSink() = default;
-    virtual void write(std::string_view bytes) = 0;
-};
-
-// The HTTP/1.1 subset of the server: one request per connection, the reply always
-// closes it. Lines and bodies are bounded so that no client can make the server hold
-// unbounded memory.
+// The HTTP/1.1 subset of the server over a blocking byte source: one request per
+// connection, the reply always closes it. Reading is done by RequestParser and writing by
+// ReplyWriter; this class joins them to a stream for callers that read a connection to its
+// end on one thread.
 class TInCustomHTTPServer {
 public:
-    static constexpr std::size_t kMaxLineLength = 16384;
-    static constexpr std::size_t kMaxHeaderLines = 1024;
-    static constexpr std::size_t kMaxBodyLength = 16 * 1024 * 1024;
-    static constexpr const char* kServerName = "TesselHTTP/1.0";
+    static constexpr std::size_t kMaxLineLength = RequestParser::kMaxLineLength;
+    static constexpr std::size_t kMaxHeaderLines = RequestParser::kMaxHeaderLines;
+    static constexpr std::size_t kMaxBodyLength = RequestParser::kMaxBodyLength;
+    static constexpr const char* kServerName = ReplyWriter::kServerName;
 
-    struct Connection {
-        std::string peerAddress;
-        int localPort = 0;
-        std::string uploadFolder;  // where uploaded files are written
-    };
+    using Connection = RequestOrigin;
 
     // Reads and parses one request. Returns false when the connection must be closed
     // without a reply (malformed or over-long request, unsupported method or scheme).
     static bool ReadRequest(ByteSource& source, const Connection& connection, TInHTTPAppRequest& request);
 
     // Writes the status line, headers and (unless HEAD or 304) the body of `response`.
-    static void WriteReply(ByteSink& sink, TInHTTPAppResponse& response, bool headRequest);
+    static void WriteReply(ByteSink& sink, TInHTTPAppResponse& response, bool headRequest) {
+        ReplyWriter::Write(sink, response, headRequest);
+    }
 
     // The header block of a reply, with the content length it announces.
-    static std::string ReplyHeader(const TInHTTPAppResponse& response, std::int64_t contentLength);
+    static std::string ReplyHeader(const TInHTTPAppResponse& response, std::int64_t contentLength) {
+        return ReplyWriter::Header(response, contentLength);
+    }
 
-    static std::string ReasonText(int status);
+    static std::string ReasonText(int status) { return ReplyWriter::ReasonText(status); }
 };
-
-// "+" becomes a blank and every "%" with two hexadecimal digits that byte.
-std::string PercentDecode(std::string_view text, bool plusAsBlank);
-// Splits "a=1&b=2" at "&" and decodes each piece into `fields`.
-void DecodeFormFields(std::string_view text, FieldList& fields);
 
 }  // namespace web
