@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds, and runs every test: unit and integration tests, the same once more
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then the browser tests.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded
+# time, then the browser tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --e2e
@@ -11,6 +12,8 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DEXAM_SANITIZE=ON >/dev/n
 cmake --build build-sanitize -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
+
+./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 if [ -x e2e/run.sh ]; then
   EXAMSERVER="$PWD/build/host/examserver" e2e/run.sh

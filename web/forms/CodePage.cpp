@@ -2,12 +2,37 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string>
 
 #include "web/server/Text.h"
 
 namespace web::forms {
 namespace {
+
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// The code point of one valid UTF-8 sequence.
+char32_t codePoint(std::string_view sequence) {
+    auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(sequence[i])); };
+    switch (sequence.size()) {
+        case 1:
+            return byte(0);
+        case 2:
+            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        case 3:
+            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        default:
+            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    }
+}
 
 // One conversion descriptor, closed with its owner.
 class Converter {
@@ -21,9 +46,12 @@ public:
 
     bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts all of `input`; false when a character cannot be represented.
-    bool convert(const std::string& input, std::string& output) {
+    // Converts all of `input`, which must be valid UTF-8. A character the code page cannot
+    // hold is written as a numeric character reference, so the browser still shows it and
+    // the rest of the page keeps its encoding.
+    void convert(const std::string& input, std::string& output) {
         output.clear();
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(input.data());
         std::size_t inLeft = input.size();
         char buffer[8192];
@@ -32,22 +60,20 @@ public:
             std::size_t outLeft = sizeof buffer;
             std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
             output.append(buffer, sizeof buffer - outLeft);
-            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) return false;
+            if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+            std::size_t length =
+                std::min(inLeft, std::max<std::size_t>(1, sequenceLength(static_cast<unsigned char>(*in))));
+            output += "&#" +
+                      std::to_string(static_cast<unsigned long>(codePoint(std::string_view(in, length)))) +
+                      ";";
+            in += length;
+            inLeft -= length;
         }
-        return true;
     }
 
 private:
     iconv_t handle_;
 };
-
-std::size_t sequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
 
 bool validSequence(std::string_view text, std::size_t at, std::size_t length) {
     if (at + length > text.size()) return false;
@@ -55,9 +81,9 @@ bool validSequence(std::string_view text, std::size_t at, std::size_t length) {
     for (std::size_t i = 1; i < length; ++i) {
         if ((byte(i) & 0xC0) != 0x80) return false;
     }
-    if (length == 3 && byte(0) == 0xE0 && byte(1) < 0xA0) return false;  // overlong
+    if (length == 3 && byte(0) == 0xE0 && byte(1) < 0xA0) return false;   // overlong
     if (length == 3 && byte(0) == 0xED && byte(1) >= 0xA0) return false;  // surrogates
-    if (length == 4 && byte(0) == 0xF0 && byte(1) < 0x90) return false;  // overlong
+    if (length == 4 && byte(0) == 0xF0 && byte(1) < 0x90) return false;   // overlong
     if (length == 4 && byte(0) == 0xF4 && byte(1) >= 0x90) return false;  // beyond U+10FFFF
     return true;
 }
@@ -69,8 +95,9 @@ std::string EncodeForCharset(const std::string& utf8, std::string_view charset) 
     if (name.empty() || name == "UTF-8" || name == "UTF8") return utf8;
     if (name == "GB2312" || name == "GBK" || name == "CP936") name = "GB18030";
     Converter converter(name.c_str(), "UTF-8");
+    if (!converter.valid()) return utf8;
     std::string encoded;
-    if (!converter.valid() || !converter.convert(ToValidUTF8(utf8), encoded)) return utf8;
+    converter.convert(ToValidUTF8(utf8), encoded);
     return encoded;
 }
 
