@@ -48,7 +48,7 @@
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
 #include "web/forms/CodePage.h"
-#include "web/server/TInTCPServer.h"
+#include "web/server/transport/Socket.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/TWFSessions.h"
 #include "web/server/TWFStandAloneServer.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "web/server/TInTCPServer.h"
+#include "web/server/transport/Socket.h"
 #include "web/server/Text.h"
 
 namespace host {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "host/HttpGet.h"
-#include "web/server/TInTCPServer.h"
+#include "web/server/transport/Socket.h"
 
 namespace host {
 namespace {

@@ -12,7 +12,8 @@
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/HttpDate.h"
-#include "web/server/TInTCPServer.h"
+#include "web/server/transport/ConnectionLoop.h"
+#include "web/server/transport/Socket.h"
 #include "web/server/TWFSessions.h"
 #include "web/server/TWFStandAloneServer.h"
 
@@ -234,7 +235,7 @@ TEST_F(ServerIntegrationTest, ListenQueueHoldsAHallConnectingAtOnce) {
     std::ifstream("/proc/sys/net/core/somaxconn") >> systemLimit;
     if (systemLimit <= 0) systemLimit = 128;  // the oldest kernels' cap, when it cannot be read
     // For a listening socket the system reports the queue's length in tcpi_sacked.
-    EXPECT_GE(static_cast<int>(info.tcpi_sacked), std::min(web::TInTCPServer::kMaxConnections, systemLimit));
+    EXPECT_GE(static_cast<int>(info.tcpi_sacked), std::min(static_cast<int>(web::ConnectionLimits{}.total), systemLimit));
 }
 
 TEST_F(ServerIntegrationTest, StoppingEndsConnectionsThatNeverSentARequest) {

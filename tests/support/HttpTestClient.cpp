@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-#include "web/server/TInTCPServer.h"
+#include "web/server/transport/Socket.h"
 #include "web/server/Text.h"
 
 namespace testing_support {

@@ -1,5 +1,6 @@
 #include "web/server/TWFStandAloneServer.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -62,7 +63,7 @@ void TWFStandAloneServer::startBridge(const Options& options) {
     bridge_->Start(
         address, controller_->Port,
         [](TInHTTPAppRequest& request, TInHTTPAppResponse& response) { TWFServer().Dispatch(request, response); },
-        controller_->cacheFolder());
+        controller_->cacheFolder(), static_cast<std::size_t>(std::max(1, controller_->ThreadPoolSize)));
     controller_->Port = bridge_->Port();
 }
 

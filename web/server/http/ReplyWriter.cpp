@@ -47,25 +47,32 @@ std::string ReplyWriter::Header(const TInHTTPAppResponse& response, std::int64_t
     return header + "\r\n";
 }
 
-void ReplyWriter::Write(ByteSink& sink, TInHTTPAppResponse& response, bool headRequest) {
+std::string ReplyWriter::Prefix(TInHTTPAppResponse& response, bool headRequest, bool& streamFollows) {
     // The length announced is always that of what is actually sent.
     std::int64_t length = !response.content.empty() ? static_cast<std::int64_t>(response.content.size())
                           : response.contentStream ? static_cast<std::int64_t>(response.contentStream->size())
                                                    : -1;
     bool noBody = headRequest || response.statusCode == 304;
-    sink.write(Header(response, length));
+    std::string bytes = Header(response, length);
     response.sent = true;
-    if (noBody) return;
-    if (!response.content.empty()) return sink.write(response.content);
+    streamFollows = false;
+    if (noBody) return bytes;
+    if (!response.content.empty()) return bytes + response.content;
     if (response.contentStream) {
         response.contentStream->rewind();
-        char buffer[32768];
-        while (std::size_t got = response.contentStream->read(buffer, sizeof buffer))
-            sink.write({buffer, got});
-        return;
+        streamFollows = true;
+        return bytes;
     }
-    sink.write("<HTML><BODY><B>" + std::to_string(response.statusCode) + " " + reasonOf(response) +
-               "</B></BODY></HTML>\r\n");
+    return bytes + "<HTML><BODY><B>" + std::to_string(response.statusCode) + " " + reasonOf(response) +
+           "</B></BODY></HTML>\r\n";
+}
+
+void ReplyWriter::Write(ByteSink& sink, TInHTTPAppResponse& response, bool headRequest) {
+    bool streamFollows = false;
+    sink.write(Prefix(response, headRequest, streamFollows));
+    if (!streamFollows) return;
+    char buffer[32768];
+    while (std::size_t got = response.contentStream->read(buffer, sizeof buffer)) sink.write({buffer, got});
 }
 
 }  // namespace web

@@ -1,0 +1,374 @@
+#include "web/server/transport/ConnectionLoop.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <pthread.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <system_error>
+
+#include "web/server/ErrorPage.h"
+#include "web/server/ServerLog.h"
+#include "web/server/http/ReplyWriter.h"
+#include "web/server/http/RequestParser.h"
+
+namespace web {
+namespace {
+
+// Event data of the two descriptors that are not connections.
+constexpr std::uint64_t kListenerEvent = 0;
+constexpr std::uint64_t kWakeupEvent = 1;
+constexpr std::uint64_t kFirstConnectionId = 2;
+
+constexpr int kTickMilliseconds = 100;
+constexpr std::size_t kReadChunk = 16384;
+constexpr std::size_t kStreamChunk = 65536;
+// After the system refused a descriptor (EMFILE), accepting waits this long.
+constexpr std::chrono::milliseconds kAcceptPause{100};
+// A client address over its limit is logged at most this often.
+constexpr std::chrono::minutes kRefusalLogInterval{1};
+
+std::string peerText(const sockaddr_in& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    return text;
+}
+
+void nameThread(const char* name) {
+    pthread_setname_np(pthread_self(), name);
+}
+
+}  // namespace
+
+struct ConnectionLoop::Connection {
+    enum class Phase { Reading, Working, Writing };
+
+    std::uint64_t id = 0;
+    Socket socket;
+    std::string peer;
+    Phase phase = Phase::Reading;
+    bool watched = false;
+    RequestParser parser;
+    // Reading: the whole-request deadline; writing: the end of the send time-out.
+    TimePoint deadline;
+    std::string out;
+    std::size_t written = 0;
+    std::unique_ptr<ContentStream> stream;
+};
+
+ConnectionLoop::ConnectionLoop(Socket listener, int port, RequestHandler handler, std::string uploadFolder,
+                               std::size_t workers, ConnectionLimits limits)
+    : listener_(std::move(listener)),
+      port_(port),
+      handler_(std::move(handler)),
+      uploadFolder_(std::move(uploadFolder)),
+      limits_(limits),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)),
+      wakeup_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      nextId_(kFirstConnectionId) {
+    if (epoll_.fd() < 0 || wakeup_.fd() < 0) throw std::system_error(errno, std::generic_category(), "epoll");
+    int flags = ::fcntl(listener_.fd(), F_GETFL);
+    ::fcntl(listener_.fd(), F_SETFL, flags | O_NONBLOCK);
+    epoll_event listen{EPOLLIN, {.u64 = kListenerEvent}};
+    epoll_event wake{EPOLLIN, {.u64 = kWakeupEvent}};
+    ::epoll_ctl(epoll_.fd(), EPOLL_CTL_ADD, listener_.fd(), &listen);
+    ::epoll_ctl(epoll_.fd(), EPOLL_CTL_ADD, wakeup_.fd(), &wake);
+    for (std::size_t i = 0; i < std::max<std::size_t>(1, workers); ++i)
+        workers_.emplace_back([this] { work(); });
+    loop_ = std::thread([this] { run(); });
+}
+
+ConnectionLoop::~ConnectionLoop() {
+    Stop();
+}
+
+void ConnectionLoop::Stop() {
+    if (!loop_.joinable()) return;
+    stopRequested_ = true;
+    wake();
+    loop_.join();
+    {
+        std::lock_guard lock(mutex_);
+        workersStop_ = true;
+    }
+    jobReady_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+    workers_.clear();
+    connections_.clear();
+    openConnections_ = 0;
+}
+
+void ConnectionLoop::wake() {
+    std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(wakeup_.fd(), &one, sizeof one);
+}
+
+// --- the loop ------------------------------------------------------------------------
+
+void ConnectionLoop::run() {
+    nameThread("Connections");
+    epoll_event events[256];
+    while (true) {
+        int ready = ::epoll_wait(epoll_.fd(), events, 256, kTickMilliseconds);
+        for (int i = 0; i < ready; ++i) {
+            std::uint64_t id = events[i].data.u64;
+            if (id == kListenerEvent) {
+                acceptAll();
+                continue;
+            }
+            if (id == kWakeupEvent) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] ssize_t ignored = ::read(wakeup_.fd(), &count, sizeof count);
+                takeReplies();
+                continue;
+            }
+            auto found = connections_.find(id);
+            if (found == connections_.end()) continue;
+            Connection& connection = *found->second;
+            if (connection.phase == Connection::Phase::Reading)
+                readFrom(connection);
+            else if (connection.phase == Connection::Phase::Writing)
+                writeTo(connection);
+        }
+        if (stopRequested_ && !stopping_) beginStop();
+        TimePoint now = std::chrono::steady_clock::now();
+        sweep(now);
+        if (stopping_ && (stopFinished() || now >= stopDeadline_)) return;
+    }
+}
+
+void ConnectionLoop::acceptAll() {
+    while (listening_ && connections_.size() < limits_.total) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        int fd = ::accept4(listener_.fd(), reinterpret_cast<sockaddr*>(&peer), &length,
+                           SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE) {
+                // Out of descriptors: stop watching the listener for a moment instead of
+                // spinning on a connection that cannot be taken.
+                listening_ = false;
+                ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, listener_.fd(), nullptr);
+                resumeAcceptAt_ = std::chrono::steady_clock::now() + kAcceptPause;
+            }
+            return;
+        }
+        Socket socket(fd);
+        std::string address = peerText(peer);
+        if (!admit(address)) continue;  // closed at once, without a reply
+        auto connection = std::make_unique<Connection>();
+        connection->id = nextId_++;
+        connection->socket = std::move(socket);
+        connection->peer = std::move(address);
+        connection->deadline = std::chrono::steady_clock::now() + limits_.requestDeadline;
+        watch(*connection, EPOLLIN);
+        connections_.emplace(connection->id, std::move(connection));
+        openConnections_ = connections_.size();
+    }
+    if (listening_ && connections_.size() >= limits_.total) {
+        // The rest wait in the listen queue until a connection ends.
+        listening_ = false;
+        ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, listener_.fd(), nullptr);
+    }
+}
+
+bool ConnectionLoop::admit(const std::string& address) {
+    std::size_t& count = perAddress_[address];
+    if (count < limits_.perAddress) {
+        ++count;
+        return true;
+    }
+    TimePoint now = std::chrono::steady_clock::now();
+    auto logged = refusalLogged_.find(address);
+    if (logged == refusalLogged_.end() || now - logged->second >= kRefusalLogInterval) {
+        refusalLogged_[address] = now;
+        ServerLog("Connection limit: " + address + " has " + std::to_string(count) +
+                  " connections open; further ones are closed");
+    }
+    return false;
+}
+
+void ConnectionLoop::watch(Connection& connection, std::uint32_t events) {
+    epoll_event event{events, {.u64 = connection.id}};
+    int op = connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD;
+    ::epoll_ctl(epoll_.fd(), op, connection.socket.fd(), &event);
+    connection.watched = true;
+}
+
+void ConnectionLoop::readFrom(Connection& connection) {
+    char buffer[kReadChunk];
+    while (connection.parser.state() == RequestParser::State::NeedMore) {
+        ssize_t got = ::recv(connection.socket.fd(), buffer, sizeof buffer, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        if (got < 0) return close(connection.id);
+        if (got == 0) {
+            connection.parser.finish();
+        } else {
+            connection.parser.feed({buffer, static_cast<std::size_t>(got)});
+        }
+    }
+    if (connection.parser.state() == RequestParser::State::Refused) return close(connection.id);
+    startWork(connection);
+}
+
+// The request goes to a worker; meanwhile the connection is not watched at all, so a
+// client that hangs up cannot make the loop spin on it.
+void ConnectionLoop::startWork(Connection& connection) {
+    std::optional<TInHTTPAppRequest> request =
+        connection.parser.take({connection.peer, port_, uploadFolder_});
+    if (!request) return close(connection.id);
+    ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
+    connection.watched = false;
+    connection.phase = Connection::Phase::Working;
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(Job{connection.id, std::move(*request)});
+    }
+    jobReady_.notify_one();
+}
+
+void ConnectionLoop::takeReplies() {
+    std::vector<Reply> replies;
+    {
+        std::lock_guard lock(mutex_);
+        replies.swap(replies_);
+    }
+    TimePoint now = std::chrono::steady_clock::now();
+    for (Reply& reply : replies) {
+        auto found = connections_.find(reply.id);
+        if (found == connections_.end()) continue;
+        Connection& connection = *found->second;
+        connection.phase = Connection::Phase::Writing;
+        connection.out = std::move(reply.bytes);
+        connection.stream = std::move(reply.stream);
+        connection.deadline = now + limits_.sendTimeout;
+        totalBytes_ += reply.bodyBytes;
+        writeTo(connection);
+    }
+}
+
+void ConnectionLoop::writeTo(Connection& connection) {
+    while (true) {
+        if (connection.written == connection.out.size()) {
+            connection.out.clear();
+            connection.written = 0;
+            if (connection.stream) {
+                connection.out.resize(kStreamChunk);
+                connection.out.resize(connection.stream->read(connection.out.data(), kStreamChunk));
+            }
+            if (connection.out.empty()) {
+                ::shutdown(connection.socket.fd(), SHUT_WR);
+                return close(connection.id);
+            }
+        }
+        ssize_t sent = ::send(connection.socket.fd(), connection.out.data() + connection.written,
+                              connection.out.size() - connection.written, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!connection.watched) watch(connection, EPOLLOUT);
+            return;
+        }
+        if (sent <= 0) return close(connection.id);
+        connection.written += static_cast<std::size_t>(sent);
+        connection.deadline = std::chrono::steady_clock::now() + limits_.sendTimeout;
+    }
+}
+
+void ConnectionLoop::close(std::uint64_t id) {
+    auto found = connections_.find(id);
+    if (found == connections_.end()) return;
+    Connection& connection = *found->second;
+    if (connection.watched) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
+    auto count = perAddress_.find(connection.peer);
+    if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
+    // Counted before the socket closes, so a client that sees the end finds it counted.
+    openConnections_ = connections_.size() - 1;
+    connections_.erase(found);
+}
+
+// Ends connections past their deadline and takes up accepting again when there is room.
+void ConnectionLoop::sweep(TimePoint now) {
+    std::vector<std::uint64_t> expired;
+    for (const auto& [id, connection] : connections_) {
+        if (connection->phase != Connection::Phase::Working && now >= connection->deadline)
+            expired.push_back(id);
+    }
+    for (std::uint64_t id : expired) close(id);
+    bool paused = !listening_ && !stopping_;
+    if (paused && connections_.size() < limits_.total && now >= resumeAcceptAt_) {
+        epoll_event listen{EPOLLIN, {.u64 = kListenerEvent}};
+        ::epoll_ctl(epoll_.fd(), EPOLL_CTL_ADD, listener_.fd(), &listen);
+        listening_ = true;
+    }
+}
+
+void ConnectionLoop::beginStop() {
+    stopping_ = true;
+    if (listening_) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, listener_.fd(), nullptr);
+    listening_ = false;
+    listener_ = Socket();
+    std::vector<std::uint64_t> reading;
+    for (const auto& [id, connection] : connections_) {
+        if (connection->phase == Connection::Phase::Reading) reading.push_back(id);
+    }
+    for (std::uint64_t id : reading) close(id);
+    stopDeadline_ = std::chrono::steady_clock::now() + limits_.stopWait;
+}
+
+bool ConnectionLoop::stopFinished() const {
+    return connections_.empty();
+}
+
+// --- the workers -----------------------------------------------------------------------
+
+void ConnectionLoop::work() {
+    nameThread("Worker");
+    while (true) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            jobReady_.wait(lock, [this] { return workersStop_ || !jobs_.empty(); });
+            if (workersStop_) return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        Reply reply = answer(job);
+        {
+            std::lock_guard lock(mutex_);
+            replies_.push_back(std::move(reply));
+        }
+        wake();
+    }
+}
+
+// Runs the handler; a handler that throws is answered with the server-error page, and the
+// worker goes on serving.
+ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
+    TInHTTPAppResponse response;
+    try {
+        handler_(job.request, response);
+    } catch (...) {
+        try {
+            WriteErrorReply(std::current_exception(), job.request, response);
+        } catch (...) {
+            response = TInHTTPAppResponse{};
+            response.statusCode = 500;
+            response.setContent("Server error");
+        }
+    }
+    bool streamFollows = false;
+    Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0};
+    reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
+    if (streamFollows) reply.stream = std::move(response.contentStream);
+    return reply;
+}
+
+}  // namespace web

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "web/server/TInHTTPAppRequest.h"
+#include "web/server/TInHTTPAppResponse.h"
+#include "web/server/transport/Socket.h"
+
+namespace web {
+
+// What one server allows its clients.
+struct ConnectionLimits {
+    // Open connections from one client address; more are closed at once.
+    std::size_t perAddress = 256;
+    // Open connections in all; more wait in the listen queue.
+    std::size_t total = 16384;
+    // A request must be complete this long after its connection was accepted.
+    std::chrono::milliseconds requestDeadline{std::chrono::seconds(30)};
+    // A reply that makes no progress this long is abandoned.
+    std::chrono::milliseconds sendTimeout{std::chrono::seconds(30)};
+    // How long a stop waits for requests being served to be answered.
+    std::chrono::milliseconds stopWait{std::chrono::seconds(5)};
+};
+
+// Serves HTTP on a listening socket with one event loop (epoll) and a fixed pool of worker
+// threads. The loop accepts connections, reads each request until it is complete and
+// writes each reply; only complete requests reach a worker, which runs the request
+// handler. A slow or silent client therefore costs a socket and a buffer, never a thread.
+// One request per connection; the reply closes it.
+class ConnectionLoop {
+public:
+    using RequestHandler = std::function<void(TInHTTPAppRequest&, TInHTTPAppResponse&)>;
+
+    // Starts the loop and the workers on `listener` (already bound and listening).
+    ConnectionLoop(Socket listener, int port, RequestHandler handler, std::string uploadFolder,
+                   std::size_t workers, ConnectionLimits limits);
+    // Stops, as Stop does.
+    ~ConnectionLoop();
+    ConnectionLoop(const ConnectionLoop&) = delete;
+    ConnectionLoop& operator=(const ConnectionLoop&) = delete;
+
+    // Closes the listener and every connection still sending its request, waits (at most
+    // the stop wait) for the requests being served to be answered, then ends the threads.
+    void Stop();
+    int Port() const { return port_; }
+    // Bytes of reply bodies handed to the network so far.
+    std::uint64_t TotalBytes() const { return totalBytes_.load(); }
+    // Connections open now (for tests and benchmarks).
+    std::size_t OpenConnections() const { return openConnections_.load(); }
+
+private:
+    struct Connection;
+    struct Job {
+        std::uint64_t id;
+        TInHTTPAppRequest request;
+    };
+    struct Reply {
+        std::uint64_t id;
+        std::string bytes;
+        std::unique_ptr<ContentStream> stream;
+        std::uint64_t bodyBytes;
+    };
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    void run();
+    void acceptAll();
+    bool admit(const std::string& address);
+    void readFrom(Connection& connection);
+    void startWork(Connection& connection);
+    void takeReplies();
+    void writeTo(Connection& connection);
+    void close(std::uint64_t id);
+    void sweep(TimePoint now);
+    void watch(Connection& connection, std::uint32_t events);
+    void beginStop();
+    bool stopFinished() const;
+    void work();
+    Reply answer(Job& job);
+    void wake();
+
+    Socket listener_;
+    int port_;
+    RequestHandler handler_;
+    std::string uploadFolder_;
+    ConnectionLimits limits_;
+    Socket epoll_;
+    Socket wakeup_;
+
+    // Owned by the loop thread.
+    std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections_;
+    std::unordered_map<std::string, std::size_t> perAddress_;
+    std::unordered_map<std::string, TimePoint> refusalLogged_;
+    std::uint64_t nextId_ = 1;
+    bool listening_ = true;
+    bool stopping_ = false;
+    TimePoint stopDeadline_{};
+    TimePoint resumeAcceptAt_{};
+
+    // Shared between the loop and the workers.
+    std::mutex mutex_;
+    std::condition_variable jobReady_;
+    std::deque<Job> jobs_;
+    std::vector<Reply> replies_;
+    bool workersStop_ = false;
+
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<std::uint64_t> totalBytes_{0};
+    std::atomic<std::size_t> openConnections_{0};
+    std::vector<std::thread> workers_;
+    std::thread loop_;
+};
+
+}  // namespace web
