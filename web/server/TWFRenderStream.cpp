@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "web/server/Errors.h"
@@ -36,30 +37,50 @@ std::string renderFolder() {
     return folder;
 }
 
+// A file that no other process can open: O_TMPFILE where the file system supports it,
+// else a new file unlinked at once.
 std::FILE* openUnlinkedTemporary() {
-    std::string pattern = renderFolder() + "WFRXXXXXX";
-    int fd = mkstemp(pattern.data());
+    std::string folder = renderFolder();
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) {
-        throw EWFException(kCacheWriteFailed);
+        std::string pattern = folder + "WFRXXXXXX";
+        fd = mkstemp(pattern.data());
+        if (fd < 0) throw EWFException(kCacheWriteFailed);
+        ::unlink(pattern.c_str());
     }
-    ::unlink(pattern.c_str());
     std::FILE* file = fdopen(fd, "w+b");
-    if (file == nullptr) ::close(fd);
+    if (file == nullptr) {
+        ::close(fd);
+        throw EWFException("The page could not be rendered into the cache folder.");
+    }
     return file;
 }
 
 }  // namespace
 
-TWFRenderStream::TWFRenderStream()
-    : file_(openUnlinkedTemporary()), buffer_(std::make_unique<FileBuffer>(file_)), out_(buffer_.get()) {
-    if (file_ == nullptr) throw EWFException("The page could not be rendered into the cache folder.");
-}
+TWFRenderStream::TWFRenderStream() : buffer_(*this), out_(&buffer_) {}
 
 TWFRenderStream::~TWFRenderStream() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
+bool TWFRenderStream::append(const char* data, std::size_t count) {
+    if (file_ == nullptr && memory_.size() + count > kSpillThreshold) spill();
+    if (file_ == nullptr) {
+        memory_.append(data, count);
+        return true;
+    }
+    return std::fwrite(data, 1, count, file_) == count;
+}
+
+void TWFRenderStream::spill() {
+    file_ = openUnlinkedTemporary();
+    std::fwrite(memory_.data(), 1, memory_.size(), file_);
+    std::string().swap(memory_);
+}
+
 std::uint64_t TWFRenderStream::size() const {
+    if (file_ == nullptr) return memory_.size();
     std::fflush(file_);
     struct stat info {};
     if (::fstat(fileno(file_), &info) != 0) return 0;
@@ -67,26 +88,29 @@ std::uint64_t TWFRenderStream::size() const {
 }
 
 std::size_t TWFRenderStream::read(char* buffer, std::size_t capacity) {
-    return std::fread(buffer, 1, capacity, file_);
+    if (file_ != nullptr) return std::fread(buffer, 1, capacity, file_);
+    std::size_t count = std::min(capacity, memory_.size() - position_);
+    memory_.copy(buffer, count, position_);
+    position_ += count;
+    return count;
 }
 
 void TWFRenderStream::rewind() {
     out_.flush();
+    position_ = 0;
+    if (file_ == nullptr) return;
     std::fflush(file_);
     std::rewind(file_);
 }
 
-TWFRenderStream::FileBuffer::int_type TWFRenderStream::FileBuffer::overflow(int_type ch) {
+TWFRenderStream::Buffer::int_type TWFRenderStream::Buffer::overflow(int_type ch) {
     if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
-    return std::fputc(ch, file_) == EOF ? traits_type::eof() : ch;
+    const char c = traits_type::to_char_type(ch);
+    return owner_.append(&c, 1) ? ch : traits_type::eof();
 }
 
-std::streamsize TWFRenderStream::FileBuffer::xsputn(const char* data, std::streamsize count) {
-    return static_cast<std::streamsize>(std::fwrite(data, 1, static_cast<std::size_t>(count), file_));
-}
-
-int TWFRenderStream::FileBuffer::sync() {
-    return std::fflush(file_) == 0 ? 0 : -1;
+std::streamsize TWFRenderStream::Buffer::xsputn(const char* data, std::streamsize count) {
+    return owner_.append(data, static_cast<std::size_t>(count)) ? count : 0;
 }
 
 std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder) {

@@ -10,11 +10,14 @@
 
 namespace web {
 
-// The temporary file a page is rendered into and sent from, so a large page is never
-// held in memory. The file lives in the cache folder's "temp" subfolder and is gone
-// when the stream is freed (it is unlinked as soon as it is open).
+// What a page is rendered into and sent from. An ordinary page stays in memory and is sent
+// as it is, so nothing is created or unlinked for it; a page that grows beyond
+// kSpillThreshold moves into a temporary file (in the cache folder's "temp" subfolder,
+// unlinked as soon as it is open), so a large page is never held in memory as a whole.
 class TWFRenderStream final : public ContentStream {
 public:
+    static constexpr std::size_t kSpillThreshold = 1024 * 1024;
+
     TWFRenderStream();
     ~TWFRenderStream() override;
     TWFRenderStream(const TWFRenderStream&) = delete;
@@ -22,27 +25,34 @@ public:
 
     // Where the page writes; flush it before the stream is read.
     std::ostream& stream() { return out_; }
+    // True once the page outgrew memory and went to its temporary file.
+    bool spilled() const { return file_ != nullptr; }
 
     std::uint64_t size() const override;
     std::size_t read(char* buffer, std::size_t capacity) override;
     void rewind() override;
 
 private:
-    class FileBuffer : public std::streambuf {
+    // Hands everything written to the stream to append().
+    class Buffer : public std::streambuf {
     public:
-        explicit FileBuffer(std::FILE* file) : file_(file) {}
+        explicit Buffer(TWFRenderStream& owner) : owner_(owner) {}
 
     protected:
         int_type overflow(int_type ch) override;
         std::streamsize xsputn(const char* data, std::streamsize count) override;
-        int sync() override;
 
     private:
-        std::FILE* file_;
+        TWFRenderStream& owner_;
     };
 
+    bool append(const char* data, std::size_t count);
+    void spill();
+
+    std::string memory_;
+    std::size_t position_ = 0;
     std::FILE* file_ = nullptr;
-    std::unique_ptr<FileBuffer> buffer_;
+    Buffer buffer_;
     std::ostream out_;
 };
 

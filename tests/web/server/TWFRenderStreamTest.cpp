@@ -21,21 +21,34 @@ protected:
     testing_support::RuntimeFixture runtime_;
 };
 
+// An ordinary page stays in memory; one past the threshold goes to an unlinked file.
+// Either way what was written is read back whole, again after a rewind, and no file is
+// left in the cache folder.
 TEST_F(TWFRenderStreamTest, WhatIsWrittenIsReadBackAndLeavesNoFile) {
     std::string temp = runtime_.controller().cacheFolder() + "temp/";
-    {
+    struct Case {
+        std::size_t filler;
+        bool spilled;
+    };
+    const std::size_t kFrame = 6 + 2 + 7;  // "<html>", "42", "</html>"
+    for (const Case& c : {Case{70000, false}, Case{TWFRenderStream::kSpillThreshold - kFrame, false},
+                          Case{TWFRenderStream::kSpillThreshold - kFrame + 1, true},
+                          Case{3 * TWFRenderStream::kSpillThreshold, true}}) {
         TWFRenderStream page;
-        page.stream() << "<html>" << 42 << std::string(70000, 'x') << "</html>";
+        page.stream() << "<html>" << 42 << std::string(c.filler, 'x') << "</html>";
         page.rewind();
-        EXPECT_EQ(page.size(), 6u + 2u + 70000u + 7u);
+        EXPECT_EQ(page.spilled(), c.spilled) << c.filler;
+        EXPECT_EQ(page.size(), kFrame + c.filler);
         std::string body = readAll(page);
         EXPECT_EQ(body.substr(0, 8), "<html>42");
+        EXPECT_EQ(body.substr(body.size() - 7), "</html>");
         EXPECT_EQ(body.size(), page.size());
         page.rewind();
         EXPECT_EQ(readAll(page), body);
         EXPECT_EQ(filesIn(temp), 0u);
+        // The cases run in this order: nothing is created until a page spills.
+        EXPECT_EQ(std::filesystem::is_directory(temp), c.spilled);
     }
-    EXPECT_TRUE(std::filesystem::is_directory(temp));
     EXPECT_EQ(filesIn(temp), 0u);
 }
 
