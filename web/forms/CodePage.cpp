@@ -2,8 +2,9 @@
 
 #include <iconv.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "web/server/Text.h"
@@ -11,12 +12,33 @@
 namespace web::forms {
 namespace {
 
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
+
 std::size_t sequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     if (lead >= 0xC2 && lead <= 0xDF) return 2;
     if (lead >= 0xE0 && lead <= 0xEF) return 3;
     if (lead >= 0xF0 && lead <= 0xF4) return 4;
     return 0;
+}
+
+bool validSequence(std::string_view text, std::size_t at, std::size_t length) {
+    if (at + length > text.size()) return false;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return false;
+    }
+    if (length == 3 && byte(0) == 0xE0 && byte(1) < 0xA0) return false;   // overlong
+    if (length == 3 && byte(0) == 0xED && byte(1) >= 0xA0) return false;  // surrogates
+    if (length == 4 && byte(0) == 0xF0 && byte(1) < 0x90) return false;   // overlong
+    if (length == 4 && byte(0) == 0xF4 && byte(1) >= 0x90) return false;  // beyond U+10FFFF
+    return true;
+}
+
+// The length of the valid UTF-8 sequence at the start of `text`; 0 when it is malformed.
+std::size_t validLengthAt(std::string_view text) {
+    std::size_t length = sequenceLength(static_cast<unsigned char>(text.front()));
+    return length != 0 && validSequence(text, 0, length) ? length : 0;
 }
 
 // The code point of one valid UTF-8 sequence.
@@ -34,10 +56,21 @@ char32_t codePoint(std::string_view sequence) {
     }
 }
 
-// One conversion descriptor, closed with its owner.
+std::string characterReference(std::string_view sequence) {
+    return "&#" + std::to_string(static_cast<unsigned long>(codePoint(sequence))) + ";";
+}
+
+// A conversion from UTF-8 into one code page, in one pass over the text: a malformed
+// sequence becomes the replacement character (one per byte, as ToValidUTF8 does) and a
+// character the code page cannot hold a numeric character reference, so the browser still
+// shows it and the rest of the page keeps its encoding.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
+    explicit Converter(const std::string& to) : handle_(iconv_open(to.c_str(), "UTF-8")) {
+        if (!valid()) return;
+        std::string replacement;
+        replacement_ = convertPlain(kReplacementCharacter, replacement) ? replacement : "&#65533;";
+    }
     ~Converter() {
         if (valid()) iconv_close(handle_);
     }
@@ -46,46 +79,61 @@ public:
 
     bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts all of `input`, which must be valid UTF-8. A character the code page cannot
-    // hold is written as a numeric character reference, so the browser still shows it and
-    // the rest of the page keeps its encoding.
-    void convert(const std::string& input, std::string& output) {
-        output.clear();
+    std::string convert(std::string_view input) {
+        std::string output;
+        output.resize(input.size() + input.size() / 2 + 16);
+        std::size_t used = 0;
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(input.data());
-        std::size_t inLeft = input.size();
-        char buffer[8192];
-        while (inLeft > 0) {
-            char* out = buffer;
-            std::size_t outLeft = sizeof buffer;
+        while (!input.empty()) {
+            char* in = const_cast<char*>(input.data());
+            std::size_t inLeft = input.size();
+            char* out = output.data() + used;
+            std::size_t outLeft = output.size() - used;
             std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
-            output.append(buffer, sizeof buffer - outLeft);
-            if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-            std::size_t length =
-                std::min(inLeft, std::max<std::size_t>(1, sequenceLength(static_cast<unsigned char>(*in))));
-            output += "&#" +
-                      std::to_string(static_cast<unsigned long>(codePoint(std::string_view(in, length)))) +
-                      ";";
-            in += length;
-            inLeft -= length;
+            used = output.size() - outLeft;
+            input.remove_prefix(input.size() - inLeft);
+            if (result != static_cast<std::size_t>(-1)) break;
+            if (errno == E2BIG) {
+                output.resize(output.size() * 2);
+                continue;
+            }
+            // EILSEQ or EINVAL: the sequence at the front is malformed, cut off, or not in
+            // the code page.
+            std::size_t length = validLengthAt(input);
+            const std::string& substitute =
+                length == 0 ? replacement_ : characterReference(input.substr(0, length));
+            if (output.size() - used < substitute.size())
+                output.resize(output.size() * 2 + substitute.size());
+            output.replace(used, substitute.size(), substitute);
+            used += substitute.size();
+            input.remove_prefix(length == 0 ? 1 : length);
         }
+        output.resize(used);
+        return output;
     }
 
 private:
+    bool convertPlain(std::string_view input, std::string& output) {
+        char buffer[16];
+        char* in = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        bool converted = iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
+        output.assign(buffer, sizeof buffer - outLeft);
+        return converted;
+    }
+
     iconv_t handle_;
+    std::string replacement_;
 };
 
-bool validSequence(std::string_view text, std::size_t at, std::size_t length) {
-    if (at + length > text.size()) return false;
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return false;
-    }
-    if (length == 3 && byte(0) == 0xE0 && byte(1) < 0xA0) return false;   // overlong
-    if (length == 3 && byte(0) == 0xED && byte(1) >= 0xA0) return false;  // surrogates
-    if (length == 4 && byte(0) == 0xF0 && byte(1) < 0x90) return false;   // overlong
-    if (length == 4 && byte(0) == 0xF4 && byte(1) >= 0x90) return false;  // beyond U+10FFFF
-    return true;
+// Opening a conversion is costly next to one page; each thread keeps its own per code page.
+Converter* converterFor(const std::string& name) {
+    thread_local std::map<std::string, std::unique_ptr<Converter>> converters;
+    std::unique_ptr<Converter>& converter = converters[name];
+    if (!converter) converter = std::make_unique<Converter>(name);
+    return converter->valid() ? converter.get() : nullptr;
 }
 
 }  // namespace
@@ -94,23 +142,20 @@ std::string EncodeForCharset(const std::string& utf8, std::string_view charset) 
     std::string name = web::text::toUpper(web::text::trim(charset));
     if (name.empty() || name == "UTF-8" || name == "UTF8") return utf8;
     if (name == "GB2312" || name == "GBK" || name == "CP936") name = "GB18030";
-    Converter converter(name.c_str(), "UTF-8");
-    if (!converter.valid()) return utf8;
-    std::string encoded;
-    converter.convert(ToValidUTF8(utf8), encoded);
-    return encoded;
+    Converter* converter = converterFor(name);
+    return converter != nullptr ? converter->convert(utf8) : utf8;
 }
 
 std::string ToValidUTF8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = sequenceLength(static_cast<unsigned char>(text[at]));
-        if (length != 0 && validSequence(text, at, length)) {
+        std::size_t length = validLengthAt(text.substr(at));
+        if (length != 0) {
             out.append(text.substr(at, length));
             at += length;
         } else {
-            out += "\xEF\xBF\xBD";
+            out += kReplacementCharacter;
             ++at;
         }
     }

@@ -19,6 +19,12 @@ TEST(CodePageTest, MalformedInputIsReplacedBeforeConversion) {
                                "gb2312"),
               "a\x84\x31\xA4\x37"
               "b");
+    // The conversion repairs in the same pass exactly what ToValidUTF8 repairs.
+    for (const std::string bad :
+         {"\xED\xA0\x80x", "\xC0\x80", "\xE0\x80\xAF", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80",
+          "ends in the middle \xE8\x80", "\xE8\x80 cut", "\x80\xBF lone continuations"}) {
+        EXPECT_EQ(EncodeForCharset(bad, "gb2312"), EncodeForCharset(ToValidUTF8(bad), "gb2312")) << bad;
+    }
 }
 
 }  // namespace
