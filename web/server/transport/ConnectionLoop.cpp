@@ -264,10 +264,7 @@ void ConnectionLoop::writeTo(Connection& connection) {
                 connection.out.resize(kStreamChunk);
                 connection.out.resize(connection.stream->read(connection.out.data(), kStreamChunk));
             }
-            if (connection.out.empty()) {
-                ::shutdown(connection.socket.fd(), SHUT_WR);
-                return close(connection.id);
-            }
+            if (connection.out.empty()) return close(connection.id);  // the reply closes the connection
         }
         ssize_t sent = ::send(connection.socket.fd(), connection.out.data() + connection.written,
                               connection.out.size() - connection.written, MSG_NOSIGNAL);

@@ -3,12 +3,15 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/RuntimeFixture.h"
+#include "web/server/ServerLog.h"
 #include "web/server/transport/ConnectionLoop.h"
 
 namespace web {
@@ -89,6 +92,12 @@ protected:
 };
 
 TEST_F(LoopFixture, OneAddressOverItsLimitIsClosedWhileOthersAreServed) {
+    std::vector<std::string> log;
+    std::mutex logMutex;
+    SetLogSink([&](const std::string& line) {
+        std::lock_guard lock(logMutex);
+        log.push_back(line);
+    });
     start(4);
     std::vector<Socket> hall;
     for (int i = 0; i < 256; ++i) hall.push_back(connectFrom("127.0.0.2", port()));
@@ -99,7 +108,18 @@ TEST_F(LoopFixture, OneAddressOverItsLimitIsClosedWhileOthersAreServed) {
 
     Socket over = connectFrom("127.0.0.2", port());
     EXPECT_TRUE(closedWithoutReply(over)) << "the 257th connection of one address";
+    Socket overAgain = connectFrom("127.0.0.2", port());
+    EXPECT_TRUE(closedWithoutReply(overAgain));
     EXPECT_EQ(client_->get("/other").body, "path=/other");
+    {
+        std::lock_guard lock(logMutex);
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [](const std::string& line) {
+                                    return line.starts_with("Connection limit: 127.0.0.2 ");
+                                }),
+                  1)
+            << "logged once a minute at most";
+    }
 
     hall.front() = Socket();  // one of the 256 ends, so one more may come
     bool admitted = false;
@@ -110,6 +130,8 @@ TEST_F(LoopFixture, OneAddressOverItsLimitIsClosedWhileOthersAreServed) {
         admitted = ::recv(again.fd(), reply, sizeof reply, 0) > 0;
     }
     EXPECT_TRUE(admitted);
+    loop_->Stop();
+    SetLogSink(nullptr);
 }
 
 TEST_F(LoopFixture, SlowSendersDoNotHoldTheWorkers) {
