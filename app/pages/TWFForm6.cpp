@@ -8,6 +8,7 @@
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
 #include "app/exam/Results.h"
@@ -83,14 +84,6 @@ std::string replaceAmpersands(std::string_view text) {
 // as page text: markup and entities in it show as typed.
 std::string candidateText(std::string_view text) {
     return HtmlEscape(replaceAmpersands(text), true, false);
-}
-
-void runOnTem(std::string_view statement, std::initializer_list<db::Value> params) {
-    db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().SetText(statement);
-    tem.Params(params);
-    tem.ExecSQL();
 }
 
 TWFLabel& addLabel(TWFContainer& parent, std::string name, std::string caption, int left, int top) {
@@ -401,8 +394,8 @@ void TWFForm6::WFCheckBox2Click(TWFControl&) {
 void TWFForm6::WFLink4Click(TWFControl& sender) {
     const std::string name = WFLabel2->Caption;
     db::Transaction transaction(UserSession().ADOConnection1);
-    runOnTem(kDeleteCandidateResults, {examId(), name});
-    runOnTem(kDeleteCandidateAnswers, {examId(), name});
+    ExecuteStatement(UserSession().tem, kDeleteCandidateResults, {examId(), name});
+    ExecuteStatement(UserSession().tem, kDeleteCandidateAnswers, {examId(), name});
     transaction.Commit();
     WFLink1Click(sender);
     WFRegion3->Visible = false;
@@ -414,8 +407,8 @@ void TWFForm6::WFLink5Click(TWFControl&) {
 
 void TWFForm6::WFLink3Click(TWFControl& sender) {
     db::Transaction transaction(UserSession().ADOConnection1);
-    runOnTem(kDeleteExamResults, {examId()});
-    runOnTem(kDeleteExamAnswers, {examId()});
+    ExecuteStatement(UserSession().tem, kDeleteExamResults, {examId()});
+    ExecuteStatement(UserSession().tem, kDeleteExamAnswers, {examId()});
     transaction.Commit();
     WFLink1Click(sender);
 }
