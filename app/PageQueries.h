@@ -8,9 +8,9 @@
 
 namespace exam {
 
-// How every page runs a statement on one of the session's queries: the query is closed
-// and cleared first, so nothing of an earlier statement carries over, and the values are
-// bound as parameters.
+// How pages and the exam's units run a statement on a query (one of the session's, or a
+// unit's own): the query is closed and cleared first, so nothing of an earlier statement
+// carries over, and the values are bound as parameters.
 void OpenStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
 void ExecuteStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
 

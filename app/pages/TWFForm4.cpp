@@ -1,16 +1,13 @@
 #include "app/pages/TWFForm4.h"
 
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <regex>
 #include <vector>
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
-#include "app/db/Transaction.h"
+#include "app/exam/QuestionBank.h"
 #include "app/pages/TWFForm3.h"
 #include "app/pages/TWFForm6.h"
 #include "web/server/TWFApplication.h"
@@ -53,23 +50,6 @@ TWFLabel* panelHeading(TWFContainer& panel, const char* name, const char* captio
     heading->Font.FontName = "黑体";
     heading->Font.Size = 12;
     return heading;
-}
-
-// Blanks, line breaks and other control characters at both ends go.
-std::string trimControls(std::string_view text) {
-    const auto control = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && control(text.front())) text.remove_prefix(1);
-    while (!text.empty() && control(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
-// Decimal digits with an optional sign, a full stop as decimal separator and an optional
-// exponent; a value too large for a double is no number either.
-bool readPoints(const std::string& text, double& points) {
-    static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
-    if (!std::regex_match(text, number)) return false;
-    points = std::strtod(text.c_str(), nullptr);
-    return std::isfinite(points);
 }
 
 // The exam's key as a number; an id that is no number matches no row.
@@ -396,35 +376,21 @@ std::string TWFForm4::correctAnswer() const {
 }
 
 void TWFForm4::WFButton1Click(TWFControl&) {
-    web::TWFApplication& session = *web::CurrentSession();
+    QuestionDraft draft;
     const int type = WFRadioGroup4->ItemIndex;
-    if (type < 0 || type >= static_cast<int>(WFRadioGroup4->Items.size())) {
-        session.ShowMessage("题型未选择！请检查！！！");
+    if (type >= 0 && type < static_cast<int>(WFRadioGroup4->Items.size())) {
+        draft.type = WFRadioGroup4->Items[static_cast<std::size_t>(type)];
+    }
+    draft.text = WFMemo1->Lines.Text();
+    draft.options = WFMemo2->Lines.Text();
+    draft.points = WFEdit2->Text;
+    draft.answer = correctAnswer();
+    QuestionBank bank(UserSession().ADOConnection1);
+    const std::string refusal = bank.add(examKey(UserSession().ExamId), draft);
+    if (!refusal.empty()) {
+        web::CurrentSession()->ShowMessage(refusal);
         return;
     }
-    double points = 0;
-    if (!readPoints(trimControls(WFEdit2->Text), points)) {
-        session.ShowMessage("题目分值必须为数字！！！");
-        return;
-    }
-    const std::string answer = correctAnswer();
-    if (answer.empty()) {
-        session.ShowMessage("正确答案未选择！请检查！！！");
-        return;
-    }
-    TWFMemoLines options;
-    const std::string trimmedOptions = trimControls(WFMemo2->Lines.Text());
-    if (!trimmedOptions.empty()) options.SetPostedText(trimmedOptions);
-    if (options.Count() > kOptionPrefixes.size()) {
-        session.ShowMessage("备选项最多只能有6项（A-F）！请检查！！！");
-        return;
-    }
-    std::string optionsText;
-    for (std::size_t i = 0; i < options.Count(); ++i) optionsText += kOptionPrefixes[i] + options[i] + "\r\n";
-
-    ExecuteStatement(UserSession().tem, "INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?)",
-            {examKey(UserSession().ExamId), WFRadioGroup4->Items[static_cast<std::size_t>(type)],
-             WFMemo1->Lines.Text(), optionsText, answer, points});
 
     WFMemo1->Lines = std::vector<std::string>{};
     WFMemo2->Lines = std::vector<std::string>{};
@@ -448,10 +414,7 @@ void TWFForm4::WFDBGrid1Columns1Click(TWFDBGridColumn&, const std::string& value
 void TWFForm4::WFLink7Click(TWFControl&) {
     std::int64_t questionId = 0;
     if (web::text::parseInt64(WFLabel17->Caption, questionId)) {
-        db::Transaction transaction(UserSession().ADOConnection1);
-        ExecuteStatement(UserSession().tem, "delete from dtxb where tmid=?", {questionId});
-        ExecuteStatement(UserSession().tem, "delete from tm where id=?", {questionId});
-        transaction.Commit();
+        QuestionBank(UserSession().ADOConnection1).remove(questionId);
     }
     WFLink4Click(*WFLink4);
     WFRegion8->Visible = false;

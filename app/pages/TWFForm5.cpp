@@ -1,13 +1,12 @@
 #include "app/pages/TWFForm5.h"
 
 #include <array>
-#include <cstdlib>
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
-#include "app/db/Transaction.h"
+#include "app/exam/HandIn.h"
 #include "app/pages/TWFForm2.h"
 #include "app/pages/TWFForm7.h"
 #include "web/server/TWFApplication.h"
@@ -73,14 +72,6 @@ std::vector<std::string> splitLines(const std::string& text) {
         start = stop + (text.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
-}
-
-void execQuery(db::Query& query, const char* sql, std::initializer_list<db::Value> params) {
-    query.Close();
-    query.SQL().Clear();
-    query.SQL().Add(sql);
-    query.Params(params);
-    query.ExecSQL();
 }
 
 void showMessage(const std::string& text) {
@@ -390,34 +381,15 @@ void TWFForm5::WFButton4Click(TWFControl&) {
     session.MoveToPage<TWFForm7>();
 }
 
-// The duplicate check, one answer row per question and the result row run in one write
-// transaction: two hand-ins under the same name and tag cannot both pass the check, and a
-// hand-in that fails on the way leaves no rows behind.
+// The paper as the page holds it, handed in through the exam's hand-in unit.
 bool TWFForm5::storePaper(const std::string& name) {
     TWFUserSession& session = UserSession();
-    db::Query& tem = session.tem;
-    db::Transaction transaction(session.ADOConnection1);
-
-    OpenStatement(tem, "select 考试标识 from test where id=?", {session.ExamId});
-    const std::string tag = tem.FieldByName("考试标识").AsString();
-    OpenStatement(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?", {session.ExamId, name, tag});
-    if (!tem.IsEmpty()) return false;
-
-    double score = 0;
+    Paper paper{session.ExamId, name, web::CurrentSession()->ClientIP(), {}};
     for (int i = 0; i < questionCount(); ++i) {
-        const std::string& question = tmid->Items()[static_cast<std::size_t>(i)];
-        const std::string& answer = tmda->Items()[static_cast<std::size_t>(i)];
-        execQuery(tem, "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
-                  {session.ExamId, question, name, answer, tag});
-        OpenStatement(tem, "select 答案,分数 from tm where id=?", {question});
-        if (tem.FieldByName("答案").AsString() == answer) score += tem.FieldByName("分数").AsFloat();
+        const auto at = static_cast<std::size_t>(i);
+        paper.answers.push_back({tmid->Items()[at], tmda->Items()[at]});
     }
-    // The score is stored as its general form: at most 15 significant digits.
-    const double stored = std::strtod(db::formatNumber(score).c_str(), nullptr);
-    execQuery(tem, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (?,?,?,?,?)",
-              {session.ExamId, web::CurrentSession()->ClientIP(), name, stored, tag});
-    transaction.Commit();
-    return true;
+    return HandIn(session.ADOConnection1).submit(paper).outcome == HandInOutcome::Stored;
 }
 
 }  // namespace exam

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
+#include "app/exam/Results.h"
 #include "app/pages/TWFForm3.h"
 #include "web/forms/HtmlEscape.h"
 #include "web/forms/controls/TWFCheckBox.h"
@@ -44,9 +45,6 @@ constexpr std::string_view kUntaggedResults =
     "select * from cj where testid=? and 考试标识 is null  ORDER BY 成绩  DESC";
 constexpr std::string_view kTaggedResults = "select * from cj where testid=? and 考试标识=?  ORDER BY 成绩  DESC";
 constexpr std::string_view kQuestions = "select id,题目,候选项,答案 from tm where testid=?";
-// In storing order: the first row of a question and name is the one a look-up by exam,
-// question and name would find first.
-constexpr std::string_view kAnswers = "select tmid,xm,zd from dtxb where testid=? ORDER BY rowid";
 constexpr std::string_view kDeleteExamResults = "delete from cj where testid=?";
 constexpr std::string_view kDeleteExamAnswers = "delete from dtxb where testid=?";
 constexpr std::string_view kDeleteCandidateResults = "delete from cj where testid=? and 姓名=?";
@@ -65,37 +63,6 @@ std::int64_t examId() {
     std::int64_t id = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
     return error == std::errc() && end == text.data() + text.size() ? id : 0;
-}
-
-// A number with exactly two decimals and a full stop, as averages and rates are shown.
-// The value is first written with 15 decimals, so a binary neighbour of a half (2.675)
-// rounds up as the decimal reading suggests; halves round away from zero.
-std::string fixedTwo(double value) {
-    std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 15);
-    std::string text(buffer.data(), result.ptr);
-    const std::size_t point = text.find('.');
-    if (point == std::string::npos) return text;  // not finite
-    const bool roundUp = text[point + 3] >= '5';
-    text.resize(point + 3);
-    if (roundUp) {
-        std::size_t at = text.size();
-        bool carry = true;
-        while (carry && at > 0) {
-            char& digit = text[--at];
-            if (digit == '.') continue;
-            if (digit == '-') {
-                ++at;
-                break;
-            }
-            carry = digit == '9';
-            digit = carry ? '0' : static_cast<char>(digit + 1);
-        }
-        if (carry) text.insert(at, "1");
-    }
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-    return text;
 }
 
 // The page's escaping keeps ampersands (texts may carry entities); a candidate's text
@@ -119,14 +86,6 @@ std::string candidateText(std::string_view text) {
     return HtmlEscape(replaceAmpersands(text), true, false);
 }
 
-void runOnTem(std::string_view statement, std::initializer_list<db::Value> params) {
-    db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().SetText(statement);
-    tem.Params(params);
-    tem.ExecSQL();
-}
-
 TWFLabel& addLabel(TWFContainer& parent, std::string name, std::string caption, int left, int top) {
     auto& label = parent.Add(std::make_unique<TWFLabel>(std::move(name)));
     label.Caption = std::move(caption);
@@ -142,50 +101,6 @@ TWFLink& addLink(TWFContainer& parent, std::string name, std::string caption, in
     link.Top = top;
     link.Width = width;
     return link;
-}
-
-// The exam's stored answers, read with one statement and looked up per candidate and
-// question: one statement per look-up made a matrix of 500 candidates and 100 questions
-// take seconds. For each question and name the first stored answer counts; names compare
-// as the database compares them, Latin letters regardless of case, so a name with papers
-// under two tags finds the same answer for both.
-class StoredAnswers {
-public:
-    void add(std::int64_t question, std::string_view name, std::string answer) {
-        byQuestion_[question].try_emplace(foldLatinCase(name), std::move(answer));
-    }
-    // Empty when the candidate has no answer to the question.
-    std::string find(std::int64_t question, std::string_view name) const {
-        const auto answers = byQuestion_.find(question);
-        if (answers == byQuestion_.end()) return {};
-        const auto answer = answers->second.find(foldLatinCase(name));
-        return answer == answers->second.end() ? std::string() : answer->second;
-    }
-
-private:
-    static std::string foldLatinCase(std::string_view text) {
-        std::string folded(text);
-        for (char& c : folded) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        return folded;
-    }
-
-    std::unordered_map<std::int64_t, std::unordered_map<std::string, std::string>> byQuestion_;
-};
-
-StoredAnswers readStoredAnswers() {
-    db::Query& tem2 = UserSession().tem2;
-    tem2.Close();
-    tem2.SQL().SetText(kAnswers);
-    tem2.Params({examId()});
-    tem2.Open();
-    StoredAnswers answers;
-    for (tem2.First(); !tem2.Eof(); tem2.Next()) {
-        answers.add(tem2.Fields(0).AsInteger(), tem2.Fields(1).AsString(), tem2.Fields(2).AsString());
-    }
-    tem2.Close();
-    return answers;
 }
 
 template <typename Handler>
@@ -347,11 +262,9 @@ std::vector<TWFForm6::ResultRow> TWFForm6::readResults() {
 }
 
 void TWFForm6::showStatistics(const std::vector<ResultRow>& results) {
-    double total = 0;
-    for (const ResultRow& result : results) total += result.score;
-    const double average = total / static_cast<double>(results.size());
-    WFLabel5->Caption = "参考人数：" + std::to_string(results.size()) + "   总成绩：" + db::formatNumber(total) +
-                        "   平均分：" + fixedTwo(average) + std::string(kStatisticsHint);
+    std::vector<double> scores;
+    for (const ResultRow& result : results) scores.push_back(result.score);
+    WFLabel5->Caption = summaryText(summarize(scores)) + std::string(kStatisticsHint);
 }
 
 // Empties the grid to the given size: no cell of an earlier refresh survives.
@@ -403,7 +316,7 @@ void TWFForm6::fillAnswerMatrix() {
     }
 
     questions_ = readQuestions();
-    const StoredAnswers stored = readStoredAnswers();
+    const StoredAnswers stored = StoredAnswers::read(UserSession().ADOConnection1, examId());
     WFGrid1->SetColumnCount(kQuestionColumn + static_cast<int>(questions_.size()));
     for (std::size_t q = 0; q < questions_.size(); ++q) {
         QuestionColumn& question = questions_[q];
@@ -413,19 +326,14 @@ void TWFForm6::fillAnswerMatrix() {
         title.Text = question.id;
         title.Hint = question.tooltip;
         WFGrid1->Cell(1, column).Text = question.correctAnswer;
-        int correct = 0;
         for (int i = 0; i < candidates; ++i) {
             std::string answer = stored.find(question.key, results_[static_cast<std::size_t>(i)].name);
             TWFGridCell& cell = WFGrid1->Cell(i + kMatrixHeaderRows, column);
             cell.Text = candidateText(answer);
-            if (answer != question.correctAnswer) {
-                cell.BGColor = kWrongAnswer;
-            } else {
-                ++correct;
-            }
+            if (answer != question.correctAnswer) cell.BGColor = kWrongAnswer;
             question.answers.push_back(std::move(answer));
         }
-        WFGrid1->Cell(2, column).Text = fixedTwo(correct * 100.0 / candidates);
+        WFGrid1->Cell(2, column).Text = correctRate(question.correctAnswer, question.answers);
     }
 }
 
@@ -486,8 +394,8 @@ void TWFForm6::WFCheckBox2Click(TWFControl&) {
 void TWFForm6::WFLink4Click(TWFControl& sender) {
     const std::string name = WFLabel2->Caption;
     db::Transaction transaction(UserSession().ADOConnection1);
-    runOnTem(kDeleteCandidateResults, {examId(), name});
-    runOnTem(kDeleteCandidateAnswers, {examId(), name});
+    ExecuteStatement(UserSession().tem, kDeleteCandidateResults, {examId(), name});
+    ExecuteStatement(UserSession().tem, kDeleteCandidateAnswers, {examId(), name});
     transaction.Commit();
     WFLink1Click(sender);
     WFRegion3->Visible = false;
@@ -499,8 +407,8 @@ void TWFForm6::WFLink5Click(TWFControl&) {
 
 void TWFForm6::WFLink3Click(TWFControl& sender) {
     db::Transaction transaction(UserSession().ADOConnection1);
-    runOnTem(kDeleteExamResults, {examId()});
-    runOnTem(kDeleteExamAnswers, {examId()});
+    ExecuteStatement(UserSession().tem, kDeleteExamResults, {examId()});
+    ExecuteStatement(UserSession().tem, kDeleteExamAnswers, {examId()});
     transaction.Commit();
     WFLink1Click(sender);
 }

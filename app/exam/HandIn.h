@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace exam::db {
+class Database;
+}
+
+namespace exam {
+
+// One question of a paper: its id and the candidate's answer in the answer encoding
+// (option letters A to F in that order, empty when unanswered).
+struct PaperAnswer {
+    std::string questionId;
+    std::string answer;
+};
+
+// A paper as the exam page hands it in. The ids are kept as the page holds them.
+struct Paper {
+    std::string examId;
+    // Already trimmed; the page refuses an empty name before handing in.
+    std::string name;
+    std::string clientAddress;
+    // In display order.
+    std::vector<PaperAnswer> answers;
+};
+
+enum class HandInOutcome { Stored, DuplicateName };
+
+struct HandInResult {
+    HandInOutcome outcome = HandInOutcome::Stored;
+    // The score as stored; 0 when nothing was stored.
+    double score = 0;
+};
+
+// Scores a paper and stores it: one answer row per question and one result row, after a
+// check that no paper of the same exam, name and exam tag exists. Everything runs in one
+// write transaction, so two hand-ins under one name and tag cannot both pass the check,
+// and a hand-in that fails on the way leaves no rows behind (the error propagates).
+class HandIn final {
+public:
+    explicit HandIn(db::Database& db) : db_(db) {}
+
+    HandInResult submit(const Paper& paper);
+
+private:
+    db::Database& db_;
+};
+
+// Every question is all or nothing: the answer must equal the stored correct answer
+// exactly (case-sensitive, no trimming), so letters in another order never match.
+bool answerScores(std::string_view answer, std::string_view correctAnswer);
+
+// The score in the form the result row keeps: its general decimal form (at most 15
+// significant digits) read back, so 0.1 + 0.2 is stored as 0.3.
+double storedScore(double sum);
+
+}  // namespace exam

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/db/Value.h"
+
+namespace exam::db {
+class Database;
+}
+
+namespace exam {
+
+inline constexpr std::array<std::string_view, 3> kQuestionTypes{"单选题", "多选题", "判断题"};
+
+// The refusals of the question editor, as it shows them.
+inline constexpr std::string_view kTypeNotChosen = "题型未选择！请检查！！！";
+inline constexpr std::string_view kPointsNotANumber = "题目分值必须为数字！！！";
+inline constexpr std::string_view kAnswerNotChosen = "正确答案未选择！请检查！！！";
+inline constexpr std::string_view kTooManyOptions = "备选项最多只能有6项（A-F）！请检查！！！";
+
+// A question as the editor's panel holds it, before the rules are applied.
+struct QuestionDraft {
+    // One of kQuestionTypes; empty when no type is chosen.
+    std::string type;
+    // Stored as given.
+    std::string text;
+    // One option per line, as typed: blanks and blank lines around them do not count.
+    std::string options;
+    // As typed; blanks and control characters around it do not count.
+    std::string points;
+    // The correct answer in the answer encoding; empty when none is chosen.
+    std::string answer;
+};
+
+// A question as its tm row keeps it.
+struct QuestionRow {
+    std::string type;
+    std::string text;
+    // "A." + option 1, "B." + option 2, … each line ended by CR LF; empty without options.
+    std::string options;
+    std::string answer;
+    double points = 0;
+};
+
+// The outcome of the editor's rules: the row to store, or the text the editor shows.
+struct QuestionCheck {
+    // Empty when the question passes.
+    std::string refusal;
+    QuestionRow row;
+};
+
+// Checks in the editor's order: type, points, correct answer, at most six options.
+QuestionCheck checkQuestion(const QuestionDraft& draft);
+
+// An exam's questions as the editor changes them.
+class QuestionBank final {
+public:
+    explicit QuestionBank(db::Database& db) : db_(db) {}
+
+    // Stores the question under `exam` when it passes the rules; returns the refusal text
+    // otherwise (nothing is written then), empty after storing.
+    std::string add(const db::Value& exam, const QuestionDraft& draft);
+    // Deletes the question with its stored answers, both or neither. Results already
+    // stored keep their scores.
+    void remove(std::int64_t questionId);
+
+private:
+    db::Database& db_;
+};
+
+}  // namespace exam
