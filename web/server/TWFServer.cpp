@@ -193,7 +193,7 @@ void TWFServer::readSessionAndTrack() {
     }
     std::string bind = request_->queryFields.value("bind");
     if (!request_->isPost() && !bind.empty()) {
-        if (TWFApplication* bound = Sessions().FindBoundSession(bind)) sessionID_ = bound->SessionID();
+        if (std::optional<std::string> bound = Sessions().FindBoundSession(bind)) sessionID_ = *bound;
     }
 }
 
