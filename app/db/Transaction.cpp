@@ -15,7 +15,7 @@ Transaction::Transaction(Database& db) : db_(db) {
     if (db_.InTransaction()) {
         throw DatabaseError(SQLITE_MISUSE, "a transaction is already open on this connection");
     }
-    gate_ = enterWriteGate();
+    gate_.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(kWriteGateWait));
     const int rc = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) raiseEngineError(handle, rc);  // gate_'s destructor leaves the gate
     db_.transaction_ = this;
@@ -50,10 +50,10 @@ void Transaction::finish(const char* sql) {
         const DatabaseError error(sqlite3_extended_errcode(handle), sqlite3_errmsg(handle));
         // A failed COMMIT can leave the transaction open; end it so nothing half-done stays.
         if (sqlite3_get_autocommit(handle) == 0) sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
-        gate_.release();
+        gate_.reset();
         throw error;
     }
-    gate_.release();
+    gate_.reset();
 }
 
 }  // namespace exam::db

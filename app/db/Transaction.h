@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "app/db/WriteGate.h"
 
 namespace exam::db {
@@ -27,7 +29,7 @@ private:
     void finish(const char* sql);
 
     Database& db_;
-    WriteGateLock gate_;
+    std::optional<WriteGateLock> gate_;
     bool active_ = false;
 };
 

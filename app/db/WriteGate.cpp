@@ -3,9 +3,11 @@
 #include <sqlite3.h>
 
 #include <condition_variable>
+#include <cstdio>
+#include <exception>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <stdexcept>
 
 #include "app/db/DatabaseError.h"
 
@@ -15,7 +17,7 @@ namespace {
 // A recursive gate built from a plain mutex and a condition, so its waits have a time limit.
 class Gate {
 public:
-    bool enter(std::optional<std::chrono::steady_clock::duration> wait) {
+    bool enter(std::optional<std::chrono::milliseconds> wait) {
         std::unique_lock lock(mutex_);
         const auto self = std::this_thread::get_id();
         if (owner_ == self) {
@@ -33,8 +35,13 @@ public:
         return true;
     }
 
+    // Only the holding thread leaves; any other call is a fault of the caller, reported
+    // without touching the gate.
     void leave() {
         std::lock_guard lock(mutex_);
+        if (owner_ != std::this_thread::get_id() || depth_ <= 0) {
+            throw std::logic_error("the write gate is left by a thread that does not hold it");
+        }
         if (--depth_ > 0) return;
         owner_ = std::thread::id();
         released_.notify_one();
@@ -54,31 +61,46 @@ Gate& gate() {
 
 }  // namespace
 
-WriteGateLock& WriteGateLock::operator=(WriteGateLock&& other) noexcept {
-    if (this != &other) {
-        release();
-        owns_ = other.owns_;
-        other.owns_ = false;
+WriteGateLock::WriteGateLock(std::chrono::milliseconds wait) {
+    if (!gate().enter(wait)) {
+        throw DatabaseError(SQLITE_BUSY, "database is locked: another write did not finish in time");
     }
-    return *this;
+    owner_ = std::this_thread::get_id();
+    owns_ = true;
+}
+
+WriteGateLock::WriteGateLock(Unbounded) {
+    gate().enter(std::nullopt);
+    owner_ = std::this_thread::get_id();
+    owns_ = true;
+}
+
+WriteGateLock::~WriteGateLock() {
+    try {
+        release();
+    } catch (const std::logic_error& error) {
+        // A hold destroyed on another thread would leave the gate shut for good; stop
+        // here, where the fault is, rather than hang every later writer.
+        std::fprintf(stderr, "%s\n", error.what());
+        std::terminate();
+    }
 }
 
 void WriteGateLock::release() {
     if (!owns_) return;
-    owns_ = false;
+    if (std::this_thread::get_id() != owner_) {
+        throw std::logic_error("the write gate is left by a thread that does not hold it");
+    }
     gate().leave();
+    owns_ = false;
 }
 
 WriteGateLock enterWriteGate() {
-    if (!gate().enter(kWriteGateWait)) {
-        throw DatabaseError(SQLITE_BUSY, "database is locked: another write did not finish in time");
-    }
-    return WriteGateLock(true);
+    return WriteGateLock(std::chrono::duration_cast<std::chrono::milliseconds>(kWriteGateWait));
 }
 
 WriteGateLock enterWriteGateUnbounded() {
-    gate().enter(std::nullopt);
-    return WriteGateLock(true);
+    return WriteGateLock(WriteGateLock::Unbounded{});
 }
 
 }  // namespace exam::db

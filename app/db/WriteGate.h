@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <thread>
 
 namespace exam::db {
 
@@ -11,24 +12,30 @@ inline constexpr std::chrono::seconds kWriteGateWait{30};
 // checkpoint and every connection close passes, so no commit ever runs beside a checkpoint
 // of another connection (the engine version we ship with can corrupt the file in that
 // race). The gate is reentrant for the thread that holds it: statements run inside an open
-// transaction, or a close during one, do not wait for themselves. Released on destruction.
+// transaction, or a close during one, do not wait for themselves.
+//
+// A hold belongs to the thread that entered: it cannot be moved (re-entry is told by the
+// thread, so a hold that changed threads would let two threads in at once) and only that
+// thread may leave. Released on destruction.
 class WriteGateLock {
 public:
-    WriteGateLock() = default;
-    ~WriteGateLock() { release(); }
-    WriteGateLock(WriteGateLock&& other) noexcept : owns_(other.owns_) { other.owns_ = false; }
-    WriteGateLock& operator=(WriteGateLock&& other) noexcept;
+    // Enters the gate, waiting at most `wait`; raises DatabaseError after that.
+    explicit WriteGateLock(std::chrono::milliseconds wait);
+    ~WriteGateLock();
     WriteGateLock(const WriteGateLock&) = delete;
     WriteGateLock& operator=(const WriteGateLock&) = delete;
 
     bool ownsGate() const { return owns_; }
+    // Leaves the gate now. Raises std::logic_error, keeping the gate, when called on a
+    // thread other than the one that entered.
     void release();
 
 private:
-    friend WriteGateLock enterWriteGate();
     friend WriteGateLock enterWriteGateUnbounded();
-    explicit WriteGateLock(bool owns) : owns_(owns) {}
+    struct Unbounded {};
+    explicit WriteGateLock(Unbounded);
 
+    std::thread::id owner_;
     bool owns_ = false;
 };
 
@@ -36,6 +43,7 @@ private:
 WriteGateLock enterWriteGate();
 
 // Enters the gate without a time limit, for closing a connection (which must not fail).
+// Never called by the session time-out thread: it hands sessions to a closer instead.
 WriteGateLock enterWriteGateUnbounded();
 
 }  // namespace exam::db

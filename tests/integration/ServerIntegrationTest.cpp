@@ -183,12 +183,37 @@ TEST_F(ServerIntegrationTest, SessionCapRefusesNewSessionsOnly) {
 }
 
 TEST_F(ServerIntegrationTest, MalformedRequestsLeaveTheServerServing) {
-    for (const std::string& bad : {std::string("GARBAGE\r\n\r\n"), std::string("GET /%zz%0 HTTP/1.1\r\n\r\n"),
-                                   std::string("GET /EXEC/-1/") + std::string(28, 'a') + " HTTP/1.1\r\n\r\n",
-                                   std::string(20000, 'x') + "\r\n\r\n", std::string("GET / HTTP/1.1\r\nAuthorization: NTLM x\r\n\r\n")}) {
-        client_->raw(bad);
+    const std::string id = startSession();
+    ASSERT_FALSE(id.empty());
+    // An empty status line: the connection is closed without a reply.
+    const struct {
+        std::string bytes;
+        std::string statusLine;
+        std::string bodyPart;
+    } cases[] = {
+        {"GARBAGE\r\n\r\n", "", ""},
+        {"GET /%zz%0 HTTP/1.1\r\n\r\n", "HTTP/1.1 500 Server error", "Unrecognized Command: : %ZZ%0:"},
+        {"GET /EXEC/-1/" + std::string(28, 'a') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 500 Server error",
+         "Session not found. Session may have expired."},
+        {std::string(20000, 'x') + "\r\n\r\n", "", ""},
+        {"GET / HTTP/1.1\r\nAuthorization: NTLM x\r\n\r\n", "", ""},
+        {"POST /EXEC/1/" + id + " HTTP/1.1\r\nContent-Length: -5\r\n\r\n", "", ""},
+        {"POST /EXEC/1/" + id + " HTTP/1.1\r\nContent-Length: 99\r\n\r\nshort", "", ""},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.bytes.substr(0, 60));
+        HttpReply reply = client_->raw(bad.bytes);
+        EXPECT_EQ(reply.answered, !bad.statusLine.empty());
+        EXPECT_EQ(reply.statusLine, bad.statusLine);
+        if (!bad.bodyPart.empty()) {
+            EXPECT_NE(reply.body.find(bad.bodyPart), std::string::npos) << reply.body;
+        }
+        EXPECT_EQ(client_->get("/PING").body, "<HTML><BODY><B>200 OK</B></BODY></HTML>\r\n");
     }
-    EXPECT_EQ(client_->get("/PING").status, 200);
+    // The session opened before is untouched: its page still answers at the same track.
+    HttpReply page = client_->post("/EXEC/1/" + id, "x=1");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("action=/EXEC/2/" + id), std::string::npos) << page.body;
 }
 
 TEST_F(ServerIntegrationTest, PortInUseWritesTheErrorLine) {

@@ -14,7 +14,12 @@ void ProbePage::ProcessSubmit(const web::FieldList& params) {
     if (session == nullptr || action.empty()) return;
     if (action == "alert") session->ShowMessage(params.value("text"));
     if (action == "terminate") session->Terminate();
-    if (action == "quit") session->Terminate("Bye <b>now</b>");
+    if (action == "quit")
+        session->Terminate(params.contains("text") ? params.value("text") : "Bye <b>now</b>");
+    if (action == "leave") {
+        session->Terminate(params.value("text"));
+        session->TerminateAndRedirect(params.value("to"));
+    }
     if (action == "redirect") session->TerminateAndRedirect("http://example.test/next");
     if (action == "fail") throw std::runtime_error("handler failed");
 }

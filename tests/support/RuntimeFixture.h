@@ -13,7 +13,8 @@ namespace testing_support {
 
 // A page for runtime tests: it renders its name, size, action address and the scripts
 // queued for it, and records what each submit brought. Posting "do" runs the action of
-// that name: "alert", "terminate", "quit" (terminate with a message) or "redirect".
+// that name: "alert", "terminate", "quit" (terminate with a message, "text" when posted),
+// "leave" (terminate with the message "text", then redirect to "to") or "redirect".
 class ProbePage : public web::IWFForm {
 public:
     explicit ProbePage(std::string name = "ProbePage") : name_(std::move(name)) {}

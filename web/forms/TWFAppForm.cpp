@@ -280,7 +280,11 @@ void TWFAppForm::applyValues(const web::FieldList& fields) {
         std::vector<TWFControl*> found;
         FindByHtmlName(web::text::toUpper(field.name), found);
         for (TWFControl* control : found) {
-            if (!control->isInputControl() || !control->isEditable() || !control->Visible) continue;
+            // Browsers post no disabled field, so a disabled control keeps its own value.
+            if (!control->isInputControl() || !control->isEditable() || !control->isEnabled() ||
+                !control->Visible) {
+                continue;
+            }
             bool known = std::any_of(targets.begin(), targets.end(), [control](const auto& t) { return t.first == control; });
             if (!known) targets.emplace_back(control, field.value);
         }
@@ -296,13 +300,35 @@ void TWFAppForm::applyValues(const web::FieldList& fields) {
     if (!failures.empty()) throw web::EWFException("The submitted values could not be applied:\r\n" + failures);
 }
 
+// Whether the control is on the page as the user sees it now: it and every region
+// around it are visible.
+static bool shownNow(const TWFControl& control) {
+    const TWFControl* current = &control;
+    while (current != nullptr) {
+        if (!current->Visible) return false;
+        const TWFContainer* parent = current->Parent();
+        if (parent == nullptr) break;
+        if (!parent->ContainerVisible()) return false;
+        current = dynamic_cast<const TWFControl*>(parent);
+    }
+    return true;
+}
+
+// A post may name any control; only one the user can see and use now may fire, so a
+// hidden link or a disabled button stays out of reach of a forged post.
+static bool canFireNow(const TWFControl& control) {
+    return control.isEnabled() && shownNow(control);
+}
+
 TWFControl* TWFAppForm::findSubmitTarget(const std::string& action) const {
     for (const auto& [name, control] : lastRendered_) {
-        if (web::text::equalsNoCase(name, action)) return control;
+        if (web::text::equalsNoCase(name, action) && canFireNow(*control)) return control;
     }
     std::vector<TWFControl*> found;
     FindByHtmlName(action, found);
-    return found.empty() ? nullptr : found.front();
+    auto usable = std::find_if(found.begin(), found.end(),
+                               [](const TWFControl* control) { return canFireNow(*control); });
+    return usable == found.end() ? nullptr : *usable;
 }
 
 void TWFAppForm::ProcessSubmit(const web::FieldList& params) {

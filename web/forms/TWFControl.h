@@ -76,6 +76,9 @@ public:
     // Controls that take input or can submit sit inside a form wrapper.
     virtual bool wantsFormWrapper() const { return isInputControl() || isSubmitControl(); }
     virtual bool isEditable() const { return true; }
+    // A disabled control neither takes a posted value nor fires from a post: the browser
+    // never sends either for it, so only a forged post could.
+    virtual bool isEnabled() const { return true; }
     // Non-visual components (the timer) have no element and no layout object; they only
     // add script when the page renders.
     virtual bool isNonVisual() const { return false; }

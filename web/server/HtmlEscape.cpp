@@ -70,6 +70,10 @@ std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool conve
 
 std::string ScriptStringEscape(std::string_view text) {
     if (text.starts_with("\\\\") && isEscapedScriptText(text)) return std::string(text);
+    return ScriptCodeEscape(text);
+}
+
+std::string ScriptCodeEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -18,4 +18,9 @@ std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool conve
 // break or trailing lone backslash); any other text is escaped.
 std::string ScriptStringEscape(std::string_view text);
 
+// The same escaping without the already-escaped rule: for a literal that holds script
+// code with a literal of its own (text escaped once must be escaped again, whatever it
+// begins with).
+std::string ScriptCodeEscape(std::string_view text);
+
 }  // namespace web

@@ -7,6 +7,7 @@
 #include "web/server/ErrorPage.h"
 #include "web/server/Errors.h"
 #include "web/server/FileRequests.h"
+#include "web/server/HtmlEscape.h"
 #include "web/server/HttpDate.h"
 #include "web/server/ServerLog.h"
 #include "web/server/TWFApplication.h"
@@ -193,7 +194,7 @@ void TWFServer::readSessionAndTrack() {
     }
     std::string bind = request_->queryFields.value("bind");
     if (!request_->isPost() && !bind.empty()) {
-        if (TWFApplication* bound = Sessions().FindBoundSession(bind)) sessionID_ = bound->SessionID();
+        if (std::optional<std::string> bound = Sessions().FindBoundSession(bind)) sessionID_ = *bound;
     }
 }
 
@@ -330,11 +331,11 @@ void TWFServer::renderActivePage(TWFApplication& session) {
 
 std::string TWFServer::redirectHead(const std::string& address, int delaySeconds) const {
     if (partialUpdate()) {
-        return "<script>\r\n" + std::string(kWFTop) + "WFTop().window.location.href = \"" + address +
-               "\";</script>";
+        return "<script>\r\n" + std::string(kWFTop) + "WFTop().window.location.href = \"" +
+               ScriptStringEscape(address) + "\";</script>";
     }
-    return "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"" + std::to_string(delaySeconds) + ";URL=" + address +
-           "\">\r\n" + kNoCacheMetas;
+    return "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"" + std::to_string(delaySeconds) +
+           ";URL=" + HtmlEscape(address, false, false) + "\">\r\n" + kNoCacheMetas;
 }
 
 void TWFServer::writeRedirectPage(const std::string& address) {
@@ -343,7 +344,8 @@ void TWFServer::writeRedirectPage(const std::string& address) {
 
 void TWFServer::writeTerminationReply(TWFApplication& session) {
     const std::string& address = session.RedirectURL();
-    const std::string& message = session.TerminateMessage();
+    // The message is text, shown as written: its line breaks become "<br>".
+    const std::string message = HtmlEscape(session.TerminateMessage(), true, false);
     response_->contentStream.reset();
     if (!address.empty() && message.empty()) return writeRedirectPage(address);
     if (!address.empty()) {
@@ -352,16 +354,20 @@ void TWFServer::writeTerminationReply(TWFApplication& session) {
         return;
     }
     if (!message.empty()) {
+        // The message sits in a double-quoted literal of code that is itself a
+        // single-quoted literal, so it is escaped once for each.
         response_->setContent("<html><head><script> " + std::string(kWFTop) +
-                              "WFTop().setTimeout('document.writeln( \"<html><body>" + message +
+                              "WFTop().setTimeout('document.writeln( \"<html><body>" +
+                              ScriptCodeEscape(ScriptCodeEscape(message)) +
                               "</body></html>\");document.close();',0);</script></head></html>");
     }
 }
 
 void TWFServer::writeNavigationScriptPage(TWFApplication& session, bool previousPagePartial) {
     std::string hidden = previousPagePartial ? "Hidden" : "";
-    std::string control = params_.value("WF_MainPageSubmitControl");
-    std::string controlParam = params_.value("WF_MainPageSubmitControlParam");
+    // Both come from the post and land in script strings.
+    std::string control = ScriptStringEscape(params_.value("WF_MainPageSubmitControl"));
+    std::string controlParam = ScriptStringEscape(params_.value("WF_MainPageSubmitControlParam"));
     std::string page = "<html><head><script>" + std::string(kWFTop) +
                        "var p = WFTop().location.protocol + \"//\" + WFTop().location.host + \"" +
                        pageAddress(session.SessionID(), session.TrackID()) + "\";\r\n";
@@ -405,9 +411,11 @@ void TWFServer::applyWindowSize() {
 void TWFServer::stopRequest() {
     cacheable_ = false;
     ServerLog("Explicit Stop: " + sessionID_);
-    // A session that a request is still working on is left alone; it times out.
-    Sessions().RemoveIdleSession(sessionID_);
-    if (remainingPath_.empty()) return;
+    // A session that a request is still working on is left alone; it times out. Only a
+    // stop that ended a session may send the browser on: otherwise any link to this
+    // server could forward candidates to whatever host it names.
+    bool ended = Sessions().RemoveIdleSession(sessionID_);
+    if (!ended || remainingPath_.empty()) return;
     if (text::startsWithNoCase(remainingPath_, "_s_.")) {
         response_->sendRedirect("https://" + remainingPath_.substr(4));
     } else {

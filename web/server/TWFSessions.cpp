@@ -143,12 +143,12 @@ std::vector<std::unique_ptr<TWFApplication>> TWFSessions::CollectExpired() {
     return expired;
 }
 
-TWFApplication* TWFSessions::FindBoundSession(std::string_view value) {
+std::optional<std::string> TWFSessions::FindBoundSession(std::string_view value) {
     std::lock_guard lock(mutex_);
     for (auto& [key, session] : idle_) {
-        if (text::equalsNoCase(session->BindValue, value)) return session.get();
+        if (text::equalsNoCase(session->BindValue, value)) return session->SessionID();
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 TWFApplication& TWFSessions::LockById(std::string_view id, TWFBrowser browser, const std::string& clientIP) {

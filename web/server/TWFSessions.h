@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,7 +34,9 @@ public:
     bool RemoveIdleSession(std::string_view id);
     // Idle sessions whose last access lies their time-out or more in the past, taken out.
     std::vector<std::unique_ptr<TWFApplication>> CollectExpired();
-    TWFApplication* FindBoundSession(std::string_view value);
+    // The id of an idle session bound to `value`; read under the table's lock, since the
+    // session may be freed the moment the lock is released.
+    std::optional<std::string> FindBoundSession(std::string_view value);
 
     // Look up and lock, or throw EInvalidSession / ESessionAlreadyLocked.
     TWFApplication& LockById(std::string_view id, TWFBrowser browser, const std::string& clientIP);

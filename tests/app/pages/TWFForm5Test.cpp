@@ -26,6 +26,15 @@ Fields with(Fields values, const Fields& action) {
     return values;
 }
 
+// The opening tag of the navigator cell that shows `text`, as rendered.
+std::string cellTagOf(const std::string& html, const std::string& text) {
+    std::size_t at = html.find(text);
+    if (at == std::string::npos) return "";
+    std::size_t open = html.rfind("<td", at);
+    if (open == std::string::npos) return "";
+    return html.substr(open, html.find('>', open) + 1 - open);
+}
+
 class TWFForm5Test : public CandidatePageTest {
 protected:
     TWFForm5& start(std::int64_t exam) {
@@ -85,7 +94,16 @@ TEST_F(TWFForm5Test, MovingKeepsTheAnswersAndColoursTheNavigator) {
     EXPECT_EQ(page.WFGrid1->Cell(0, 0).BGColor, page.ydcol->Color);
     EXPECT_EQ(page.WFGrid1->Cell(1, 0).BGColor, page.weidacol->Color);
     EXPECT_EQ(page.WFGrid1->Cell(2, 0).BGColor, page.dqjlcol->Color);
-    EXPECT_NE(render().find("#FEA97F"), std::string::npos);
+    // The page shows those colours on the navigator's cells, not only in its legend.
+    const std::string html = render();
+    EXPECT_NE(cellTagOf(html, "3.三").find("bgcolor=\"#FEA97F\""), std::string::npos)
+        << cellTagOf(html, "3.三");
+    EXPECT_NE(cellTagOf(html, "1.一").find("bgcolor=\"" + web::forms::htmlColor(page.ydcol->Color) + "\""),
+              std::string::npos)
+        << cellTagOf(html, "1.一");
+    EXPECT_NE(cellTagOf(html, "2.二").find("bgcolor=\"" + web::forms::htmlColor(page.weidacol->Color) + "\""),
+              std::string::npos)
+        << cellTagOf(html, "2.二");
 
     post(with({{"WFRADIOGROUP1_INPUT", "2"}}, click("WFBUTTON2")));
     EXPECT_TRUE(alerts("已经是最后一题"));

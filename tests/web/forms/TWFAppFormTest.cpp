@@ -135,7 +135,8 @@ TEST_F(TWFAppFormTest, TypedEntitiesComeBackAsTyped) {
 TEST_F(TWFAppFormTest, DisabledButtonIgnoresAPostNamingIt) {
     page_.button->Enabled = false;
     page_.RenderDocument(session_);
-    page_.ProcessSubmit(post({{"WFEDIT1", "x"}, {"WF_Action", "WFBUTTON1"}}));
+    EXPECT_THROW(page_.ProcessSubmit(post({{"WFEDIT1", "x"}, {"WF_Action", "WFBUTTON1"}})),
+                 web::EWFException);
     EXPECT_EQ(page_.clicks, 0);
     EXPECT_EQ(page_.edit->Text, "x");
 }

@@ -53,5 +53,12 @@ TEST(ScriptStringEscapeTest, EscapesLeadingBackslashTextThatCouldEndTheLiteral) 
     for (auto [text, expected] : cases) EXPECT_EQ(ScriptStringEscape(text), expected) << text;
 }
 
+TEST(ScriptCodeEscapeTest, EscapesEveryTextEvenWhenItLooksEscaped) {
+    // Escaped code placed into a further literal must keep every backslash it has.
+    EXPECT_EQ(ScriptCodeEscape("\\\\server\\share"), "\\\\\\\\server\\\\share");
+    EXPECT_EQ(ScriptCodeEscape(ScriptCodeEscape("\\it's")), "\\\\\\\\it\\\\\\'s");
+    EXPECT_EQ(ScriptCodeEscape("a</script>"), ScriptStringEscape("a</script>"));
+}
+
 }  // namespace
 }  // namespace web

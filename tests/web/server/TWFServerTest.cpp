@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "tests/support/RuntimeFixture.h"
+#include "tests/support/ScriptLiteral.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/TWFSessions.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 using testing_support::ProbePage;
 using testing_support::RuntimeFixture;
+using testing_support::ScriptEndTags;
+using testing_support::ScriptLiteralAfter;
 
 const char* const kChrome = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
 
@@ -155,8 +158,123 @@ TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
 
     std::string talking = startSession();
     Reply message = send("POST", "/EXEC/1/" + talking, fields({{"do", "quit"}}));
-    EXPECT_NE(message.body.find("document.writeln( \"<html><body>Bye <b>now</b></body></html>\")"), std::string::npos);
+    // The message is text: its markup is shown, not obeyed.
+    EXPECT_NE(
+        message.body.find("document.writeln( \"<html><body>Bye &lt;b&gt;now&lt;/b&gt;</body></html>\")"),
+        std::string::npos)
+        << message.body;
     EXPECT_EQ(Sessions().LookupSession(talking), nullptr);
+}
+
+// Texts that would end a script string or block, or change what it means.
+const char* const kHostileTexts[] = {
+    "say \"hi\" and 'bye'",
+    "</script><script>alert(1)</script>",
+    "line one\r\nline two\nthree",
+    "C:\\exams\\new",
+    "\\\\server\\share",
+    "\\\\');alert(1);//",
+    "<!-- x",
+};
+
+// The text as the page shows it: what HtmlEscape made of it, read back.
+std::string shownText(std::string html) {
+    std::string shown;
+    for (std::size_t i = 0; i < html.size();) {
+        bool matched = false;
+        static const std::pair<std::string_view, std::string_view> kEntities[] = {
+            {"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"<br>", "\n"}};
+        for (auto [name, plain] : kEntities) {
+            if (html.compare(i, name.size(), name) == 0) {
+                shown += plain;
+                i += name.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) shown += html[i++];
+    }
+    return shown;
+}
+
+std::string withoutCR(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+TEST_F(TWFServerTest, TerminationMessageIsShownAsTextWhateverItHolds) {
+    for (const char* text : kHostileTexts) {
+        SCOPED_TRACE(text);
+        std::string id = startSession();
+        Reply reply = send("POST", "/EXEC/1/" + id, fields({{"do", "quit"}, {"text", text}}));
+        EXPECT_EQ(ScriptEndTags(reply.body), 1) << reply.body;
+        // A single-quoted literal of code that writes a double-quoted literal.
+        std::optional<std::string> code = ScriptLiteralAfter(reply.body, "WFTop().setTimeout('");
+        ASSERT_TRUE(code.has_value()) << reply.body;
+        std::size_t end = 0;
+        std::optional<std::string> written = ScriptLiteralAfter(*code, "document.writeln( \"", &end);
+        ASSERT_TRUE(written.has_value()) << *code;
+        EXPECT_EQ(code->substr(end), ");document.close();");
+        ASSERT_TRUE(written->starts_with("<html><body>") && written->ends_with("</body></html>")) << *written;
+        std::string body = written->substr(12, written->size() - 12 - 14);
+        std::string markup = body;
+        for (std::size_t br = markup.find("<br>"); br != std::string::npos; br = markup.find("<br>")) {
+            markup.erase(br, 4);
+        }
+        EXPECT_EQ(markup.find('<'), std::string::npos) << "only line breaks are markup: " << body;
+        EXPECT_EQ(shownText(body), withoutCR(text));
+    }
+}
+
+TEST_F(TWFServerTest, TerminationMessageBesideARedirectIsEscapedMarkup) {
+    std::string id = startSession();
+    Reply reply = send("POST", "/EXEC/1/" + id,
+                       fields({{"do", "leave"},
+                               {"text", "</body><script>alert(1)</script>\r\nbye"},
+                               {"to", "http://example.test/next"}}));
+    EXPECT_EQ(
+        reply.body,
+        "<html>\r\n<head>\r\n<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0;URL=http://example.test/next\">\r\n"
+        "<meta http-equiv=\"cache-control\" content=\"no-cache\">\r\n"
+        "<meta http-equiv=\"pragma\" content=\"no-cache\">\r\n</head><body>"
+        "&lt;/body&gt;&lt;script&gt;alert(1)&lt;/script&gt;<br>bye</body></html>");
+}
+
+TEST_F(TWFServerTest, NavigationScriptCarriesThePostedControlAsAString) {
+    for (const char* text : kHostileTexts) {
+        SCOPED_TRACE(text);
+        std::string id = startSession();
+        std::string param = std::string("p:") + text;
+        Reply reply =
+            send("POST", "/UPLOAD/1/" + id,
+                 fields({{"WF_MainPageSubmitControl", text}, {"WF_MainPageSubmitControlParam", param}}));
+        EXPECT_EQ(ScriptEndTags(reply.body), 1) << reply.body;
+        std::size_t end = 0;
+        std::optional<std::string> control = ScriptLiteralAfter(reply.body, "WFTop().SubmitNextFile('", &end);
+        ASSERT_TRUE(control.has_value()) << reply.body;
+        ASSERT_EQ(reply.body.compare(end, 1, ","), 0) << reply.body.substr(end);
+        std::optional<std::string> controlParam =
+            testing_support::ReadScriptLiteral(reply.body, end + 1, &end);
+        ASSERT_TRUE(controlParam.has_value()) << reply.body;
+        EXPECT_EQ(reply.body.substr(end), ");\r\n</script></head></html>");
+        EXPECT_EQ(*controlParam, withoutCR(param));
+        // A text that begins with two backslashes and is already escaped passes as it is.
+        bool preEscaped = std::string_view(text).starts_with("\\\\") &&
+                          std::string_view(text).find('\'') == std::string_view::npos;
+        if (!preEscaped) {
+            EXPECT_EQ(*control, withoutCR(text));
+        }
+    }
+}
+
+TEST_F(TWFServerTest, BindParameterReachesTheBoundSession) {
+    Reply probe = send("GET", "/", fields({{"bind", "Desk-7"}}));
+    std::string id = probe.body.substr(probe.body.find("/EXEC/0/") + 8, 28);
+    send("POST", "/EXEC/0/" + id, fields({{"WF_width", "800"}, {"WF_height", "600"}}));
+    Reply bound = send("GET", "/EXEC/1/" + std::string(28, 'u'), fields({{"bind", "desk-7"}}));
+    EXPECT_EQ(bound.status, 200);
+    EXPECT_NE(bound.body.find("action=/EXEC/2/" + id), std::string::npos) << bound.body;
+    EXPECT_EQ(send("GET", "/EXEC/2/" + std::string(28, 'u'), fields({{"bind", "desk-8"}})).status, 500);
 }
 
 TEST_F(TWFServerTest, HandlerErrorBecomesAnAlertOnTheSamePage) {
@@ -173,6 +291,30 @@ TEST_F(TWFServerTest, StopFreesAnIdleSessionAndRedirects) {
     EXPECT_EQ(stop.location, "http://example.test/bye");
     EXPECT_EQ(Sessions().LookupSession(id), nullptr);
     EXPECT_EQ(send("GET", "/STOP/" + std::string(28, 'q')).status, 200);
+
+    std::string secure = startSession();
+    EXPECT_EQ(send("GET", "/STOP/" + secure + "/_S_.example.test/bye").location, "https://example.test/bye");
+}
+
+TEST_F(TWFServerTest, StopRedirectsOnlyWhenItEndedASession) {
+    std::string busyId = startSession();
+    TWFApplication& busy = Sessions().LockById(busyId, DetectBrowser(kChrome), "127.0.0.1");
+    std::string ended = startSession();
+    send("GET", "/STOP/" + ended);
+    struct Case {
+        std::string why;
+        std::string id;
+    };
+    for (const Case& stop : {Case{"no such session", std::string(28, 'q')}, Case{"ended before", ended},
+                             Case{"busy with a request", busyId}, Case{"empty id", ""}}) {
+        SCOPED_TRACE(stop.why);
+        Reply reply = send("GET", "/STOP/" + stop.id + "/evil.example/login");
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_EQ(reply.location, "");
+        EXPECT_EQ(reply.body, "");
+    }
+    EXPECT_NE(Sessions().LookupSession(busyId), nullptr);
+    Sessions().UnlockSession(busy);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ public:
     TNotifyEvent OnClick;
 
     bool isSubmitControl() const override { return true; }
+    bool isEnabled() const override { return Enabled; }
     bool hasSubmitField() const override { return true; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;

@@ -27,6 +27,7 @@ public:
     bool isInputControl() const override { return true; }
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
+    bool isEnabled() const override { return Enabled; }
     std::string InputName() const override { return HtmlName() + "_CHECKBOX"; }
     bool HasHtmlName(std::string_view name) const override;
 

@@ -68,6 +68,7 @@ public:
     bool isInputControl() const override { return true; }
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
+    bool isEnabled() const override { return Enabled; }
     std::string styleAddition(const TWFPageContext40& context) const override;
     void addScripts(TWFPageContext40& context) override;
 

@@ -27,6 +27,7 @@ public:
     bool isInputControl() const override { return true; }
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
+    bool isEnabled() const override { return Enabled; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     std::string styleAddition(const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;

@@ -46,6 +46,7 @@ public:
     void SetOnMouseDown(TWFImageMouseDownEvent handler);
 
     bool isSubmitControl() const override { return true; }
+    bool isEnabled() const override { return Enabled; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     // The parameter of a mouse-down post is "x,y"; a disabled image takes no click.

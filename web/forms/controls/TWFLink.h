@@ -21,6 +21,7 @@ public:
     TNotifyEvent OnClick;
 
     bool isSubmitControl() const override { return true; }
+    bool isEnabled() const override { return Enabled; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     std::string styleAddition(const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;

@@ -15,6 +15,7 @@ public:
     TNotifyEvent OnTimer;
 
     bool isSubmitControl() const override { return true; }
+    bool isEnabled() const override { return Enabled; }
     bool isNonVisual() const override { return true; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40&) override { return nullptr; }
     void addScripts(TWFPageContext40& context) override;

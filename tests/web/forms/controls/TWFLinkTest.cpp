@@ -1,5 +1,6 @@
 #include "tests/web/forms/controls/BasicControlPage.h"
 #include "web/forms/controls/TWFLink.h"
+#include "web/server/Errors.h"
 
 namespace web::forms::testing_pages {
 namespace {
@@ -88,7 +89,8 @@ TEST_F(TWFLinkTest, LinkThatCannotBeClickedShowsAsText) {
     link.RawText = true;
     render();
     EXPECT_TRUE(contains(body(), "id=\"WFLINK1\" tabindex=\"2\"><b>x</b> &</span>")) << body();
-    post({{"WF_Action", "WFLINK1"}, {"WF_ActionParam", ""}});
+    // A disabled link is out of reach of a post naming it.
+    EXPECT_THROW(post({{"WF_Action", "WFLINK1"}, {"WF_ActionParam", ""}}), web::EWFException);
     EXPECT_EQ(clicks, 0);
 }
 

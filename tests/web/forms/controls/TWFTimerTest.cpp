@@ -2,6 +2,7 @@
 #include "web/forms/controls/TWFLink.h"
 #include "web/forms/controls/TWFMemo.h"
 #include "web/forms/controls/TWFTimer.h"
+#include "web/server/Errors.h"
 
 namespace web::forms::testing_pages {
 namespace {
@@ -41,7 +42,12 @@ TEST_F(TWFTimerTest, StoppedTimerOnlyClearsItsVariable) {
         render();
         EXPECT_TRUE(contains(initialize(), "InitWFCLObjects();\r\nWFTop().WFTIMER1_ID=null;\r\n\r\n"));
         EXPECT_FALSE(contains(initialize(), "setTimeout"));
-        post({{"WF_Action", "WFTIMER1"}, {"WF_ActionParam", ""}});
+        if (enabled) {
+            post({{"WF_Action", "WFTIMER1"}, {"WF_ActionParam", ""}});
+        } else {
+            // A disabled timer is out of reach of a post naming it.
+            EXPECT_THROW(post({{"WF_Action", "WFTIMER1"}, {"WF_ActionParam", ""}}), web::EWFException);
+        }
     }
     EXPECT_EQ(ticks, 0);
 }

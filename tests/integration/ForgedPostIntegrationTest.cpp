@@ -1,0 +1,232 @@
+// Posts no browser would send, made by hand over a real socket to the exam server on
+// loopback: actions of hidden or disabled controls, values of disabled fields, script in
+// posted fields, and stop links that name no session.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/TWFServerController.h"
+#include "app/db/Database.h"
+#include "app/db/Schema.h"
+#include "app/db/Statement.h"
+#include "tests/support/HttpTestClient.h"
+#include "tests/support/RuntimeFixture.h"
+#include "tests/support/ScriptLiteral.h"
+#include "web/forms/CodePage.h"
+#include "web/server/TWFStandAloneServer.h"
+
+namespace {
+
+using testing_support::HttpReply;
+using testing_support::HttpTestClient;
+
+constexpr const char* kPassword = "pw";
+constexpr const char* kNotFound = "window.alert(\"Cannot find submit component.\");";
+
+std::string formEncode(const std::vector<std::pair<std::string, std::string>>& fields) {
+    std::string body;
+    for (const auto& [name, value] : fields) {
+        if (!body.empty()) body += '&';
+        body += name + '=';
+        for (unsigned char c : value) {
+            if (std::isalnum(c) != 0) {
+                body += static_cast<char>(c);
+            } else {
+                char escaped[4];
+                std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+                body += escaped;
+            }
+        }
+    }
+    return body;
+}
+
+// One browser session, driven by hand: it posts to the address of the page it was last given.
+struct Browser {
+    const HttpTestClient* client;
+    std::string id;
+    long long track = 0;
+    HttpReply page;
+
+    HttpReply post(const std::vector<std::pair<std::string, std::string>>& fields) {
+        page = client->post("/EXEC/" + std::to_string(track) + "/" + id, formEncode(fields));
+        std::string action = "action=\"/EXEC/";
+        if (std::size_t at = page.body.rfind(action); at != std::string::npos) {
+            track = std::stoll(page.body.substr(at + action.size()));
+        }
+        return page;
+    }
+
+    HttpReply click(const std::string& control, const std::string& parameter = "",
+                    std::vector<std::pair<std::string, std::string>> values = {}) {
+        values.emplace_back("WF_Action", control);
+        values.emplace_back("WF_ActionParam", parameter);
+        return post(values);
+    }
+
+    bool shows(const std::string& text) const { return page.body.find(text) != std::string::npos; }
+    // The page of that title (its name before the system's).
+    bool on(const std::string& title) const {
+        return shows(web::forms::EncodeForCharset("<title>" + title + "---栎川考试系统</title>", "gb2312"));
+    }
+};
+
+// The exam application with its sample exam, on a loopback port, in a fresh folder.
+class ForgedPostIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testing_support::MakeTemporaryFolder("forged");
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(folder_);
+        exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {std::string(kPassword), true});
+        exam::RegisterExamApplication();
+        web::TWFStandAloneServer::Options options;
+        options.port = 0;
+        options.bindIP = "127.0.0.1";
+        options.programFolder = folder_.string() + "/";
+        server_ = std::make_unique<web::TWFStandAloneServer>(options);
+        client_ = std::make_unique<HttpTestClient>(server_->Port());
+    }
+
+    void TearDown() override {
+        server_.reset();
+        web::RegisterServerController(nullptr);
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(folder_);
+    }
+
+    // "/" and the size probe's post: the home page.
+    Browser open() {
+        HttpReply probe = client_->get("/");
+        Browser browser{client_.get(), "", 0, probe};
+        std::size_t at = probe.body.find("/EXEC/0/");
+        if (at == std::string::npos) return browser;
+        browser.id = probe.body.substr(at + 8, 28);
+        browser.post({{"WF_width", "1000"}, {"WF_height", "700"}});
+        return browser;
+    }
+
+    // From the home page through the login to the exam list.
+    Browser openExamList() {
+        Browser browser = open();
+        browser.click("WFLINK1");
+        browser.click("WFBUTTON1", "", {{"WFEDIT1", kPassword}});
+        return browser;
+    }
+
+    // The first column of every row of `sql`, as text.
+    static std::vector<std::string> rows(const std::string& sql) {
+        exam::db::Database db(std::string(exam::db::kDatabaseFileName));
+        exam::db::Statement statement(db.handle(), sql);
+        std::vector<std::string> result;
+        while (statement.step()) result.push_back(statement.column(0).toString());
+        return result;
+    }
+
+    std::filesystem::path folder_;
+    std::filesystem::path previous_;
+    std::unique_ptr<web::TWFStandAloneServer> server_;
+    std::unique_ptr<HttpTestClient> client_;
+};
+
+TEST_F(ForgedPostIntegrationTest, HiddenLinksOfTheAdminPagesCannotBeFired) {
+    Browser list = openExamList();
+    ASSERT_TRUE(list.on("考试列表")) << list.page.body.substr(0, 500);
+    // The exam list's hidden cloud link.
+    list.click("WFLINK8");
+    EXPECT_EQ(list.page.status, 200);
+    EXPECT_TRUE(list.shows(kNotFound));
+
+    // The exam settings page's hidden cloud link would open a dialog no user can see.
+    Browser settings = openExamList();
+    settings.click("WFGRID1", "1_2");
+    ASSERT_TRUE(settings.on("考试设置")) << settings.page.body.substr(0, 500);
+    ASSERT_FALSE(settings.shows("WFREGION9"));
+    settings.click("WFLINK10");
+    EXPECT_EQ(settings.page.status, 200);
+    EXPECT_TRUE(settings.shows(kNotFound));
+    EXPECT_TRUE(settings.on("考试设置"));
+    EXPECT_FALSE(settings.shows("WFREGION9"));
+}
+
+TEST_F(ForgedPostIntegrationTest, CancelledDeleteCannotBeForcedByAForgedClick) {
+    const std::vector<std::string> exams = rows("select id from test");
+    ASSERT_EQ(exams.size(), 1u);
+    Browser list = openExamList();
+    list.click("WFGRID1", "1_3");  // "点击删除": the confirmation dialog
+    ASSERT_TRUE(list.shows("WFLINK6"));
+    list.click("WFLINK7");  // cancelled
+    ASSERT_FALSE(list.shows("WFLINK6"));
+
+    list.click("WFLINK6");  // the dialog's delete link, no longer on the page
+    EXPECT_TRUE(list.shows(kNotFound));
+    EXPECT_EQ(rows("select id from test"), exams);
+    EXPECT_FALSE(rows("select id from tm").empty());
+}
+
+TEST_F(ForgedPostIntegrationTest, ConfirmedNameCannotBeReplacedByAForgedField) {
+    Browser candidate = open();
+    candidate.click("WFGRID1", "1_1");  // the sample exam
+    ASSERT_TRUE(candidate.on("考试页面")) << candidate.page.body.substr(0, 500);
+    candidate.click("WFLINK1", "", {{"WFEDIT1", "Alice"}});  // the name is confirmed and locked
+    ASSERT_TRUE(candidate.shows("name=\"WFEDIT1\" disabled=\"true\" value=\"Alice\"")) << candidate.page.body;
+
+    // The confirm link is gone, and a posted name does not reach the locked field.
+    candidate.click("WFLINK1", "", {{"WFEDIT1", "Mallory"}});
+    EXPECT_TRUE(candidate.shows(kNotFound));
+    candidate.click("WFBUTTON4", "", {{"WFEDIT1", "Mallory"}});
+    EXPECT_TRUE(candidate.on("交卷完成"));
+    EXPECT_EQ(rows("select 姓名 from cj"), std::vector<std::string>{"Alice"});
+}
+
+// Texts that would end a script string or block if they were pasted into one.
+const char* const kHostileTexts[] = {
+    "x');alert(document.cookie);//",
+    "</script><script>alert(1)</script>",
+    "a\"b",
+    "two\r\nlines",
+    "back\\slash",
+};
+
+TEST_F(ForgedPostIntegrationTest, PostedSubmitControlStaysInsideItsScriptString) {
+    for (const char* text : kHostileTexts) {
+        SCOPED_TRACE(text);
+        Browser browser = open();
+        HttpReply reply = client_->post(
+            "/UPLOAD/" + std::to_string(browser.track) + "/" + browser.id,
+            formEncode({{"WF_MainPageSubmitControl", text}, {"WF_MainPageSubmitControlParam", text}}));
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_EQ(testing_support::ScriptEndTags(reply.body), 1) << reply.body;
+        std::size_t end = 0;
+        std::optional<std::string> control =
+            testing_support::ScriptLiteralAfter(reply.body, "WFTop().SubmitNextFile('", &end);
+        ASSERT_TRUE(control.has_value()) << reply.body;
+        std::optional<std::string> parameter = testing_support::ReadScriptLiteral(reply.body, end + 1, &end);
+        ASSERT_TRUE(parameter.has_value()) << reply.body;
+        std::string expected = text;
+        std::erase(expected, '\r');
+        EXPECT_EQ(*control, expected);
+        EXPECT_EQ(*parameter, expected);
+        EXPECT_EQ(reply.body.substr(end), ");\r\n</script></head></html>");
+    }
+}
+
+TEST_F(ForgedPostIntegrationTest, StopLinkRedirectsOnlyForTheSessionItEnds) {
+    Browser browser = open();
+    HttpReply ending = client_->get("/STOP/" + browser.id + "/example.test/bye");
+    EXPECT_EQ(ending.status, 302);
+    EXPECT_EQ(ending.headers.value("Location"), "http://example.test/bye");
+
+    for (const std::string& id : {browser.id, std::string(28, 'q'), std::string("x")}) {
+        SCOPED_TRACE(id);
+        HttpReply reply = client_->get("/STOP/" + id + "/look-alike.example/login");
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_FALSE(reply.headers.contains("Location"));
+        EXPECT_EQ(reply.body, "<HTML><BODY><B>200 OK</B></BODY></HTML>\r\n");
+    }
+}
+
+}  // namespace
