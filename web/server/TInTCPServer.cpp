@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <unordered_set>
 
 namespace web {
@@ -22,6 +23,25 @@ struct TInTCPServer::Shared {
     // The sockets of the connections being served, so Stop can end their reads.
     std::unordered_set<int> open;
 };
+
+EBindError EBindError::FromErrno(int error, const std::string& address, int port) {
+    const std::string where = std::to_string(port);
+    switch (error) {
+        case EADDRINUSE:
+            return EBindError(port);
+        case EACCES:
+        case EPERM:
+            return EBindError(
+                Cause::Permission, port,
+                "Permission denied for port " + where + ": ports below 1024 need the right to bind them.");
+        case EADDRNOTAVAIL:
+            return EBindError(Cause::Address, port,
+                              "The address " + address + " is not an address of this computer.");
+        default:
+            return EBindError(Cause::Other, port,
+                              std::string(std::strerror(error)) + " (port " + where + ").");
+    }
+}
 
 Socket::~Socket() {
     if (fd_ >= 0) ::close(fd_);
@@ -57,17 +77,21 @@ void TInTCPServer::Start(const std::string& address, int port, ConnectionHandler
     handler_ = std::move(handler);
     shared_ = std::make_shared<Shared>();
     listener_ = Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (listener_.fd() < 0) throw EBindError();
+    if (listener_.fd() < 0) throw EBindError::FromErrno(errno, address, port);
     int yes = 1;
     setsockopt(listener_.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1 ||
-        ::bind(listener_.fd(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(listener_.fd(), kListenQueue) != 0) {
+    if (inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1) {
         listener_ = Socket();
-        throw EBindError();
+        throw EBindError::FromErrno(EADDRNOTAVAIL, address, port);
+    }
+    if (::bind(listener_.fd(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(listener_.fd(), kListenQueue) != 0) {
+        const int error = errno;
+        listener_ = Socket();
+        throw EBindError::FromErrno(error, address, port);
     }
     socklen_t length = sizeof local;
     getsockname(listener_.fd(), reinterpret_cast<sockaddr*>(&local), &length);

@@ -113,6 +113,9 @@ public:
     const std::string& filesFolder() const { return filesFolder_; }
     const std::string& cacheFolder() const { return cacheFolder_; }
     const std::string& templateFolder() const { return templateFolder_; }
+    // What was wrong with a "port.ini" that gave no port (the default Port stays); empty
+    // when the file is missing or fine.
+    const std::string& portIniProblem() const { return portIniProblem_; }
     std::string filesURL() const { return URLBase + InternalFilesURL + "Files/"; }
     std::string cacheURL() const { return URLBase + InternalFilesURL + "Cache/"; }
     // Milliseconds since 30 December 1899 at creation, in base 36 (names the cache folder).
@@ -135,6 +138,7 @@ private:
     std::string filesFolder_;
     std::string cacheFolder_;
     std::string templateFolder_;
+    std::string portIniProblem_;
     std::string runStamp_;
     TimePoint internalResourceStamp_;
     std::mutex threadsMutex_;
