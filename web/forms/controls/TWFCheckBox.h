@@ -27,6 +27,7 @@ public:
     bool isInputControl() const override { return true; }
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
+    bool tagIsTabStop() const override { return false; }
     std::string InputName() const override { return HtmlName() + "_CHECKBOX"; }
     bool HasHtmlName(std::string_view name) const override;
 
@@ -41,7 +42,7 @@ public:
 private:
     void addNormalBox(TWFHTMLTag& outer) const;
     void addCoolBox(TWFHTMLTag& outer) const;
-    void addCaption(TWFHTMLTag& outer, const std::string& toggleScript) const;
+    void addLabel(TWFHTMLTag& outer) const;
     std::string coolToggleCall() const;
 };
 

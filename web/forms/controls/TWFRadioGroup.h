@@ -28,6 +28,7 @@ public:
     bool isInputControl() const override { return true; }
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
+    bool tagIsTabStop() const override { return false; }
     std::string InputName() const override { return HtmlName() + "_INPUT"; }
     bool HasHtmlName(std::string_view name) const override;
 
