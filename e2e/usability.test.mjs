@@ -4,10 +4,9 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { launchBrowser } from './lib/browser.mjs';
-import { adminPassword, startExamServer } from './lib/exam.mjs';
+import { adminPassword, examServerProgram, startExamServer } from './lib/exam.mjs';
 import { startServer } from './lib/server.mjs';
 import { acceptDialogs, submitAndWait, waitUntilReady } from './lib/pages.mjs';
-import { examServerProgram } from './lib/exam.mjs';
 
 let browser;
 
