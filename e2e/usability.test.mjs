@@ -304,6 +304,15 @@ test('by keyboard: labels name the fields, one Tab from the question reaches the
     assert.equal(await page.getAttribute('iframe', 'tabindex'), '-1', 'the banner is out of the tab order');
     const focused = () => page.evaluate(() => document.activeElement.id);
 
+    // Enter in the name field posts nothing by itself: the page and its answers stay.
+    const before = page.url();
+    await page.fill('#WFEDIT1', '键盘考生');
+    await page.focus('#WFEDIT1');
+    await page.keyboard.press('Enter');
+    await page.waitForTimeout(500);
+    assert.equal(page.url(), before);
+    assert.equal(await page.inputValue('#WFEDIT1'), '键盘考生');
+
     await page.focus('#WFMEMO1');
     await page.keyboard.press('Tab');
     assert.equal(await focused(), 'WFRADIOGROUP1_INPUT_1');
