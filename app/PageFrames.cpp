@@ -26,6 +26,8 @@ TWFFrame10::TWFFrame10(std::string instanceName) : TWFFrameRegion(std::move(inst
     WFURLWindow1->MarginHeight = 0;
     WFURLWindow1->Scrolling = TWFURLWindowScrolling::usNo;
     WFURLWindow1->URI = VendorBannerAddress();
+    // The banner is decoration: the keyboard goes from the page's own controls to the next.
+    WFURLWindow1->TabStop = false;
 }
 
 TWFFrame11::TWFFrame11(std::string instanceName) : TWFFrameRegion(std::move(instanceName), 980, 60) {
@@ -56,6 +58,7 @@ void ApplyExamPageSettings(TWFAppForm& page, const std::string& title) {
     page.ShowHint = true;
     page.XPTheme = true;
     page.LeftToRight = true;
+    page.Language = "zh-CN";
 }
 
 TWFRegion& AddMainRegion(TWFAppForm& page, int height, bool allSides) {

@@ -147,7 +147,9 @@ test('exam settings: name, tag, the five switches, adding and deleting questions
     for (const s of ['s1', 's2', 's3', 's4', 's5']) {
       const column = 'set' + s.slice(1);
       const next = 1 - expected[column];
-      await submitAndWait(page, () => page.click(`#${s.toUpperCase()}_INPUT_${next + 1}`));
+      // "启用" is the first choice; it stores 0, except for the hint (s4), where it stores 1.
+      const choice = s === 's4' ? 1 - next : next;
+      await submitAndWait(page, () => page.click(`#${s.toUpperCase()}_INPUT_${choice + 1}`));
       expected = { ...expected, [column]: next };
       assert.deepEqual(exam(), expected, s);
     }

@@ -55,7 +55,7 @@ async function handIn(page, name) {
 async function shownQuestion(page) {
   return page.evaluate(() => {
     const visible = (element) => element && element.offsetParent !== null;
-    const radios = [...document.querySelectorAll('#WFRADIOGROUP1 span')].map((span) => span.textContent);
+    const radios = [...document.querySelectorAll('#WFRADIOGROUP1 label')].map((label) => label.textContent);
     const boxes = ['A', 'B', 'C', 'D', 'E', 'F']
       .map((letter) => document.getElementById('X' + letter))
       .filter(visible)

@@ -116,13 +116,13 @@ test('the list: statistics, order by score, the tag filter, a hostile name shown
     assert.deepEqual(server.rows(`select count(*) as n from dtxb where xm='${hostileName}'`), [{ n: 0 }]);
     assert.match(await statistics(page), /^参考人数：2   总成绩：170   平均分：85\.00/);
 
-    // Deleting all results asks nothing and keeps the other exam's.
+    // Deleting all results asks first (accepted here) and keeps the other exam's.
     await submitAndWait(page, () => page.click('#WFLINK3'));
     assert.equal(await statistics(page), '尚无人参加该项考试！');
     assert.equal(await page.locator('#tblWFGRID1').count(), 0);
     assert.deepEqual(server.rows('select testid, count(*) as n from cj group by testid'), [{ testid: 2, n: 1 }]);
     assert.deepEqual(server.rows('select count(*) as n from dtxb'), [{ n: 0 }]);
-    assert.deepEqual(dialogs, []);
+    assert.deepEqual(dialogs, ['确定要删除该考试的全部成绩信息吗？删除后无法恢复！']);
     await page.close();
   } finally {
     await server.stop();

@@ -17,6 +17,7 @@
 #include "app/db/Schema.h"
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
+#include "web/server/transport/Socket.h"
 #include "web/server/TWFStandAloneServer.h"
 
 namespace host {
@@ -49,6 +50,22 @@ std::size_t raiseOpenFileLimit() {
     return std::max<std::size_t>(16, spare / 3);
 }
 
+// How to mend a port the server could not listen on.
+std::string bindAdvice(web::EBindError::Cause cause) {
+    switch (cause) {
+        case web::EBindError::Cause::Permission:
+            return "Start the program with -port and a port from 1024 up (for example -port 8089), or let it "
+                   "bind low ports: in its systemd service unit, AmbientCapabilities=CAP_NET_BIND_SERVICE.\n";
+        case web::EBindError::Cause::InUse:
+            return "Another program (or a second copy of this one) listens on that port: stop it, or start "
+                   "this one with -port and a free port.\n";
+        case web::EBindError::Cause::Address:
+            return "Start the program with -bind and an address of this computer, or without -bind.\n";
+        default:
+            return "";
+    }
+}
+
 sigset_t stopSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -68,9 +85,10 @@ void readKeys(std::shared_ptr<TForm9> window) {
 int RunServerHost(const HostOptions& options) {
     if (options.initDatabase && !createDatabase(options)) return 1;
     if (!std::filesystem::exists(exam::db::kDatabaseFileName)) {
-        std::cerr << "Note: " << exam::db::kDatabaseFileName
-                  << " is missing in the working directory; create it with -initdb (add -demo for a sample "
-                     "exam). Sessions fail until it exists.\n";
+        std::cerr << "Warning: there is no " << exam::db::kDatabaseFileName << " in "
+                  << std::filesystem::current_path().string()
+                  << ". The server starts, but every candidate gets an error page until it exists; create it "
+                     "with -initdb (add -demo for a sample exam).\n";
     }
     if (options.vendor) {
         try {
@@ -96,7 +114,12 @@ int RunServerHost(const HostOptions& options) {
         serverOptions.port = options.port;
         if (options.bindAddress) serverOptions.bindIP = *options.bindAddress;
         serverOptions.maxSessions = raiseOpenFileLimit();
+        serverOptions.onSettingsProblem = [](const std::string& problem) { std::cerr << problem << "\n"; };
         server = std::make_unique<web::TWFStandAloneServer>(serverOptions);
+    } catch (const web::EBindError& error) {
+        std::cerr << "The server could not start on port " << error.port() << ": " << error.what() << "\n"
+                  << bindAdvice(error.cause());
+        return 1;
     } catch (const std::exception& error) {
         std::cerr << "The server could not start: " << error.what() << "\n";
         return 1;

@@ -54,6 +54,9 @@ TWFForm1::TWFForm1() : TWFAppForm("WFForm1", "TWFForm1", 1000, 539) {
     WFEdit1->Height = 21;
     WFEdit1->PasswordPrompt = true;
     WFEdit1->TabOrder = 0;
+    // Enter in the password field logs in like the button; the prompt is the field's label.
+    WFEdit1->OnSubmit = [this](TWFControl& sender) { WFButton1Click(sender); };
+    WFLabel1->FocusControl = WFEdit1;
 
     WFButton1 = &WFRegion1->Add(std::make_unique<TWFButton>("WFButton1"));
     WFButton1->Left = 48;

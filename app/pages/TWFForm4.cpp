@@ -59,6 +59,12 @@ db::Value examKey(const std::string& id) {
     return nullptr;
 }
 
+// The answer hint is stored the other way round from the other switches (1 shows it), so
+// its "启用" stands for any stored value but 0.
+int hintSwitchIndex(std::int64_t stored) {
+    return stored != 0 ? 0 : 1;
+}
+
 }  // namespace
 
 TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 755) {
@@ -156,19 +162,26 @@ void TWFForm4::buildQuestionList() {
     WFDBGrid1->FromStart = true;
     WFDBGrid1->DataSource = &UserSession().ADOQuery1;
 
+    // Question and options wrap inside a fixed width, so a long text grows its row, not
+    // the grid (a width of 0 keeps the column as wide as its text).
     struct Column {
         const char* field;
         const char* title;
         bool centred;
+        int wrapWidth;
     };
-    const Column columns[] = {{"编号", "编号", false}, {"题目", "题目（点击删除该题目）", true},
-                              {"题型", "题型", false}, {"候选项", "候选项", false},
-                              {"答案", "答案", true},  {"分数", "分数", true}};
+    const Column columns[] = {{"编号", "编号", false, 0}, {"题目", "题目（点击删除该题目）", true, 380},
+                              {"题型", "题型", false, 0}, {"候选项", "候选项", false, 300},
+                              {"答案", "答案", true, 0},  {"分数", "分数", true, 0}};
     for (const Column& entry : columns) {
         TWFDBGridColumn& column = WFDBGrid1->Columns.Add();
         column.SetDataField(entry.field);
         column.Title.Text = entry.title;
         if (entry.centred) column.Alignment = TAlignment::taCenter;
+        if (entry.wrapWidth > 0) {
+            column.Wrap = true;
+            column.SetWidth(std::to_string(entry.wrapWidth));
+        }
     }
     TWFDBGridColumn& question = WFDBGrid1->Columns[1];
     question.LinkField = "编号";
@@ -287,7 +300,7 @@ void TWFForm4::WFAppFormCreate() {
         s1->ItemIndex = static_cast<int>(tem.FieldByName("set1").AsInteger());
         s2->ItemIndex = static_cast<int>(tem.FieldByName("set2").AsInteger());
         s3->ItemIndex = static_cast<int>(tem.FieldByName("set3").AsInteger());
-        s4->ItemIndex = static_cast<int>(tem.FieldByName("set4").AsInteger());
+        s4->ItemIndex = hintSwitchIndex(tem.FieldByName("set4").AsInteger());
         s5->ItemIndex = static_cast<int>(tem.FieldByName("set5").AsInteger());
     }
     WFLink4Click(*WFLink4);
@@ -312,8 +325,11 @@ void TWFForm4::s2Click(TWFControl&) {
 void TWFForm4::s3Click(TWFControl&) {
     writeSwitch("set3", *s3);
 }
+// The hint is stored the other way round (1 shows it): "启用" writes 1, "关闭" writes 0.
 void TWFForm4::s4Click(TWFControl&) {
-    writeSwitch("set4", *s4);
+    if (s4->ItemIndex != 0 && s4->ItemIndex != 1) return;
+    ExecuteStatement(UserSession().tem, "update test  set set4=?  where id=?",
+                     {s4->ItemIndex == 0 ? 1 : 0, examKey(WFLabel1->Caption)});
 }
 void TWFForm4::s5Click(TWFControl&) {
     writeSwitch("set5", *s5);

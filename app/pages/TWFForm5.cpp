@@ -1,5 +1,6 @@
 #include "app/pages/TWFForm5.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/PageControls.h"
@@ -21,6 +22,9 @@ constexpr std::array<const char*, 6> kLetters{"A", "B", "C", "D", "E", "F"};
 constexpr const char* kMultipleChoice = "多选题";
 constexpr const char* kNameRequired = "姓名不能为空";
 constexpr TColor kSaddleBrown{0x13458B};
+// The options start below the answer hint and end above the buttons (top 424).
+constexpr int kOptionsTop = 262;
+constexpr int kOptionsHeight = 155;
 
 void placeControl(TWFControl& control, int left, int top, int width, int height) {
     control.Left = left;
@@ -122,6 +126,7 @@ void TWFForm5::createName() {
     placeControl(*WFEdit1, 704, 90, 193, 21);
     WFEdit1->Font.CSSStyle = "srk";
     WFEdit1->MaxLength = 0;
+    WFLabel3->FocusControl = WFEdit1;
 
     WFLink1 = PlaceControl<TWFLink>(*WFRegion1, "WFLink1", 902, 93);
     WFLink1->Caption = "【确认】";
@@ -144,34 +149,45 @@ void TWFForm5::createNavigator() {
     };
 }
 
+// The options grow with their texts (a row as tall as its text); the buttons and the
+// legend below them move down by as much, so long options never run under them.
 void TWFForm5::createQuestion() {
     WFLabel2 = &addLabel(*WFRegion1, "WFLabel2", 360, 94, "题目");
     WFLabel2->Font.Style.insert(TFontStyle::fsBold);
 
+    // The question is for reading only; its text is never read back.
     WFMemo1 = &WFRegion1->Add(std::make_unique<TWFMemo>("WFMemo1"));
     placeControl(*WFMemo1, 360, 120, 577, 121);
     WFMemo1->Font.Size = 12;
     WFMemo1->VertScrollBar = true;
+    WFMemo1->Editable = false;
 
-    WFLabel9 = &addLabel(*WFRegion1, "WFLabel9", 735, 245, "参考答案（鼠标移动到此处查看）");
+    WFLabel9 = &addLabel(*WFRegion1, "WFLabel9", 735, 243, "参考答案（鼠标移动到此处查看）");
     WFLabel9->Font.Color = clWebGRAY;
     WFLabel9->Font.Size = 9;
     WFLabel9->ShowHint = true;
     WFLabel9->Visible = false;
 
     WFRadioGroup1 = &WFRegion1->Add(std::make_unique<TWFRadioGroup>("WFRadioGroup1"));
-    placeControl(*WFRadioGroup1, 360, 256, 209, 161);
+    placeControl(*WFRadioGroup1, 360, kOptionsTop, 577, kOptionsHeight);
     WFRadioGroup1->Layout = TWFGroupLayout::glVertical;
     WFRadioGroup1->Font.Size = 12;
     WFRadioGroup1->Items = {"1", "2", "3", "4", "5", "6"};
+    // As wide as the question; long options wrap there and make the group taller.
+    WFRadioGroup1->RenderSize = true;
+    WFRadioGroup1->GrowsWithContent = true;
 
-    WFRegion4 = &addPlainRegion(*WFRegion1, "WFRegion4", 360, 256, 305, 161);
+    WFRegion4 = &addPlainRegion(*WFRegion1, "WFRegion4", 360, kOptionsTop, 577, kOptionsHeight);
+    // Written after the question (regions otherwise come first), so its boxes follow the
+    // question in the tab order.
+    WFRegion4->TabOrder = WFMemo1->TabOrder;
     std::array<TWFCheckBox**, 6> boxes{&xA, &xB, &xC, &xD, &xE, &xF};
     for (std::size_t k = 0; k < boxes.size(); ++k) {
         auto& check = WFRegion4->Add(std::make_unique<TWFCheckBox>(std::string("x") + kLetters[k]));
-        placeControl(check, 0, static_cast<int>(k) * 26, 300, 21);
+        placeControl(check, 0, static_cast<int>(k) * 26, 577, 21);
         check.Font.Size = 12;
         check.Caption = std::string("x") + kLetters[k];
+        check.GrowsWithContent = true;
         *boxes[k] = &check;
     }
 }
@@ -209,6 +225,10 @@ void TWFForm5::createLegend() {
     dqjlcol = addSample("dqjlcol", 8366590, 440, "WFLabel5", "当前习题", WFLabel5);
     ydcol = addSample("ydcol", 15335156, 576, "WFLabel6", "已做习题", WFLabel6);
     weidacol = addSample("weidacol", 13092534, 712, "WFLabel7", "未做习题", WFLabel7);
+    // Progress in words beside the colours, so it never rests on colour alone.
+    WFLabel10 = &addLabel(*WFRegion1, "WFLabel10", 850, kTop, "");
+    WFLabel10->Font.Color = kSaddleBrown;
+    WFLabel10->Font.Size = 9;
 }
 
 void TWFForm5::createState() {
@@ -305,6 +325,15 @@ void TWFForm5::colourNavigator() {
         cell.BGColor = tmda->Items()[static_cast<std::size_t>(row)].empty() ? weidacol->Color : ydcol->Color;
         if (row == position()) cell.BGColor = dqjlcol->Color;
     }
+    showProgress();
+}
+
+// The count of answered questions beside the legend, in words.
+void TWFForm5::showProgress() {
+    const std::vector<std::string>& answers = tmda->Items();
+    const auto answered =
+        std::count_if(answers.begin(), answers.end(), [](const std::string& a) { return !a.empty(); });
+    WFLabel10->Caption = "已答 " + std::to_string(answered) + " / " + std::to_string(answers.size()) + " 题";
 }
 
 void TWFForm5::dasave() {
@@ -320,6 +349,7 @@ void TWFForm5::dasave() {
         }
     }
     tmda->SetItem(position(), answer);
+    showProgress();
 }
 
 void TWFForm5::WFButton2Click(TWFControl&) {

@@ -57,6 +57,7 @@ public:
     web::forms::TWFLabel* WFLabel6;
     web::forms::TWFRegion* weidacol;
     web::forms::TWFLabel* WFLabel7;
+    web::forms::TWFLabel* WFLabel10;
     web::forms::TWFListbox* tmid;
     web::forms::TWFListbox* tmda;
 
@@ -89,6 +90,7 @@ private:
     web::forms::TWFCheckBox* box(int k) const;
     void showOptions(const std::string& type, const std::string& options);
     void colourNavigator();
+    void showProgress();
     // Stores the paper and its score in one transaction; false when a paper of this
     // exam, name and tag exists already.
     bool storePaper(const std::string& name);

@@ -131,6 +131,8 @@ void TWFForm6::buildResultsRegion() {
     WFLink2 = &addLink(*WFRegion1, "WFLink2", "【返回】", 895, 8, 56);
     for (TWFLink* link : {WFLink1, WFLink3, WFLink2}) link->Font.Color = kLinkColor;
     WFLink1->OnClick = bindHandler(this, &TWFForm6::WFLink1Click);
+    // Every result of the exam goes at once, so the browser asks first.
+    WFLink3->Confirmation = "确定要删除该考试的全部成绩信息吗？删除后无法恢复！";
     WFLink3->OnClick = bindHandler(this, &TWFForm6::WFLink3Click);
     WFLink2->OnClick = bindHandler(this, &TWFForm6::WFLink2Click);
 

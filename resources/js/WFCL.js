@@ -6,6 +6,8 @@ var alNone = "alNone", alTop = "alTop", alBottom = "alBottom", alLeft = "alLeft"
     alClient = "alClient";
 var WFCLForm = null;
 var GResizeTimer = null;
+// How much taller the page became for controls that grew with their content.
+var GGrownHeight = 0;
 
 function CreateAnchors(left, right, top, bottom) {
   this.left = left;
@@ -66,6 +68,47 @@ function SetVisibility(layout, visible) {
 
 function ReleaseWFCL() {
   WFCLForm = null;
+  GGrownHeight = 0;
+}
+
+// A control laid out `height` pixels tall whose content needs more: it keeps its full
+// height, and everything below it moves down by the difference.
+function GrowToContent(layout, height) {
+  if (!layout) return;
+  var elem = layout.elem;
+  var overflow = Math.max(0, elem.scrollHeight - elem.clientHeight);
+  if (overflow > 0) elem.style.height = (contentHeight(elem) + overflow) + "px";
+  var extra = elem.offsetHeight - height;
+  if (extra <= 0) return;
+  layout.design.height = elem.offsetHeight;
+  pushDown(layout.owner, layout, layout.design.top + height, extra);
+}
+
+function contentHeight(elem) {
+  if (window.getComputedStyle) return parseFloat(window.getComputedStyle(elem, null).height) || 0;
+  return elem.clientHeight;
+}
+
+// Moves the children of `container` that start at or below `from` down by `extra` and
+// grows the container by as much, up to the page.
+function pushDown(container, grown, from, extra) {
+  for (var i = 0; i < container.children.length; i++) {
+    var child = container.children[i];
+    if (child === grown || child.design.top < from) continue;
+    child.design.top += extra;
+    child.elem.style.top = child.design.top + "px";
+  }
+  if (container.isForm) {
+    container.design.height += extra;
+    GGrownHeight += extra;
+    return;
+  }
+  var d = container.design;
+  var bottom = d.top + d.height;
+  container.elem.style.height = (contentHeight(container.elem) + extra) + "px";
+  d.height += extra;
+  container.elem.style.clip = "rect(0px," + d.width + "px," + d.height + "px,0px)";
+  pushDown(container.owner, container, bottom, extra);
 }
 
 // One axis of an anchored child: its new start and length in a container whose length
@@ -104,8 +147,9 @@ function layoutPage(width, height) {
   layoutChildren(WFCLForm, width, height);
   var form = document.forms["SubmitForm"];
   if (form && form.elements["WF_width"]) {
+    // The server lays the page out for the window; the grown part is not the window's.
     form.elements["WF_width"].value = width;
-    form.elements["WF_height"].value = height;
+    form.elements["WF_height"].value = height - GGrownHeight;
   }
 }
 

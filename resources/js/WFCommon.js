@@ -118,6 +118,12 @@ function SubmitClickConfirm(name, param, validate, confirmation) {
   return false;
 }
 
+// The forms around the controls never post by themselves (Enter in a lone text field):
+// every post goes through SubmitForm.
+function FormDefaultSubmit() {
+  return false;
+}
+
 function CheckReturnKey(keyCode, name, validate) {
   if (keyCode !== 13) return true;
   SubmitClick(name, "", validate);

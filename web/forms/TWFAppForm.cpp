@@ -128,7 +128,9 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     }
     context.pageScript += "  return true;\r\n}\r\n";
 
-    std::string page = "<html><head>" + lb();
+    std::string page = Language.empty() ? std::string("<html>")
+                                        : "<html lang=\"" + web::HtmlEscape(Language, true, false) + "\">";
+    page += "<head>" + lb();
     if (controller != nullptr && !controller->CharSet.empty()) {
         page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=" + controller->CharSet + "\">";
     }

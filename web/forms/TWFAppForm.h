@@ -33,6 +33,8 @@ public:
     bool LockOnSubmit = true;
     bool XPTheme = true;
     bool LeftToRight = true;
+    // The language of the page's texts ("zh-CN"), written on <html>; empty: not said.
+    std::string Language;
     bool ShowHint = true;
     std::vector<std::string> JavaScript;
     std::vector<std::string> ExtraHeader;

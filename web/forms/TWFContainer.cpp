@@ -116,13 +116,16 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     TWFControlStyle style = buildControlStyle(input, name);
     style.styleText += control.styleAddition(context);
     std::optional<int> tab;
-    if (control.wantsFormWrapper()) tab = control.TabOrder + 1;
+    if (control.wantsFormWrapper() && control.tagIsTabStop()) tab = control.tabIndex() - 1;
     applyControlAttributes(*tag, style, TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint,
                                                              control.Hint});
     context.styleRules += style.headRule();
     if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(control.InputName());
     addEventScripts(control, name, context);
     control.addScripts(context);
+    if (control.GrowsWithContent) {
+        context.AddInitScript("GrowToContent(" + name + "WFCL, " + std::to_string(control.Height) + ");");
+    }
     context.rendered.emplace_back(name, &control);
     return tag;
 }

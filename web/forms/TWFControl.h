@@ -54,6 +54,9 @@ public:
     bool ShowHint = false;
     TWFCursor Cursor = TWFCursor::crAuto;
     int TabOrder = 0;
+    // The content may be taller than Height (long texts): the browser lets the control
+    // grow to fit and moves what lies below it down by as much.
+    bool GrowsWithContent = false;
     std::string FriendlyName;
     TWFScriptEvents ScriptEvents;
 
@@ -75,6 +78,11 @@ public:
     virtual bool hasSubmitField() const { return false; }
     // Controls that take input or can submit sit inside a form wrapper.
     virtual bool wantsFormWrapper() const { return isInputControl() || isSubmitControl(); }
+    // The TabIndex written for a control in a form wrapper.
+    int tabIndex() const { return TabOrder + 2; }
+    // Whether the control's own tag carries the TabIndex. A control drawn as a wrapper
+    // around its inputs writes it on the inputs instead, and decoration on none.
+    virtual bool tagIsTabStop() const { return true; }
     virtual bool isEditable() const { return true; }
     // A disabled control neither takes a posted value nor fires from a post: the browser
     // never sends either for it, so only a forged post could.

@@ -1,5 +1,6 @@
 #include "web/server/ErrorPage.h"
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -73,19 +74,75 @@ std::string topWindowScriptPage(const std::string& url) {
            url + "\";</script>\r\n</head></html>";
 }
 
-void serverErrorReply(TInHTTPAppResponse& response, const std::string& page) {
+// The charset a template declares ("charset=" in its head), empty when it says none.
+std::string declaredCharset(const std::string& page) {
+    std::size_t at = text::findNoCase(page, "charset=");
+    if (at == std::string::npos) return "";
+    // Only a charset name's characters: nothing of the template reaches the header beyond it.
+    const auto nameChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' || c == ':';
+    };
+    std::size_t end = at + 8;
+    while (end < page.size() && nameChar(page[end])) ++end;
+    return page.substr(at + 8, end - at - 8);
+}
+
+struct ErrorPage {
+    std::string html;
+    // Sent with the reply, so the browser reads a template in its own code page also
+    // when the page is written through a script.
+    std::string contentType;
+};
+
+ErrorPage buildPage(const std::string& message, bool sessionExpired, bool scriptWrapped,
+                    const FieldList& extra) {
+    const TWFServerControllerBase* controller = ServerController();
+    std::string page = readTemplate(controller);
+    std::string charset = declaredCharset(page);
+    page = text::replaceAll(page, "{%CONTENT%}", escapeMessage(message), true);
+    std::string base = controller != nullptr ? controller->URLBase : "";
+    page = text::replaceAll(page, "{%BRANTELLOGO%}", base + "/gfx/LogoBrantel", true);
+    page = text::replaceAll(page, "{%TESSELLOGO%}", base + "/gfx/LogoTessel", true);
+    std::string startCommand = controller != nullptr ? text::trim(controller->StartCmd) : "";
+    page = text::replaceAll(page, "{%APPADDRESS%}", base + "/" + startCommand, true);
+    int timeout = controller != nullptr ? controller->SessionTimeout : 10;
+    page = text::replaceAll(page, "{%EXCEPTIONSPECIFIC%}",
+                            sessionExpired
+                                ? expiredText(timeout)
+                                : "Depending on the error condition, it might be possible to restart the "
+                                  "application.",
+                            true);
+    // Lets a template choose its own texts for the two kinds of error.
+    page = text::replaceAll(page, "{%ERRORKIND%}", sessionExpired ? "expired" : "error", true);
+    FieldList values = extra;
+    std::string description = controller != nullptr ? controller->Description : "";
+    values.add("APPNAME", escapeMessage(description.empty() ? "Tessel Application" : description));
+    for (const auto& field : values)
+        page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
+    std::string contentType = charset.empty() ? "text/html" : "text/html; charset=" + charset;
+    if (!scriptWrapped) return {page, contentType};
+    // The page becomes a single-quoted script string: a quote or backslash of the
+    // template must not end it (the message has none left).
+    page = text::replaceAll(text::replaceAll(page, "\r", ""), "\n", "");
+    page = text::replaceAll(text::replaceAll(page, "\\", "\\\\"), "'", "\\'");
+    return {"<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('" + page +
+                "');\r\n</script></head></html>",
+            contentType};
+}
+
+void serverErrorReply(TInHTTPAppResponse& response, const ErrorPage& page) {
     response.statusCode = 500;
     response.reasonString = "Server error";
     response.contentStream.reset();
-    response.contentType = "text/html";
-    response.setContent(page);
+    response.contentType = page.contentType;
+    response.setContent(page.html);
     response.expires.reset();
     response.customHeaders.set("Pragma", "no-cache");
 }
 
 // The reply for a browser the application cannot serve: the setting's address, its
 // file, or the error page with status 200.
-void browserReply(const TWFFileReference& setting, const std::string& page, const TInHTTPAppRequest& request,
+void browserReply(const TWFFileReference& setting, const ErrorPage& page, const TInHTTPAppRequest& request,
                   TInHTTPAppResponse& response) {
     response.statusCode = 200;
     response.reasonString.clear();
@@ -100,7 +157,8 @@ void browserReply(const TWFFileReference& setting, const std::string& page, cons
         }
         return;
     }
-    response.setContent(page);
+    response.contentType = page.contentType;
+    response.setContent(page.html);
 }
 
 void clearResponse(TInHTTPAppResponse& response) {
@@ -115,30 +173,7 @@ void clearResponse(TInHTTPAppResponse& response) {
 
 std::string BuildErrorPage(const std::string& message, bool sessionExpired, bool scriptWrapped,
                            const FieldList& extra) {
-    const TWFServerControllerBase* controller = ServerController();
-    std::string page = readTemplate(controller);
-    page = text::replaceAll(page, "{%CONTENT%}", escapeMessage(message), true);
-    std::string base = controller != nullptr ? controller->URLBase : "";
-    page = text::replaceAll(page, "{%BRANTELLOGO%}", base + "/gfx/LogoBrantel", true);
-    page = text::replaceAll(page, "{%TESSELLOGO%}", base + "/gfx/LogoTessel", true);
-    std::string startCommand = controller != nullptr ? text::trim(controller->StartCmd) : "";
-    page = text::replaceAll(page, "{%APPADDRESS%}", base + "/" + startCommand, true);
-    int timeout = controller != nullptr ? controller->SessionTimeout : 10;
-    page = text::replaceAll(page, "{%EXCEPTIONSPECIFIC%}",
-                            sessionExpired
-                                ? expiredText(timeout)
-                                : "Depending on the error condition, it might be possible to restart the "
-                                  "application.",
-                            true);
-    FieldList values = extra;
-    std::string description = controller != nullptr ? controller->Description : "";
-    values.add("APPNAME", escapeMessage(description.empty() ? "Tessel Application" : description));
-    for (const auto& field : values)
-        page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
-    if (!scriptWrapped) return page;
-    page = text::replaceAll(text::replaceAll(page, "\r", ""), "\n", "");
-    return "<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('" + page +
-           "');\r\n</script></head></html>";
+    return buildPage(message, sessionExpired, scriptWrapped, extra).html;
 }
 
 void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
@@ -148,11 +183,11 @@ void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
     try {
         std::rethrow_exception(error);
     } catch (const EUnknownBrowserException& unknown) {
-        std::string page = BuildErrorPage(unknown.what(), false, unknown.pageCapable());
+        ErrorPage page = buildPage(unknown.what(), false, unknown.pageCapable(), {});
         browserReply(controller != nullptr ? controller->UnknownBrowser : TWFFileReference{}, page, request,
                      response);
     } catch (const EDeviceNotSupported& device) {
-        std::string page = BuildErrorPage(device.what(), false, false);
+        ErrorPage page = buildPage(device.what(), false, false, {});
         browserReply(controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{}, page,
                      request, response);
     } catch (const EInvalidSession& expired) {
@@ -161,11 +196,11 @@ void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
         if (!target.url().empty()) return response.setContent(topWindowScriptPage(target.url()));
         if (!target.filename().empty())
             return response.setContent(topWindowScriptPage("/files/" + target.filename()));
-        serverErrorReply(response, BuildErrorPage(expired.what(), true, true));
+        serverErrorReply(response, buildPage(expired.what(), true, true, {}));
     } catch (const std::exception& other) {
-        serverErrorReply(response, BuildErrorPage(other.what(), false, true));
+        serverErrorReply(response, buildPage(other.what(), false, true, {}));
     } catch (...) {
-        serverErrorReply(response, BuildErrorPage("Unknown error", false, true));
+        serverErrorReply(response, buildPage("Unknown error", false, true, {}));
     }
 }
 

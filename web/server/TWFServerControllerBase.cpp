@@ -49,13 +49,19 @@ TimePoint resourceStamp(TimePoint now) {
     return startOfDay + sinceHour;
 }
 
-// "[PORTS]" Port=... in a small ini file; nullopt when the file does not exist.
-std::optional<int> readIniPort(const std::string& path) {
+// What "port.ini" says about the HTTP port.
+struct IniPort {
+    bool exists = false;
+    std::optional<int> port;  // none: no key "Port" in [PORTS] holding a port number
+};
+
+// "[PORTS]" Port=... in a small ini file.
+IniPort readIniPort(const std::string& path) {
     std::ifstream in(path);
-    if (!in) return std::nullopt;
+    if (!in) return {};
+    IniPort result{true, std::nullopt};
     std::string line;
     bool inPorts = false;
-    int port = 0;
     while (std::getline(in, line)) {
         std::string trimmed = text::trim(line);
         if (!trimmed.empty() && trimmed.front() == '[') {
@@ -64,10 +70,11 @@ std::optional<int> readIniPort(const std::string& path) {
         }
         std::size_t eq = trimmed.find('=');
         if (inPorts && eq != std::string::npos && text::equalsNoCase(text::trim(trimmed.substr(0, eq)), "Port")) {
-            port = text::toIntDef(text::trim(trimmed.substr(eq + 1)), 0);
+            int port = text::toIntDef(text::trim(trimmed.substr(eq + 1)), -1);
+            result.port = port >= 0 && port <= 65535 ? std::optional<int>(port) : std::nullopt;
         }
     }
-    return port;
+    return result;
 }
 
 }  // namespace
@@ -108,8 +115,21 @@ const std::string& TWFServerControllerBase::cacheFolder() const {
     return cacheFolder_ ? cacheFolder_->path() : kNone;
 }
 
+// A file that gives no port keeps the default port and says so, instead of leaving the
+// choice to the system (a port nobody can guess).
 void TWFServerControllerBase::readPortIni() {
-    if (std::optional<int> port = readIniPort(programFolder_ + "port.ini")) Port = *port;
+    const std::string path = programFolder_ + "port.ini";
+    IniPort ini = readIniPort(path);
+    portIniProblem_.clear();
+    if (!ini.exists) return;
+    if (ini.port) {
+        Port = *ini.port;
+        return;
+    }
+    portIniProblem_ = path +
+                      " gives no port; it should read\n[PORTS]\nPort=8089\n(a number from 0 to 65535; 0 lets "
+                      "the system choose). The default port " +
+                      std::to_string(Port) + " is used.";
 }
 
 void TWFServerControllerBase::newSession(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm) {

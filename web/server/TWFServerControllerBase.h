@@ -115,6 +115,9 @@ public:
     // This run's private cache folder (empty until loaded() created it).
     const std::string& cacheFolder() const;
     const std::string& templateFolder() const { return templateFolder_; }
+    // What was wrong with a "port.ini" that gave no port (the default Port stays); empty
+    // when the file is missing or fine.
+    const std::string& portIniProblem() const { return portIniProblem_; }
     std::string filesURL() const { return URLBase + InternalFilesURL + "Files/"; }
     std::string cacheURL() const { return URLBase + InternalFilesURL + "Cache/"; }
     // Milliseconds since 30 December 1899 at creation, in base 36 (starts the cache folder's name).
@@ -136,6 +139,7 @@ private:
     std::string filesFolder_;
     std::unique_ptr<CacheFolder> cacheFolder_;
     std::string templateFolder_;
+    std::string portIniProblem_;
     std::string runStamp_;
     TimePoint internalResourceStamp_;
     std::mutex threadsMutex_;

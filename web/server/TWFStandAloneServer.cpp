@@ -42,7 +42,11 @@ TWFStandAloneServer::TWFStandAloneServer(const Options& options) {
     controller_ = factory();
     controller_->setProgramFolder(options.programFolder.empty() ? ProgramFolder() : options.programFolder);
     controller_->loaded();
-    if (options.port) controller_->Port = *options.port;
+    if (options.port) {
+        controller_->Port = *options.port;
+    } else if (!controller_->portIniProblem().empty() && options.onSettingsProblem) {
+        options.onSettingsProblem(controller_->portIniProblem());
+    }
     if (options.maxSessions != 0) controller_->MaxSessions = options.maxSessions;
     SetServerController(controller_.get());
     try {

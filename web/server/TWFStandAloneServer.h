@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,9 @@ public:
         std::string bindIP;            // empty: the controller's BoundIP, else every address
         std::string programFolder;     // empty: the folder of the running program
         std::size_t maxSessions = 0;   // live sessions allowed at once (0: no cap)
+        // Told about settings the server could not use (a "port.ini" that gives no port),
+        // before the port is bound.
+        std::function<void(const std::string&)> onSettingsProblem;
     };
 
     // Starts the server. A port that cannot be bound writes the error line beside the

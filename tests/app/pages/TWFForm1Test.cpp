@@ -83,6 +83,17 @@ TEST_F(TWFForm1Test, ASuccessfulLoginDoesNotClearTheFailures) {
     EXPECT_EQ(logIn("secret"), std::vector<std::string>{"密码错误次数过多，请稍后再试！"});
 }
 
+// Enter in the password field posts the field itself; it checks the password like the button.
+TEST_F(TWFForm1Test, EnterInThePasswordFieldLogsIn) {
+    const std::string html = render();
+    EXPECT_NE(html.find("<label for=\"WFEDIT1\""), std::string::npos) << "the prompt names the field";
+    EXPECT_NE(html.find("CheckReturnKey("), std::string::npos);
+    EXPECT_EQ(click("WFEDIT1", "", {{"WFEDIT1", "wrong"}}), std::vector<std::string>{"密码错误！"});
+    ASSERT_NE(activeAs<TWFForm1>(), nullptr);
+    EXPECT_TRUE(click("WFEDIT1", "", {{"WFEDIT1", "secret"}}).empty());
+    EXPECT_NE(activeAs<TWFForm3>(), nullptr);
+}
+
 TEST_F(TWFForm1Test, BackLeadsHomeWithoutAnyCheck) {
     EXPECT_TRUE(click("WFLINK1", "", {{"WFEDIT1", "wrong"}}).empty());
     EXPECT_NE(activeAs<TWFForm2>(), nullptr);

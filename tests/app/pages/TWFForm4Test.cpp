@@ -56,7 +56,8 @@ TEST_F(TWFForm4Test, ShowsTheExamAndItsQuestionsNewestFirst) {
     EXPECT_EQ(page_->WFEdit4->Text, "一班");
     EXPECT_EQ((std::vector<int>{page_->s1->ItemIndex, page_->s2->ItemIndex, page_->s3->ItemIndex,
                                 page_->s4->ItemIndex, page_->s5->ItemIndex}),
-              (std::vector<int>{1, 0, 1, 0, 1}));
+              (std::vector<int>{1, 0, 1, 1, 1}))
+        << "the hint's stored 0 is its \"关闭\"";
     const std::string html = render();
     EXPECT_NE(html.find("<title>考试设置---栎川考试系统</title>"), std::string::npos);
     EXPECT_NE(html.find("题目（点击删除该题目）"), std::string::npos);
@@ -79,14 +80,20 @@ TEST_F(TWFForm4Test, NameAndTagAreSavedAsTyped) {
 }
 
 TEST_F(TWFForm4Test, EachSwitchWritesOnlyItsOwnColumn) {
+    // Exam 5 stores 1,0,1,0,1: the page shows "关闭","启用","关闭" and, for the hint (1
+    // shows it), "关闭" for the stored 0.
+    const std::vector<std::string> shown{"1", "0", "1", "1", "1"};
     const std::vector<std::string> before{"1", "0", "1", "0", "1"};
     for (int flipped = 0; flipped < 5; ++flipped) {
         page_ = &show<TWFForm4>();
         Fields fields;
         std::vector<std::string> expected = before;
         for (int s = 0; s < 5; ++s) {
-            std::string value = before[s];
-            if (s == flipped) value = expected[s] = before[s] == "0" ? "1" : "0";
+            std::string value = shown[s];
+            if (s == flipped) {
+                value = shown[s] == "0" ? "1" : "0";
+                expected[s] = before[s] == "0" ? "1" : "0";
+            }
             fields.emplace_back("S" + std::to_string(s + 1) + "_INPUT", value);
         }
         const std::string name = "S" + std::to_string(flipped + 1);
@@ -100,6 +107,23 @@ TEST_F(TWFForm4Test, EachSwitchWritesOnlyItsOwnColumn) {
     click("S2", "", {{"S2_INPUT", ""}});
     EXPECT_EQ(rows("select set2 from test where id=5"), Rows{{"0"}})
         << "a group without a choice writes nothing";
+}
+
+TEST_F(TWFForm4Test, TheHintSwitchSaysWhatItDoes) {
+    // "启用" (index 0) stores 1, which shows the hint on the exam page; "关闭" stores 0.
+    const struct {
+        const char* stored;
+        int shownIndex;
+        const char* posted;
+        const char* storedAfter;
+    } cases[] = {{"0", 1, "0", "1"}, {"1", 0, "1", "0"}, {"2", 0, "1", "0"}};
+    for (const auto& c : cases) {
+        exec(std::string("UPDATE test SET set4=") + c.stored + " WHERE id=5");
+        page_ = &show<TWFForm4>();
+        EXPECT_EQ(page_->s4->ItemIndex, c.shownIndex) << c.stored;
+        EXPECT_TRUE(click("S4", "", {{"S4_INPUT", c.posted}}).empty());
+        EXPECT_EQ(rows("select set4 from test where id=5"), Rows{{c.storedAfter}}) << c.stored;
+    }
 }
 
 TEST_F(TWFForm4Test, AddsASingleChoiceQuestionWithTrimmedOptionsAndDecimalPoints) {

@@ -128,6 +128,34 @@ TEST_F(TWFForm5Test, MovingKeepsTheAnswersAndColoursTheNavigator) {
     EXPECT_EQ(page.tmid->ItemIndex(), 1);
 }
 
+// The count beside the legend follows every saved answer, also when the page stays on
+// the last question.
+TEST_F(TWFForm5Test, ProgressBesideTheLegendCountsTheAnsweredQuestions) {
+    const std::int64_t exam = createExam("考试");
+    for (const char* text : {"一\r\n", "二\r\n"}) addSingleChoice(exam, text);
+    TWFForm5& page = start(exam);
+    EXPECT_EQ(page.WFLabel10->Caption, "已答 0 / 2 题");
+    post(with({{"WFRADIOGROUP1_INPUT", "0"}}, click("WFBUTTON2")));
+    EXPECT_EQ(page.WFLabel10->Caption, "已答 1 / 2 题");
+    post(with({{"WFRADIOGROUP1_INPUT", "1"}}, click("WFBUTTON2")));
+    EXPECT_TRUE(alerts("已经是最后一题"));
+    EXPECT_EQ(page.WFLabel10->Caption, "已答 2 / 2 题");
+    EXPECT_NE(render().find("已答 2 / 2 题"), std::string::npos);
+    post(with({{"WFRADIOGROUP1_INPUT", ""}}, click("WFBUTTON1")));
+    EXPECT_EQ(page.WFLabel10->Caption, "已答 1 / 2 题");
+}
+
+TEST_F(TWFForm5Test, QuestionBoxIsReadOnlyAndOptionsGrowWithTheirText) {
+    const std::int64_t exam = createExam("考试");
+    addSingleChoice(exam, "一\r\n");
+    start(exam);
+    const std::string html = render();
+    EXPECT_NE(html.find("<textarea name=\"WFMEMO1\" READONLY"), std::string::npos);
+    EXPECT_NE(html.find("GrowToContent(WFRADIOGROUP1WFCL, 155);"), std::string::npos);
+    EXPECT_NE(html.find("<label for=\"WFEDIT1\""), std::string::npos);
+    EXPECT_EQ(html.rfind("<html lang=\"zh-CN\">", 0), 0u);
+}
+
 TEST_F(TWFForm5Test, MultipleChoiceShowsOneBoxPerOptionAndStoresLettersInOrder) {
     const std::int64_t exam = createExam("考试", 0, 1, 1);
     addQuestion(exam, "多选题", "多选\r\n", "A.一\r\nB.二\r\nC.三\r\n", "AC", 2);

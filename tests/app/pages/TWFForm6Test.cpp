@@ -289,6 +289,8 @@ TEST_F(TWFForm6Test, DeletingAllResultsEmptiesOnlyThisExam) {
     const std::int64_t other = addExam("别的考试");
     addPaper(other, "Qian", "", 5, "2024-05-02 09:00:00", {{papers.q1, "B"}});
     TWFForm6& page = open(papers.exam);
+    EXPECT_EQ(page.WFLink3->Confirmation, "确定要删除该考试的全部成绩信息吗？删除后无法恢复！")
+        << "the browser asks before it posts";
     clickLink("WFLINK3");
     EXPECT_EQ(page.WFLabel5->Caption, "尚无人参加该项考试！");
     EXPECT_FALSE(page.WFGrid1->Visible);

@@ -179,6 +179,34 @@ TEST_F(TWFAppFormTest, WindowSizeMovesControlsByTheirAnchors) {
     EXPECT_EQ(page_.region->Left, 10);
 }
 
+TEST_F(TWFAppFormTest, PageSaysItsLanguageAndALabelNamesItsInput) {
+    page_.Language = "zh-CN";
+    page_.label->FocusControl = page_.edit;
+    std::string html = page_.RenderDocument(session_);
+    EXPECT_EQ(html.rfind("<html lang=\"zh-CN\"><head>", 0), 0u);
+    EXPECT_NE(
+        html.find("<label for=\"WFEDIT1\" style=\"text-align:left;\" class=\"WFLABEL1CSS\" id=\"WFLABEL1\">"),
+        std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<input type=\"TEXT\" name=\"WFEDIT1\""), std::string::npos);
+    EXPECT_NE(html.find("id=\"WFEDIT1\""), std::string::npos);
+}
+
+// A control that may outgrow its height asks the browser, after the layout objects exist
+// and before the first layout, to grow it and move what lies below.
+TEST_F(TWFAppFormTest, ControlGrowingWithItsContentIsMeasuredBeforeTheFirstLayout) {
+    page_.label->GrowsWithContent = true;
+    page_.label->Height = 40;
+    std::string html = page_.RenderDocument(session_);
+    std::size_t grow = html.find("GrowToContent(WFLABEL1WFCL, 40);");
+    ASSERT_NE(grow, std::string::npos);
+    EXPECT_LT(html.find("InitWFCLObjects();"), grow);
+    const std::size_t firstLayout = html.find("\r\nBody_OnResize();");
+    ASSERT_NE(firstLayout, std::string::npos);
+    EXPECT_LT(grow, firstLayout);
+    EXPECT_EQ(html.find("GrowToContent(WFEDIT1WFCL"), std::string::npos);
+}
+
 TEST(CodePageTest, GbPagesAreWrittenAsGb18030WithoutLoss) {
     std::string text = "考试 \xF0\xA0\xAE\xB7 ok";  // 𠮷 lies outside GBK
     std::string encoded = EncodeForCharset(text, "gb2312");

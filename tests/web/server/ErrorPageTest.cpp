@@ -151,5 +151,42 @@ TEST_F(ErrorPageTest, UnsupportedBrowserSettingsRedirectOrServeAFile) {
     EXPECT_EQ(refused.statusCode, 404);
 }
 
+// A template beside the program replaces the built-in one: it is told the kind of error,
+// its declared charset goes with the reply, and its own quotes cannot end the script string.
+TEST_F(ErrorPageTest, TemplateOfTheProgramChoosesItsTextsByKindAndCharset) {
+    std::filesystem::create_directories(runtime_.controller().templateFolder());
+    std::ofstream(runtime_.controller().templateFolder() + "WFError.html")
+        << "<html><head><meta charset=utf-8></head><body class=\"{%ERRORKIND%}\">it's \\ {%CONTENT%} "
+           "<a href=\"{%APPADDRESS%}\">返回首页</a></body></html>";
+    struct Case {
+        std::exception_ptr error;
+        const char* kind;
+        const char* message;
+    };
+    for (const Case& c : {Case{std::make_exception_ptr(EInvalidSession()), "expired",
+                               "Session not found. Session may have expired."},
+                          Case{std::make_exception_ptr(std::runtime_error("db1.db: no such file")), "error",
+                               "db1.db: no such file"}}) {
+        TInHTTPAppRequest request;
+        TInHTTPAppResponse response;
+        WriteErrorReply(c.error, request, response);
+        EXPECT_EQ(response.statusCode, 500);
+        EXPECT_EQ(response.contentType, "text/html; charset=utf-8");
+        EXPECT_TRUE(contains(response.content, "<body class=\"" + std::string(c.kind) + "\">")) << c.kind;
+        EXPECT_TRUE(contains(response.content,
+                             std::string("it\\'s \\\\ ") + c.message + " <a href=\"/\">返回首页</a>"))
+            << response.content;
+        std::string inner = response.content.substr(response.content.find("writeln('") + 9);
+        EXPECT_EQ(inner.find("');"), inner.rfind("');")) << "only the wrapper ends the string";
+    }
+}
+
+TEST_F(ErrorPageTest, BuiltInTemplateDeclaresItsCharsetOnTheReply) {
+    TInHTTPAppRequest request;
+    TInHTTPAppResponse response;
+    WriteErrorReply(std::make_exception_ptr(std::runtime_error("boom")), request, response);
+    EXPECT_EQ(response.contentType, "text/html; charset=iso-8859-1");
+}
+
 }  // namespace
 }  // namespace web

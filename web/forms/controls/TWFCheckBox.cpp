@@ -44,11 +44,12 @@ std::unique_ptr<TWFHTMLTag> TWFCheckBox::renderTag(TWFPageContext40&) {
     outer->setAttribute("ID", HtmlName());
     if (Style == TWFCheckBoxStyle::stCool) {
         addCoolBox(*outer);
-        addCaption(*outer, coolToggleCall());
+        TWFMarkupLanguageTag& caption = outer->addTag("span");
+        if (Editable && Enabled) caption.setAttribute("OnClick", coolToggleCall());
+        caption.addText(Caption);
     } else {
         addNormalBox(*outer);
-        std::string box = "FindElem('" + InputName() + "')";
-        addCaption(*outer, box + ".checked = !" + box + ".checked;");
+        addLabel(*outer);
     }
     return outer;
 }
@@ -58,6 +59,8 @@ void TWFCheckBox::addNormalBox(TWFHTMLTag& outer) const {
     if (!Enabled) box.addBareAttribute("DISABLED");
     box.setAttribute("TYPE", "CHECKBOX");
     if (Checked) box.addBareAttribute("CHECKED");
+    box.setAttribute("id", InputName());
+    box.setIntAttribute("TabIndex", tabIndex());
     if (Editable) {
         box.setAttribute("NAME", InputName());
     } else {
@@ -76,6 +79,7 @@ void TWFCheckBox::addCoolBox(TWFHTMLTag& outer) const {
     link.setAttribute("HREF", "#");
     link.setAttribute("style", "text-decoration:none");
     link.setAttribute("OnClick", coolToggleCall());
+    link.setIntAttribute("TabIndex", tabIndex());
     TWFMarkupLanguageTag& image = link.addTag("img");
     image.setAttribute("NAME", HtmlName() + "_Image");
     image.setAttribute("BORDER", "0");
@@ -86,9 +90,12 @@ void TWFCheckBox::addCoolBox(TWFHTMLTag& outer) const {
     field.setAttribute("NAME", InputName());
 }
 
-void TWFCheckBox::addCaption(TWFHTMLTag& outer, const std::string& toggleScript) const {
-    TWFMarkupLanguageTag& caption = outer.addTag("span");
-    if (Editable && Enabled) caption.setAttribute("OnClick", toggleScript);
+// The caption is the box's label: a click on it ticks the box (the browser passes the
+// click on to the box, which posts from there), and a screen reader reads it with the box.
+void TWFCheckBox::addLabel(TWFHTMLTag& outer) const {
+    TWFMarkupLanguageTag& caption = outer.addTag("label");
+    caption.setAttribute("for", InputName());
+    if (Editable && Enabled) caption.setAttribute("OnClick", "event.cancelBubble = true;");
     caption.addText(Caption);
 }
 

@@ -28,6 +28,7 @@ public:
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
     bool isEnabled() const override { return Enabled; }
+    bool tagIsTabStop() const override { return false; }
     std::string InputName() const override { return HtmlName() + "_CHECKBOX"; }
     bool HasHtmlName(std::string_view name) const override;
 
@@ -42,7 +43,7 @@ public:
 private:
     void addNormalBox(TWFHTMLTag& outer) const;
     void addCoolBox(TWFHTMLTag& outer) const;
-    void addCaption(TWFHTMLTag& outer, const std::string& toggleScript) const;
+    void addLabel(TWFHTMLTag& outer) const;
     std::string coolToggleCall() const;
 };
 

@@ -47,6 +47,8 @@ public:
 
     bool isSubmitControl() const override { return true; }
     bool isEnabled() const override { return Enabled; }
+    // A picture nothing happens on (a banner, a decoration) is no stop for the keyboard.
+    bool tagIsTabStop() const override { return Enabled && (onClick_ || onMouseDown_); }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     // The parameter of a mouse-down post is "x,y"; a disabled image takes no click.

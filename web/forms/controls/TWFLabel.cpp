@@ -16,7 +16,8 @@ TWFLabel::TWFLabel(std::string name) : TWFControl(std::move(name), 121, 21) {}
 
 std::unique_ptr<TWFHTMLTag> TWFLabel::renderTag(TWFPageContext40&) {
     RenderSize = !AutoSize;
-    auto tag = std::make_unique<TWFHTMLTag>("span");
+    auto tag = std::make_unique<TWFHTMLTag>(FocusControl != nullptr ? "label" : "span");
+    if (FocusControl != nullptr) tag->setAttribute("for", FocusControl->InputName());
     std::string style = textAlignRule(Alignment);
     if (BGColor != clNone) style += "background-color:" + htmlColor(BGColor) + ";";
     tag->setAttribute("style", style);

@@ -22,6 +22,9 @@ public:
     TColor BGColor = clNone;
     bool NoWrap = false;
     bool ConvertSpaces = false;
+    // Borrowed: the input the label names. The label is then written as its <label>, so a
+    // click on the text focuses the input and a screen reader reads the text with it.
+    const TWFControl* FocusControl = nullptr;
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
 };

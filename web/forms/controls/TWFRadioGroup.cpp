@@ -11,6 +11,9 @@ bool TWFRadioGroup::HasHtmlName(std::string_view name) const {
     return TWFControl::HasHtmlName(name) || web::text::equalsNoCase(InputName(), name);
 }
 
+// Each caption is the label of its button: a click on the text chooses it and a screen
+// reader reads it with the button. The label's own click stays inside it, so a group that
+// posts on click posts once, from the button, after the choice changed.
 std::unique_ptr<TWFHTMLTag> TWFRadioGroup::renderTag(TWFPageContext40&) {
     auto group = std::make_unique<TWFHTMLTag>("div");
     std::string inputName = InputName();
@@ -23,9 +26,11 @@ std::unique_ptr<TWFHTMLTag> TWFRadioGroup::renderTag(TWFPageContext40&) {
         button.setAttribute("NAME", inputName);
         button.setAttribute("id", id);
         button.setIntAttribute("VALUE", static_cast<long long>(i));
+        button.setIntAttribute("TabIndex", tabIndex());
         if (!clickable) button.addBareAttribute("DISABLED");
-        TWFMarkupLanguageTag& caption = group->addTag("span");
-        if (clickable) caption.setAttribute("OnClick", "FindElem('" + id + "').checked = true;");
+        TWFMarkupLanguageTag& caption = group->addTag("label");
+        caption.setAttribute("for", id);
+        if (clickable) caption.setAttribute("OnClick", "event.cancelBubble = true;");
         caption.addText(Items[i]);
         group->addText(Layout == TWFGroupLayout::glVertical ? "<BR>" : " ");
     }

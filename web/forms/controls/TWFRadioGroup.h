@@ -29,6 +29,7 @@ public:
     bool isSubmitControl() const override { return true; }
     bool isEditable() const override { return Editable; }
     bool isEnabled() const override { return Enabled; }
+    bool tagIsTabStop() const override { return false; }
     std::string InputName() const override { return HtmlName() + "_INPUT"; }
     bool HasHtmlName(std::string_view name) const override;
 

@@ -36,6 +36,7 @@ std::unique_ptr<TWFHTMLTag> TWFURLWindow::renderTag(TWFPageContext40& context) {
     tag->setIntAttribute("MARGINHEIGHT", MarginHeight);
     tag->setAttribute("NAME", name);
     tag->addBareAttribute(scrollingWord(Scrolling));
+    if (!TabStop) tag->setAttribute("TabIndex", "-1");
     return tag;
 }
 

@@ -18,6 +18,8 @@ public:
     int MarginWidth = 0;
     int MarginHeight = 0;
     TWFURLWindowScrolling Scrolling = TWFURLWindowScrolling::usYes;
+    // False keeps the window (a banner, say) out of the keyboard's tab order.
+    bool TabStop = true;
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
 };

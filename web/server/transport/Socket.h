@@ -5,10 +5,26 @@
 
 namespace web {
 
-// The port could not be bound (in use, or refused by the system).
+// The port could not be bound: in use, refused for want of privilege, or another cause.
+// The message names the cause; cause() lets the host add how to mend it.
 class EBindError : public std::runtime_error {
 public:
-    EBindError() : std::runtime_error("Could not bind socket. Address and port are already in use.") {}
+    enum class Cause { InUse, Permission, Address, Other };
+
+    explicit EBindError(int port = -1) : EBindError(Cause::InUse, port, "Address and port are already in use.") {}
+    // From the error number of the failed socket, bind or listen call.
+    static EBindError FromErrno(int error, const std::string& address, int port);
+
+    Cause cause() const { return cause_; }
+    // The port asked for; -1 when not known.
+    int port() const { return port_; }
+
+private:
+    EBindError(Cause cause, int port, const std::string& reason)
+        : std::runtime_error("Could not bind socket. " + reason), cause_(cause), port_(port) {}
+
+    Cause cause_;
+    int port_;
 };
 
 // An open socket, closed when the owner lets go of it.

@@ -7,17 +7,22 @@ namespace {
 
 using TWFCheckBoxTest = ChoicePageFixture;
 
-TEST_F(TWFCheckBoxTest, BoxAndCaptionThatTogglesIt) {
+// The caption is the box's label; its own click stays inside it, so the box (which the
+// browser clicks for the label) is what posts. The box, not the span, is the tab stop.
+TEST_F(TWFCheckBoxTest, BoxAndTheLabelThatTogglesIt) {
     TWFCheckBox box("WFCheckBox1");
     box.Caption = "仅显示<b>错误</b> & \"习题\"";
-    EXPECT_EQ(markup(box),
-              "<span id=\"WFCHECKBOX1\">\r\n"
-              "  <input type=\"CHECKBOX\" name=\"WFCHECKBOX1_CHECKBOX\">\r\n"
-              "  <span onclick=\"FindElem('WFCHECKBOX1_CHECKBOX').checked = "
-              "!FindElem('WFCHECKBOX1_CHECKBOX').checked;\">仅显示<b>错误</b> & \"习题\"</span>\r\n"
-              "</span>");
+    box.TabOrder = 3;
+    EXPECT_EQ(
+        markup(box),
+        "<span id=\"WFCHECKBOX1\">\r\n"
+        "  <input type=\"CHECKBOX\" id=\"WFCHECKBOX1_CHECKBOX\" tabindex=\"5\" "
+        "name=\"WFCHECKBOX1_CHECKBOX\">\r\n"
+        "  <label for=\"WFCHECKBOX1_CHECKBOX\" onclick=\"event.cancelBubble = true;\">仅显示<b>错误</b> & "
+        "\"习题\"</label>\r\n"
+        "</span>");
     box.Checked = true;
-    EXPECT_NE(markup(box).find("<input type=\"CHECKBOX\" CHECKED name=\"WFCHECKBOX1_CHECKBOX\">"),
+    EXPECT_NE(markup(box).find("<input type=\"CHECKBOX\" CHECKED id=\"WFCHECKBOX1_CHECKBOX\""),
               std::string::npos);
 }
 
@@ -27,11 +32,12 @@ TEST_F(TWFCheckBoxTest, NotEditableBoxHasNoNameAndCannotBeTicked) {
     box.Checked = true;
     box.Editable = false;
     box.OnClick = record("click");
-    EXPECT_EQ(markup(box),
-              "<span id=\"XA\">\r\n"
-              "  <input type=\"CHECKBOX\" CHECKED onclick=\"return false;\">\r\n"
-              "  <span>A</span>\r\n"
-              "</span>");
+    EXPECT_EQ(
+        markup(box),
+        "<span id=\"XA\">\r\n"
+        "  <input type=\"CHECKBOX\" CHECKED id=\"XA_CHECKBOX\" tabindex=\"2\" onclick=\"return false;\">\r\n"
+        "  <label for=\"XA_CHECKBOX\">A</label>\r\n"
+        "</span>");
     EXPECT_TRUE(scriptEvents(box).empty());
 }
 
@@ -39,11 +45,21 @@ TEST_F(TWFCheckBoxTest, DisabledBoxIsGreyedAndItsCaptionDoesNotToggle) {
     TWFCheckBox box("xA");
     box.Caption = "A";
     box.Enabled = false;
-    EXPECT_EQ(markup(box),
-              "<span id=\"XA\">\r\n"
-              "  <input DISABLED type=\"CHECKBOX\" name=\"XA_CHECKBOX\">\r\n"
-              "  <span>A</span>\r\n"
-              "</span>");
+    EXPECT_EQ(
+        markup(box),
+        "<span id=\"XA\">\r\n"
+        "  <input DISABLED type=\"CHECKBOX\" id=\"XA_CHECKBOX\" tabindex=\"2\" name=\"XA_CHECKBOX\">\r\n"
+        "  <label for=\"XA_CHECKBOX\">A</label>\r\n"
+        "</span>");
+}
+
+TEST_F(TWFCheckBoxTest, OnPageTheBoxIsTheTabStopAndTheSpanIsNone) {
+    add<TWFCheckBox>("WFCheckBox1").Caption = "c";
+    std::string html = render();
+    EXPECT_NE(html.find("<span id=\"WFCHECKBOX1\" class=\"WFCHECKBOX1CSS\" name=\"WFCHECKBOX1\">"),
+              std::string::npos)
+        << between(html, "<span id=\"WFCHECKBOX1\"", ">");
+    EXPECT_NE(html.find("id=\"WFCHECKBOX1_CHECKBOX\" tabindex=\"3\""), std::string::npos);
 }
 
 TEST_F(TWFCheckBoxTest, ClickScriptOnTheOuterSpanOnlyWithOnClick) {
@@ -134,7 +150,8 @@ TEST_F(TWFCheckBoxTest, ImageDrawnBoxKeepsItsStateInAHiddenField) {
               "<span id=\"WFCHECKBOX1\">\r\n"
               "  <a href=\"#\" style=\"text-decoration:none\" onclick=\"" +
                   toggle +
-                  "\"><img name=\"WFCHECKBOX1_Image\" border=\"0\" width=\"10\" height=\"12\"></a>\r\n"
+                  "\" tabindex=\"2\"><img name=\"WFCHECKBOX1_Image\" border=\"0\" width=\"10\" "
+                  "height=\"12\"></a>\r\n"
                   "  <input type=\"HIDDEN\" name=\"WFCHECKBOX1_CHECKBOX\">\r\n"
                   "  <span onclick=\"" +
                   toggle +

@@ -18,7 +18,8 @@ TEST_F(TWFImageFileTest, HeaderImageShowsAtItsNaturalSizeFromTheFilesFolder) {
     EXPECT_EQ(body(),
               "<form onsubmit=\"return FormDefaultSubmit();\">\r\n"
               "  <img src=\"/Files/til.jpg\" name=\"WFIMAGEFILE1\" border=\"0\" class=\"WFIMAGEFILE1CSS\" "
-              "id=\"WFIMAGEFILE1\" tabindex=\"2\">\r\n</form>");
+              "id=\"WFIMAGEFILE1\">\r\n</form>")
+        << "a picture without a handler is no tab stop";
     EXPECT_TRUE(
         contains(styleRules(), ".WFIMAGEFILE1CSS {position:absolute;left:0;top:0;z-index:100;font-style:"));
     EXPECT_TRUE(image.Cacheable);
@@ -65,6 +66,9 @@ TEST_F(TWFImageFileTest, SizeBorderAndAltText) {
 TEST_F(TWFImageFileTest, MouseDownPostsThePositionAndClickPostsNothing) {
     std::string seen;
     image.SetOnClick([&](TWFControl&) { seen += "click;"; });
+    render();
+    EXPECT_TRUE(contains(body(), "id=\"WFIMAGEFILE1\" tabindex=\"2\">"))
+        << "a picture that posts is a tab stop";
     image.Confirmation = "Go'?";
     render();
     EXPECT_TRUE(contains(pageScript(),

@@ -11,15 +11,16 @@ TEST_F(TWFRadioGroupTest, VerticalGroupChecksItsIndexAndWritesItemsAsMarkup) {
     TWFRadioGroup group("WFRadioGroup1");
     group.Items = {"启用", "<b>关闭</b> & \"x\""};
     group.ItemIndex = 1;
-    EXPECT_EQ(
-        markup(group),
-        "<div>"
-        "<input type=\"RADIO\" name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_1\" value=\"0\">"
-        "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_1').checked = true;\">启用</span><BR>"
-        "<input type=\"RADIO\"  CHECKED name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_2\" "
-        "value=\"1\">"
-        "<span onclick=\"FindElem('WFRADIOGROUP1_INPUT_2').checked = true;\"><b>关闭</b> & \"x\"</span><BR>"
-        "</div>");
+    EXPECT_EQ(markup(group),
+              "<div>"
+              "<input type=\"RADIO\" name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_1\" value=\"0\" "
+              "tabindex=\"2\">"
+              "<label for=\"WFRADIOGROUP1_INPUT_1\" onclick=\"event.cancelBubble = true;\">启用</label><BR>"
+              "<input type=\"RADIO\"  CHECKED name=\"WFRADIOGROUP1_INPUT\" id=\"WFRADIOGROUP1_INPUT_2\" "
+              "value=\"1\" tabindex=\"2\">"
+              "<label for=\"WFRADIOGROUP1_INPUT_2\" onclick=\"event.cancelBubble = true;\"><b>关闭</b> & "
+              "\"x\"</label><BR>"
+              "</div>");
 }
 
 TEST_F(TWFRadioGroupTest, HorizontalDisabledGroup) {
@@ -30,9 +31,10 @@ TEST_F(TWFRadioGroupTest, HorizontalDisabledGroup) {
     group.Enabled = false;
     EXPECT_EQ(markup(group),
               "<div>"
-              "<input type=\"RADIO\"  CHECKED name=\"RG_INPUT\" id=\"RG_INPUT_1\" value=\"0\" "
-              "DISABLED><span>A</span> "
-              "<input type=\"RADIO\" name=\"RG_INPUT\" id=\"RG_INPUT_2\" value=\"1\" DISABLED><span>B</span> "
+              "<input type=\"RADIO\"  CHECKED name=\"RG_INPUT\" id=\"RG_INPUT_1\" value=\"0\" tabindex=\"2\" "
+              "DISABLED><label for=\"RG_INPUT_1\">A</label> "
+              "<input type=\"RADIO\" name=\"RG_INPUT\" id=\"RG_INPUT_2\" value=\"1\" tabindex=\"2\" "
+              "DISABLED><label for=\"RG_INPUT_2\">B</label> "
               "</div>");
     TWFPageContext40 context(web::TWFBrowser::brSafari);
     EXPECT_EQ(group.styleAddition(context), " white-space:nowrap;");
@@ -40,7 +42,20 @@ TEST_F(TWFRadioGroupTest, HorizontalDisabledGroup) {
     EXPECT_EQ(group.styleAddition(context), "");
     group.Enabled = true;
     group.Editable = false;
-    EXPECT_NE(markup(group).find("value=\"1\" DISABLED><span>B</span>"), std::string::npos);
+    EXPECT_NE(markup(group).find("value=\"1\" tabindex=\"2\" DISABLED><label for=\"RG_INPUT_2\">B</label>"),
+              std::string::npos);
+}
+
+// The buttons are the tab stops, so one Tab from the control before reaches the first of
+// them; the group around them is none.
+TEST_F(TWFRadioGroupTest, OnPageTheButtonsAreTheTabStops) {
+    auto& group = add<TWFRadioGroup>("rg");
+    group.Items = {"A", "B"};
+    std::string html = render();
+    std::string div = between(html, "<div class=\"RGCSS\"", ">");
+    ASSERT_FALSE(div.empty());
+    EXPECT_EQ(div.find("tabindex"), std::string::npos) << div;
+    EXPECT_NE(html.find("id=\"RG_INPUT_2\" value=\"1\" tabindex=\"3\""), std::string::npos);
 }
 
 TEST_F(TWFRadioGroupTest, IndexThatMatchesNoItemChecksNothing) {

@@ -28,6 +28,12 @@ TEST_F(TWFURLWindowTest, FrameLoadsItsAddressFromInitialize) {
                          "\r\nBody_OnResize();"));
 }
 
+TEST_F(TWFURLWindowTest, WindowWithoutTabStopIsLeftOutOfTheTabOrder) {
+    window.TabStop = false;
+    render();
+    EXPECT_TRUE(contains(body(), "SCROLLING=NO tabindex=\"-1\" class=")) << body();
+}
+
 TEST_F(TWFURLWindowTest, OptionalAttributesAndAnEmptyAddress) {
     window.URI.clear();
     window.LongDesc = "the \"banner\"";
