@@ -41,6 +41,7 @@ constexpr double kRateTarget = 0.40;
 constexpr int kLatencyTargetClients = 200;
 constexpr double kLatencyTargetMs = 50.0;
 constexpr const char* kPageFile = "exam.html";
+constexpr int kInterrupted = 130;
 
 // Set by Ctrl-C: the measurement ends early and everything is cleaned up.
 std::atomic<bool> interrupted{false};
@@ -224,6 +225,7 @@ int run(std::chrono::seconds duration, const std::vector<int>& clientCounts) {
         for (int i = 0; i < count; ++i)
             fetches.push_back(std::make_unique<FileClient>(nginx->endpoint(), examPage.size()));
         const Measurement fetched = measure(nginx->endpoint(), fetches, duration);
+        if (interrupted) break;
 
         const double ratio = fetched.rate() > 0 ? clicked.rate() / fetched.rate() : 0;
         std::printf("C=%d\n", count);
@@ -242,7 +244,10 @@ int run(std::chrono::seconds duration, const std::vector<int>& clientCounts) {
         failed = failed || clicked.failures > 0 || fetched.failures > 0;
         std::fflush(stdout);
     }
-    if (interrupted) std::printf("interrupted\n");
+    if (interrupted) {
+        std::printf("interrupted\n");
+        return kInterrupted;
+    }
     std::printf("targets: %s\n", targetsMet ? "all met" : "NOT all met");
     std::printf("checks: %s\n", failed ? "FAILED, some replies were wrong" : "every reply right: passed");
     return failed ? 1 : 0;
