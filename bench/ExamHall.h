@@ -60,6 +60,10 @@ struct HallOptions {
     // The address candidate `seat` (from 1) connects from.
     std::function<std::string(int seat)> address = [](int seat) { return clientAddress(seat); };
     std::chrono::seconds timeLimit{240};
+    // Called when every candidate's thread is running and the hall begins, and when the
+    // last candidate is done.
+    std::function<void()> begun = [] {};
+    std::function<void()> ended = [] {};
 };
 
 struct HallReport {

@@ -351,7 +351,9 @@ HallReport runHall(const ExamServer& server, const HallOptions& options) {
     }
     ready.arrive_and_wait();
     const Clock::time_point start = Clock::now();
+    options.begun();
     for (std::thread& thread : threads) thread.join();
+    options.ended();
 
     HallReport report;
     report.wallMs = millisecondsSince(start);
