@@ -72,6 +72,10 @@ Nginx::Nginx(const std::string& fileName, const std::string& content)
     std::filesystem::create_directory(folder_.path() / "www");
     std::filesystem::permissions(folder_.path() / "www", readable);
     writeFile(folder_.path() / "www" / fileName, content);
+    std::filesystem::permissions(folder_.path() / "www" / fileName, std::filesystem::perms::owner_read |
+                                                                        std::filesystem::perms::owner_write |
+                                                                        std::filesystem::perms::group_read |
+                                                                        std::filesystem::perms::others_read);
 
     for (int attempt = 1;; ++attempt) {
         port_ = freePort();
