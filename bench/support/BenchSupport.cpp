@@ -1,0 +1,298 @@
+#include "bench/BenchSupport.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <iconv.h>
+#include <netinet/in.h>
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "web/forms/CodePage.h"
+#include "web/server/transport/Socket.h"
+
+namespace bench {
+
+namespace {
+
+constexpr std::size_t kReplyLimit = 4 * 1024 * 1024;
+constexpr const char* kUserAgent =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
+
+bool toAddress(const std::string& text, in_addr& address) {
+    return inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+}  // namespace
+
+// ---- the process ----------------------------------------------------------------------
+
+std::size_t raiseOpenFileLimit(std::size_t wanted) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = std::min<rlim_t>(wanted, limit.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &limit);
+        getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
+void nameThisThread(std::string_view role) {
+    std::string name = std::string(kThreadPrefix) + std::string(role);
+    name.resize(std::min<std::size_t>(name.size(), 15));  // the kernel keeps 15 bytes
+    pthread_setname_np(pthread_self(), name.c_str());
+}
+
+int processThreads() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
+    }
+    return 0;
+}
+
+int serverThreads() {
+    const std::string mainThread = std::to_string(getpid());
+    int count = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        if (task.path().filename() == mainThread) continue;
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        // A thread that ended between listing and reading has no name left.
+        if (!name.empty() && name.rfind(kThreadPrefix, 0) != 0) ++count;
+    }
+    return count;
+}
+
+std::string clientAddress(int index) {
+    return "127.1." + std::to_string(index / 250) + "." + std::to_string(index % 250 + 1);
+}
+
+// ---- a small HTTP client ----------------------------------------------------------------
+
+Reply exchange(const Endpoint& server, const std::string& source, const std::string& request,
+               std::chrono::seconds timeout) {
+    Reply reply;
+    web::Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.fd() < 0) {
+        reply.error = std::string("no socket: ") + std::strerror(errno);
+        return reply;
+    }
+    const timeval limit{static_cast<time_t>(timeout.count()), 0};
+    setsockopt(socket.fd(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);  // also bounds connect
+    if (!source.empty()) {
+        // The port is chosen at connect, by the whole address pair, not at bind.
+        const int on = 1;
+        setsockopt(socket.fd(), IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &on, sizeof on);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        if (!toAddress(source, local.sin_addr) ||
+            ::bind(socket.fd(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            reply.error = "cannot bind to " + source + ": " + std::strerror(errno);
+            return reply;
+        }
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(server.port));
+    if (!toAddress(server.address, address.sin_addr)) {
+        reply.error = "not an address: " + server.address;
+        return reply;
+    }
+    if (::connect(socket.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        reply.error = std::string("connect failed: ") + std::strerror(errno);
+        return reply;
+    }
+    for (std::size_t sent = 0; sent < request.size();) {
+        const ssize_t n = ::send(socket.fd(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) {
+            reply.error = std::string("send failed: ") + (n < 0 ? std::strerror(errno) : "closed");
+            return reply;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    std::string data;
+    char buffer[16384];
+    while (data.size() < kReplyLimit) {
+        const ssize_t n = ::recv(socket.fd(), buffer, sizeof buffer, 0);
+        if (n == 0) break;
+        if (n < 0) {
+            reply.error = errno == EAGAIN || errno == EWOULDBLOCK
+                              ? "no reply within " + std::to_string(timeout.count()) + " s"
+                              : std::string("receive failed: ") + std::strerror(errno);
+            return reply;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    const std::size_t headerEnd = data.find("\r\n\r\n");
+    if (data.compare(0, 9, "HTTP/1.1 ") != 0 || headerEnd == std::string::npos) {
+        reply.error = data.empty() ? "closed without a reply" : "incomplete reply";
+        return reply;
+    }
+    reply.status = std::atoi(data.c_str() + 9);
+    reply.body = data.substr(headerEnd + 4);
+    return reply;
+}
+
+std::string getRequest(const Endpoint& server, const std::string& path) {
+    return "GET " + path + " HTTP/1.1\r\nHost: " + server.address + ":" + std::to_string(server.port) +
+           "\r\nUser-Agent: " + kUserAgent + "\r\n\r\n";
+}
+
+std::string postRequest(const Endpoint& server, const std::string& path, const std::string& body) {
+    return "POST " + path + " HTTP/1.1\r\nHost: " + server.address + ":" + std::to_string(server.port) +
+           "\r\nUser-Agent: " + kUserAgent +
+           "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string percentEncoded(const std::string& text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// ---- reading the pages --------------------------------------------------------------------
+
+std::string between(const std::string& text, const std::string& open, const std::string& close,
+                    std::size_t from) {
+    const std::size_t start = text.find(open, from);
+    if (start == std::string::npos) return "";
+    const std::size_t stop = text.find(close, start + open.size());
+    if (stop == std::string::npos) return "";
+    return text.substr(start + open.size(), stop - start - open.size());
+}
+
+std::optional<SubmitForm> readSubmitForm(const std::string& page) {
+    const std::size_t at = page.find("name=\"SubmitForm\"");
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t end = page.find("</form>", at);
+    SubmitForm form;
+    form.action = between(page, "action=\"", "\"", at);
+    if (end == std::string::npos || form.action.empty()) return std::nullopt;
+    for (std::size_t input = page.find("<input", at); input < end; input = page.find("<input", input + 1)) {
+        const std::string tag = page.substr(input, page.find('>', input) - input);
+        form.fields.emplace_back(between(tag, "name=\"", "\""), between(tag, "value=\"", "\""));
+    }
+    return form;
+}
+
+std::string formBody(const SubmitForm& form, const std::map<std::string, std::string>& values) {
+    std::string body;
+    for (const auto& [name, rendered] : form.fields) {
+        const auto given = values.find(name);
+        if (!body.empty()) body += '&';
+        body += percentEncoded(name) + '=' + percentEncoded(given != values.end() ? given->second : rendered);
+    }
+    return body;
+}
+
+std::string clickRequest(const Endpoint& server, const std::string& page,
+                         std::map<std::string, std::string> values) {
+    const std::optional<SubmitForm> form = readSubmitForm(page);
+    if (!form) return "";
+    values.emplace("WF_ActionParam", "");
+    values["WF_width"] = "1000";
+    values["WF_height"] = "700";
+    return postRequest(server, form->action, formBody(*form, values));
+}
+
+std::string pageText(const std::string& utf8) {
+    return web::forms::EncodeForCharset(utf8, "gb2312");
+}
+
+std::string pageToUtf8(const std::string& text) {
+    iconv_t converter = iconv_open("UTF-8", "GB18030");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string out(text.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* to = out.data();
+    std::size_t outLeft = out.size();
+    iconv(converter, &in, &inLeft, &to, &outLeft);
+    iconv_close(converter);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::string shownText(const std::string& page) {
+    for (const char* known : {"Session is already locked.", "Session not found. Session may have expired."}) {
+        if (page.find(known) != std::string::npos) return known;
+    }
+    constexpr std::size_t kLength = 400;
+    const std::size_t written = page.find("writeln(");  // an error page writes itself by script
+    std::string text;
+    bool inTag = false;
+    for (std::size_t i = written == std::string::npos ? 0 : written; i < page.size() && text.size() < kLength;
+         ++i) {
+        const char c = page[i];
+        if (c == '<' || c == '>') {
+            inTag = c == '<';
+            continue;
+        }
+        if (inTag) continue;
+        const bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
+        if (blank && (text.empty() || text.back() == ' ')) continue;
+        text += blank ? ' ' : c;
+    }
+    return pageToUtf8(text);
+}
+
+std::string pageProblem(const Reply& reply, const std::string& expectedTitle) {
+    if (reply.status == 0) return reply.error;
+    if (reply.body.find("database is locked") != std::string::npos) return "database is locked";
+    if (reply.status != 200) return "status " + std::to_string(reply.status) + ": " + shownText(reply.body);
+    const std::string alert = between(reply.body, "window.alert(\"", "\");");
+    if (!alert.empty()) return "alert \"" + pageToUtf8(alert) + "\"";
+    if (!expectedTitle.empty() &&
+        reply.body.find("<title>" + pageText(expectedTitle) + "</title>") == std::string::npos) {
+        return "not the page \"" + expectedTitle + "\" but \"" +
+               pageToUtf8(between(reply.body, "<title>", "</title>")) + "\"";
+    }
+    return "";
+}
+
+// ---- figures ------------------------------------------------------------------------------
+
+Latencies summarize(std::vector<double> milliseconds) {
+    Latencies figures;
+    if (milliseconds.empty()) return figures;
+    std::sort(milliseconds.begin(), milliseconds.end());
+    const std::size_t n = milliseconds.size();
+    // Nearest rank: the smallest time that at least `percent` % of the requests did not exceed.
+    const auto at = [&](std::size_t percent) {
+        const std::size_t rank = (n * percent + 99) / 100;
+        return milliseconds[std::clamp<std::size_t>(rank, 1, n) - 1];
+    };
+    figures.count = n;
+    figures.p50 = at(50);
+    figures.p95 = at(95);
+    figures.p99 = at(99);
+    figures.max = milliseconds.back();
+    return figures;
+}
+
+}  // namespace bench
