@@ -8,15 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/TWFServerController.h"
 #include "app/db/Database.h"
-#include "app/db/Schema.h"
 #include "app/db/Statement.h"
+#include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
-#include "tests/support/RuntimeFixture.h"
 #include "tests/support/ScriptLiteral.h"
 #include "web/forms/CodePage.h"
-#include "web/server/TWFStandAloneServer.h"
 
 namespace {
 
@@ -77,31 +74,10 @@ struct Browser {
 // The exam application with its sample exam, on a loopback port, in a fresh folder.
 class ForgedPostIntegrationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = testing_support::MakeTemporaryFolder("forged");
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(folder_);
-        exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {std::string(kPassword), true});
-        exam::RegisterExamApplication();
-        web::TWFStandAloneServer::Options options;
-        options.port = 0;
-        options.bindIP = "127.0.0.1";
-        options.programFolder = folder_.string() + "/";
-        server_ = std::make_unique<web::TWFStandAloneServer>(options);
-        client_ = std::make_unique<HttpTestClient>(server_->Port());
-    }
-
-    void TearDown() override {
-        server_.reset();
-        web::RegisterServerController(nullptr);
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-    }
-
     // "/" and the size probe's post: the home page.
     Browser open() {
         HttpReply probe = client_->get("/");
-        Browser browser{client_.get(), "", 0, probe};
+        Browser browser{client_, "", 0, probe};
         std::size_t at = probe.body.find("/EXEC/0/");
         if (at == std::string::npos) return browser;
         browser.id = probe.body.substr(at + 8, 28);
@@ -126,10 +102,8 @@ protected:
         return result;
     }
 
-    std::filesystem::path folder_;
-    std::filesystem::path previous_;
-    std::unique_ptr<web::TWFStandAloneServer> server_;
-    std::unique_ptr<HttpTestClient> client_;
+    testing_support::ExamServer server_;
+    HttpTestClient* client_ = &server_.client();
 };
 
 TEST_F(ForgedPostIntegrationTest, HiddenLinksOfTheAdminPagesCannotBeFired) {

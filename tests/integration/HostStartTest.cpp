@@ -14,6 +14,7 @@
 
 #include "app/TWFServerController.h"
 #include "app/db/Database.h"
+#include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/TWFStandAloneServer.h"
@@ -194,34 +195,20 @@ TEST_F(HostStartTest, MissingDatabaseIsSaidAtStartAndTheServerStillStarts) {
     EXPECT_TRUE(contains(run.out, "Exam server listening on port ")) << run.out;
 }
 
-// The exam server with its shipped error template beside it.
+// The exam server with its shipped error template beside it, and no database.
 class ShippedErrorTemplateTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = testing_support::MakeTemporaryFolder("errortemplate");
-        fs::copy(APP_TEMPLATES_DIR, folder_ / "Templates", fs::copy_options::recursive);
-        previous_ = fs::current_path();
-        fs::current_path(folder_);
-        exam::RegisterExamApplication();
-        web::TWFStandAloneServer::Options options;
-        options.port = 0;
-        options.bindIP = "127.0.0.1";
-        options.programFolder = folder_.string() + "/";
-        server_ = std::make_unique<web::TWFStandAloneServer>(options);
-        client_ = std::make_unique<testing_support::HttpTestClient>(server_->Port());
+    static testing_support::ExamServerOptions withTemplates() {
+        testing_support::ExamServerOptions options;
+        options.createDatabase = false;
+        options.prepareFolder = [](const fs::path& folder) {
+            fs::copy(APP_TEMPLATES_DIR, folder / "Templates", fs::copy_options::recursive);
+        };
+        return options;
     }
 
-    void TearDown() override {
-        server_.reset();
-        web::RegisterServerController(nullptr);
-        fs::current_path(previous_);
-        fs::remove_all(folder_);
-    }
-
-    fs::path folder_;
-    fs::path previous_;
-    std::unique_ptr<web::TWFStandAloneServer> server_;
-    std::unique_ptr<testing_support::HttpTestClient> client_;
+    testing_support::ExamServer server_{withTemplates()};
+    testing_support::HttpTestClient* client_ = &server_.client();
 };
 
 TEST_F(ShippedErrorTemplateTest, ExpiredSessionAndMissingDatabaseGetTheChinesePage) {

@@ -17,16 +17,19 @@ extern char** environ;
 
 namespace testing_support {
 
-ExamServer::ExamServer()
+ExamServer::ExamServer(const ExamServerOptions& options)
     : folder_(MakeTemporaryFolder("examserver")), previous_(std::filesystem::current_path()) {
+    if (options.prepareFolder) options.prepareFolder(folder_);
     std::filesystem::current_path(folder_);
-    exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {std::string("pw"), true});
+    if (options.createDatabase) {
+        exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {std::string("pw"), true});
+    }
     exam::RegisterExamApplication();
-    web::TWFStandAloneServer::Options options;
-    options.port = 0;
-    options.bindIP = "127.0.0.1";
-    options.programFolder = folder_.string() + "/";
-    server_ = std::make_unique<web::TWFStandAloneServer>(options);
+    web::TWFStandAloneServer::Options serverOptions;
+    serverOptions.port = 0;
+    serverOptions.bindIP = "127.0.0.1";
+    serverOptions.programFolder = folder_.string() + "/";
+    server_ = std::make_unique<web::TWFStandAloneServer>(serverOptions);
     client_ = std::make_unique<HttpTestClient>(server_->Port());
 }
 

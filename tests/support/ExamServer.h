@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,12 +12,20 @@
 
 namespace testing_support {
 
+// How the folder of an ExamServer is prepared before the server starts.
+struct ExamServerOptions {
+    // db1.db with the administrator password "pw" and the sample exam; false: no database.
+    bool createDatabase = true;
+    // Anything else the folder should hold (templates, files), given the folder.
+    std::function<void(const std::filesystem::path&)> prepareFolder;
+};
+
 // The exam application on a loopback port chosen by the system, working in a fresh
 // folder that holds db1.db with the administrator password "pw" and the sample exam. The
 // working directory is that folder while the server runs.
 class ExamServer {
 public:
-    ExamServer();
+    explicit ExamServer(const ExamServerOptions& options = {});
     ~ExamServer();
     ExamServer(const ExamServer&) = delete;
     ExamServer& operator=(const ExamServer&) = delete;
