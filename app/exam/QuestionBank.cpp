@@ -33,23 +33,22 @@ bool readPoints(std::string_view typed, double& points) {
     return std::isfinite(points);
 }
 
-// Lines broken at CR LF, LF or CR.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+}  // namespace
+
+std::vector<std::string> QuestionLines(std::string_view text) {
+    std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t stop = text.find_first_of("\r\n", start);
         if (stop == std::string_view::npos) {
-            lines.push_back(text.substr(start));
+            lines.emplace_back(text.substr(start));
             break;
         }
-        lines.push_back(text.substr(start, stop - start));
+        lines.emplace_back(text.substr(start, stop - start));
         start = stop + (text.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
 }
-
-}  // namespace
 
 QuestionCheck checkQuestion(const QuestionDraft& draft) {
     QuestionCheck check;
@@ -65,13 +64,13 @@ QuestionCheck checkQuestion(const QuestionDraft& draft) {
         check.refusal = kAnswerNotChosen;
         return check;
     }
-    const std::vector<std::string_view> options = splitLines(trimControls(draft.options));
+    const std::vector<std::string> options = QuestionLines(trimControls(draft.options));
     if (options.size() > kOptionPrefixes.size()) {
         check.refusal = kTooManyOptions;
         return check;
     }
     for (std::size_t i = 0; i < options.size(); ++i) {
-        check.row.options += std::string(kOptionPrefixes[i]) + std::string(options[i]) + "\r\n";
+        check.row.options += std::string(kOptionPrefixes[i]) + options[i] + "\r\n";
     }
     check.row.type = draft.type;
     check.row.text = draft.text;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/db/Value.h"
 
@@ -54,6 +55,10 @@ struct QuestionCheck {
 
 // Checks in the editor's order: type, points, correct answer, at most six options.
 QuestionCheck checkQuestion(const QuestionDraft& draft);
+
+// The lines of a question text or its options as stored: breaks are CR LF, LF or CR; a
+// final break ends the last line without starting another.
+std::vector<std::string> QuestionLines(std::string_view text);
 
 // An exam's questions as the editor changes them.
 class QuestionBank final {

@@ -8,6 +8,7 @@
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/exam/HandIn.h"
+#include "app/exam/QuestionBank.h"
 #include "app/pages/TWFForm2.h"
 #include "app/pages/TWFForm7.h"
 #include "web/server/TWFApplication.h"
@@ -61,22 +62,6 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-// The lines of a stored text: breaks are CR LF, LF or CR; a final break ends the last
-// line without starting another.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t stop = text.find_first_of("\r\n", start);
-        if (stop == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, stop - start));
-        start = stop + (text.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    return lines;
-}
 
 void showMessage(const std::string& text) {
     web::CurrentSession()->ShowMessage(text);
@@ -280,7 +265,7 @@ void TWFForm5::xsxt() {
     if (!onQuestion()) return;
     db::Query& tem = UserSession().tem;
     OpenStatement(tem, "select * from tm where id=?", {tmid->Items()[static_cast<std::size_t>(position())]});
-    WFMemo1->Lines = splitLines(tem.FieldByName("题目").AsString());
+    WFMemo1->Lines = exam::QuestionLines(tem.FieldByName("题目").AsString());
     const std::string type = tem.FieldByName("题型").AsString();
     WFLabel2->Caption = type;
     if (WFLabel9->Visible) WFLabel9->Hint = "标准答案：" + tem.FieldByName("答案").AsString();
@@ -291,7 +276,7 @@ void TWFForm5::xsxt() {
 // The options as radio buttons, or for a multiple-choice question as check boxes (as many
 // as there are options, at most six), marked after the saved answer.
 void TWFForm5::showOptions(const std::string& type, const std::string& options) {
-    WFRadioGroup1->Items = splitLines(options);
+    WFRadioGroup1->Items = exam::QuestionLines(options);
     if (WFRadioGroup1->Items.empty()) {
         WFRadioGroup1->Items = {"A.选项", "B.选项", "C.选项", "D.选项", "E.选项", "F.选项"};
     }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/db/Database.h"
 #include "app/db/Query.h"
@@ -67,6 +68,20 @@ protected:
         query.Params(params);
         query.Open();
         return query.RecordCount();
+    }
+
+    // Every row of a result, each column as text.
+    std::vector<std::vector<std::string>> rows(const std::string& sql) {
+        Query query(db_);
+        query.SQL().SetText(sql);
+        query.Open();
+        std::vector<std::vector<std::string>> result;
+        for (query.First(); !query.Eof(); query.Next()) {
+            std::vector<std::string> row;
+            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
+            result.push_back(std::move(row));
+        }
+        return result;
     }
 
     std::int64_t createExam(const std::string& name) {

@@ -36,19 +36,6 @@ struct HandInCase {
 
 class HandInTest : public db::testing::DatabaseTest {
 protected:
-    Rows rows(const std::string& sql) {
-        db::Query query(db_);
-        query.SQL().SetText(sql);
-        query.Open();
-        Rows result;
-        for (query.First(); !query.Eof(); query.Next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-            result.push_back(std::move(row));
-        }
-        return result;
-    }
-
     // An exam with the given tag and questions; the paper answers them in order.
     Paper paperFor(const HandInCase& test) {
         const std::int64_t exam = createExam("考试");

@@ -70,21 +70,7 @@ TEST(QuestionBankTest, RulesInTheEditorsOrder) {
     }
 }
 
-class QuestionBankStoreTest : public db::testing::DatabaseTest {
-protected:
-    Rows rows(const std::string& sql) {
-        db::Query query(db_);
-        query.SQL().SetText(sql);
-        query.Open();
-        Rows result;
-        for (query.First(); !query.Eof(); query.Next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-            result.push_back(std::move(row));
-        }
-        return result;
-    }
-};
+class QuestionBankStoreTest : public db::testing::DatabaseTest {};
 
 TEST_F(QuestionBankStoreTest, AddStoresTheCheckedRowOrNothing) {
     const std::int64_t exam = createExam("考试");
