@@ -1,7 +1,7 @@
 #include "app/TWFServerController.h"
 
 #include "app/TWFUserSession.h"
-#include "app/pages/TWFForm2.h"
+#include "app/pages/home/TWFForm2.h"
 
 namespace exam {
 

@@ -23,7 +23,7 @@
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
 #include "app/db/Transaction.h"
-#include "app/pages/TWFForm6.h"
+#include "app/pages/results/TWFForm6.h"
 #include "web/forms/controls/TWFGrid.h"
 #include "web/forms/controls/TWFLink.h"
 #include "web/forms/controls/TWFRadioGroup.h"

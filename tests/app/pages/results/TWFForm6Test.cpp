@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm6.h"
+#include "app/pages/results/TWFForm6.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/db/Query.h"
-#include "app/pages/TWFForm3.h"
+#include "app/pages/examlist/TWFForm3.h"
 #include "tests/app/pages/PageFixture.h"
 #include "web/forms/controls/TWFCheckBox.h"
 #include "web/forms/controls/TWFComboBox.h"

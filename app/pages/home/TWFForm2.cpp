@@ -1,10 +1,10 @@
-#include "app/pages/TWFForm2.h"
+#include "app/pages/home/TWFForm2.h"
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/TWFUserSession.h"
-#include "app/pages/TWFForm1.h"
-#include "app/pages/TWFForm5.h"
+#include "app/pages/login/TWFForm1.h"
+#include "app/pages/exam/TWFForm5.h"
 #include "web/server/TWFApplication.h"
 
 namespace exam {

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/pages/TWFForm3.h"
-#include "app/pages/TWFForm4.h"
-#include "app/pages/TWFForm6.h"
+#include "app/pages/examlist/TWFForm3.h"
+#include "app/pages/settings/TWFForm4.h"
+#include "app/pages/results/TWFForm6.h"
 #include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/LoginThrottle.h"
-#include "app/pages/TWFForm1.h"
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm3.h"
+#include "app/pages/login/TWFForm1.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/examlist/TWFForm3.h"
 #include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {

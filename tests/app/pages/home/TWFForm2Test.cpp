@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/pages/TWFForm1.h"
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm5.h"
+#include "app/pages/login/TWFForm1.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/exam/TWFForm5.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
 namespace exam::pages::testing {

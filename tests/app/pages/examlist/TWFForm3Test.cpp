@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm3.h"
-#include "app/pages/TWFForm4.h"
-#include "app/pages/TWFForm6.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/examlist/TWFForm3.h"
+#include "app/pages/settings/TWFForm4.h"
+#include "app/pages/results/TWFForm6.h"
 #include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {

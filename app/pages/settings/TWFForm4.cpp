@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm4.h"
+#include "app/pages/settings/TWFForm4.h"
 
 #include <cstdint>
 #include <vector>
@@ -8,8 +8,8 @@
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/exam/QuestionBank.h"
-#include "app/pages/TWFForm3.h"
-#include "app/pages/TWFForm6.h"
+#include "app/pages/examlist/TWFForm3.h"
+#include "app/pages/results/TWFForm6.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/Text.h"
 

@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm3.h"
+#include "app/pages/examlist/TWFForm3.h"
 
 #include <cstdint>
 
@@ -7,9 +7,9 @@
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm4.h"
-#include "app/pages/TWFForm6.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/settings/TWFForm4.h"
+#include "app/pages/results/TWFForm6.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/Text.h"
 

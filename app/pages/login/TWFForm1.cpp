@@ -1,10 +1,10 @@
-#include "app/pages/TWFForm1.h"
+#include "app/pages/login/TWFForm1.h"
 
 #include "app/LoginThrottle.h"
 #include "app/PageFrames.h"
 #include "app/TWFUserSession.h"
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm3.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/examlist/TWFForm3.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/Text.h"
 

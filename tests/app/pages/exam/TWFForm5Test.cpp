@@ -4,9 +4,9 @@
 #include <set>
 #include <thread>
 
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm5.h"
-#include "app/pages/TWFForm7.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/exam/TWFForm5.h"
+#include "app/pages/complete/TWFForm7.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
 namespace exam::pages::testing {

@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm5.h"
+#include "app/pages/exam/TWFForm5.h"
 
 #include <algorithm>
 #include <array>
@@ -9,8 +9,8 @@
 #include "app/TWFUserSession.h"
 #include "app/exam/HandIn.h"
 #include "app/exam/QuestionBank.h"
-#include "app/pages/TWFForm2.h"
-#include "app/pages/TWFForm7.h"
+#include "app/pages/home/TWFForm2.h"
+#include "app/pages/complete/TWFForm7.h"
 #include "web/server/TWFApplication.h"
 
 namespace exam {

@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm6.h"
+#include "app/pages/results/TWFForm6.h"
 
 #include <array>
 #include <charconv>
@@ -12,7 +12,7 @@
 #include "app/TWFUserSession.h"
 #include "app/db/Transaction.h"
 #include "app/exam/Results.h"
-#include "app/pages/TWFForm3.h"
+#include "app/pages/examlist/TWFForm3.h"
 #include "web/forms/HtmlEscape.h"
 #include "web/forms/controls/TWFCheckBox.h"
 #include "web/forms/controls/TWFComboBox.h"

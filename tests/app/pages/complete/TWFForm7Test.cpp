@@ -2,7 +2,7 @@
 
 #include "app/HostTexts.h"
 #include "app/VendorServices.h"
-#include "app/pages/TWFForm7.h"
+#include "app/pages/complete/TWFForm7.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
 namespace exam::pages::testing {

@@ -1,4 +1,4 @@
-#include "app/pages/TWFForm7.h"
+#include "app/pages/complete/TWFForm7.h"
 
 #include "app/HostTexts.h"
 #include "app/PageControls.h"
