@@ -37,6 +37,20 @@ private:
 
 inline constexpr const char* kTestPassword = "secret";
 
+// Every row of the result of `sql` on `db`, each column as text.
+inline std::vector<std::vector<std::string>> ResultRows(Database& db, const std::string& sql) {
+    Query query(db);
+    query.SQL().SetText(sql);
+    query.Open();
+    std::vector<std::vector<std::string>> result;
+    for (query.First(); !query.Eof(); query.Next()) {
+        std::vector<std::string> row;
+        for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
+        result.push_back(std::move(row));
+    }
+    return result;
+}
+
 // A new database file (schema and password "secret") with one open connection.
 class DatabaseTest : public ::testing::Test {
 protected:
@@ -71,18 +85,7 @@ protected:
     }
 
     // Every row of a result, each column as text.
-    std::vector<std::vector<std::string>> rows(const std::string& sql) {
-        Query query(db_);
-        query.SQL().SetText(sql);
-        query.Open();
-        std::vector<std::vector<std::string>> result;
-        for (query.First(); !query.Eof(); query.Next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-            result.push_back(std::move(row));
-        }
-        return result;
-    }
+    std::vector<std::vector<std::string>> rows(const std::string& sql) { return ResultRows(db_, sql); }
 
     std::int64_t createExam(const std::string& name) {
         exec("INSERT INTO test (考试名称) VALUES (?)", {name});

@@ -60,16 +60,7 @@ protected:
     db::Database& database() { return *direct_; }
 
     std::vector<std::vector<std::string>> rows(const std::string& sql) {
-        db::Query query(*direct_);
-        query.SQL().SetText(sql);
-        query.Open();
-        std::vector<std::vector<std::string>> result;
-        for (query.First(); !query.Eof(); query.Next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-            result.push_back(std::move(row));
-        }
-        return result;
+        return db::testing::ResultRows(*direct_, sql);
     }
 
     db::testing::TempFolder folder_;

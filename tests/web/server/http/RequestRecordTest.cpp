@@ -1,30 +1,17 @@
-#include "web/server/TInCustomHTTPServer.h"
-
+// The request record a connection's bytes become, and the replies written back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/HttpDate.h"
+#include "web/server/http/ReplyWriter.h"
+#include "web/server/http/RequestParser.h"
 
 namespace web {
 namespace {
-
-class TextSource : public ByteSource {
-public:
-    explicit TextSource(std::string text) : text_(std::move(text)) {}
-    std::size_t read(char* buffer, std::size_t capacity) override {
-        std::size_t take = std::min(capacity, text_.size() - position_);
-        text_.copy(buffer, take, position_);
-        position_ += take;
-        return take;
-    }
-
-private:
-    std::string text_;
-    std::size_t position_ = 0;
-};
 
 class TextSink : public ByteSink {
 public:
@@ -32,12 +19,17 @@ public:
     std::string text;
 };
 
-bool parse(const std::string& raw, TInHTTPAppRequest& request, const std::string& uploadFolder = "/tmp/") {
-    TextSource source(raw);
-    return TInCustomHTTPServer::ReadRequest(source, {"10.0.0.7", 8089, uploadFolder}, request);
+// The whole text arrives, then the client ends its side, as a connection read to its end.
+bool parse(const std::string& raw, TInHTTPAppRequest& request, const std::string& uploadFolder = "") {
+    RequestParser parser;
+    if (parser.feed(raw) == RequestParser::State::NeedMore) parser.finish();
+    std::optional<TInHTTPAppRequest> parsed = parser.take({"10.0.0.7", 8089, uploadFolder});
+    if (!parsed) return false;
+    request = std::move(*parsed);
+    return true;
 }
 
-TEST(TInCustomHTTPServerTest, ReadsTheRequestRecord) {
+TEST(RequestRecordTest, ReadsTheRequestRecord) {
     TInHTTPAppRequest request;
     ASSERT_TRUE(parse("get /EXEC/1/abc%20d?a=1&b=%41+c HTTP/1.0\r\nUser-Agent: probe\r\n\r\n", request));
     EXPECT_EQ(request.method, "GET");
@@ -53,11 +45,12 @@ TEST(TInCustomHTTPServerTest, ReadsTheRequestRecord) {
     EXPECT_EQ(request.userAgent(), "probe");
 }
 
-TEST(TInCustomHTTPServerTest, FormPostCarriesBodyFieldsBeforeQueryFields) {
+TEST(RequestRecordTest, FormPostCarriesBodyFieldsBeforeQueryFields) {
     TInHTTPAppRequest request;
-    ASSERT_TRUE(parse("POST /x?y=2 HTTP/1.1\r\nHost: 192.168.1.5:89\r\nContent-Type: application/x-www-form-urlencoded"
-                      "\r\nContent-Length: 3\r\nCookie: a=1; b=2\r\nAuthorization: Basic dXNlcjpwYTpzcw==\r\n\r\nx=1",
-                      request));
+    ASSERT_TRUE(parse(
+        "POST /x?y=2 HTTP/1.1\r\nHost: 192.168.1.5:89\r\nContent-Type: application/x-www-form-urlencoded"
+        "\r\nContent-Length: 3\r\nCookie: a=1; b=2\r\nAuthorization: Basic dXNlcjpwYTpzcw==\r\n\r\nx=1",
+        request));
     EXPECT_EQ(request.query, "x=1&y=2");
     ASSERT_EQ(request.contentFields.size(), 2u);
     EXPECT_EQ(request.contentFields.line(0), "x=1");
@@ -69,7 +62,7 @@ TEST(TInCustomHTTPServerTest, FormPostCarriesBodyFieldsBeforeQueryFields) {
     EXPECT_EQ(request.authPassword, "pa:ss");
 }
 
-TEST(TInCustomHTTPServerTest, BodyLengthRules) {
+TEST(RequestRecordTest, BodyLengthRules) {
     TInHTTPAppRequest empty;
     ASSERT_TRUE(parse("POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\nignored", empty));
     EXPECT_EQ(empty.body, "");
@@ -78,13 +71,14 @@ TEST(TInCustomHTTPServerTest, BodyLengthRules) {
     EXPECT_EQ(untilClose.body, "all of it");
 }
 
-TEST(TInCustomHTTPServerTest, RefusesWhatItDoesNotServe) {
-    const std::string longLine(TInCustomHTTPServer::kMaxLineLength + 1, 'a');
+TEST(RequestRecordTest, RefusesWhatItDoesNotServe) {
+    const std::string longLine(RequestParser::kMaxLineLength + 1, 'a');
     std::string manyHeaders = "GET / HTTP/1.1\r\n";
-    for (std::size_t i = 0; i <= TInCustomHTTPServer::kMaxHeaderLines; ++i) manyHeaders += "X: y\r\n";
+    for (std::size_t i = 0; i <= RequestParser::kMaxHeaderLines; ++i) manyHeaders += "X: y\r\n";
     for (const std::string& raw :
-         {std::string("PUT / HTTP/1.1\r\n\r\n"), std::string("GET\r\n\r\n"), "GET /" + longLine + " HTTP/1.1\r\n\r\n",
-          manyHeaders + "\r\n", std::string("GET / HTTP/1.1\r\nAuthorization: Digest x\r\n\r\n"),
+         {std::string("PUT / HTTP/1.1\r\n\r\n"), std::string("GET\r\n\r\n"),
+          "GET /" + longLine + " HTTP/1.1\r\n\r\n", manyHeaders + "\r\n",
+          std::string("GET / HTTP/1.1\r\nAuthorization: Digest x\r\n\r\n"),
           std::string("POST / HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n"),
           std::string("POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\nshort"), std::string("")}) {
         TInHTTPAppRequest request;
@@ -92,7 +86,7 @@ TEST(TInCustomHTTPServerTest, RefusesWhatItDoesNotServe) {
     }
 }
 
-TEST(TInCustomHTTPServerTest, MultipartGivesFieldsAndFilesThatVanishWithTheirHolder) {
+TEST(RequestRecordTest, MultipartGivesFieldsAndFilesThatVanishWithTheirHolder) {
     std::filesystem::path folder = testing_support::MakeTemporaryFolder("upload");
     std::string body =
         "--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\n  hello  \r\n"
@@ -101,10 +95,11 @@ TEST(TInCustomHTTPServerTest, MultipartGivesFieldsAndFilesThatVanishWithTheirHol
     std::string dataPath;
     {
         TInHTTPAppRequest request;
-        ASSERT_TRUE(parse("POST /UPLOAD HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=XyZ\r\n"
-                          "Content-Length: " +
-                              std::to_string(body.size()) + "\r\n\r\n" + body,
-                          request, folder.string() + "/"));
+        ASSERT_TRUE(
+            parse("POST /UPLOAD HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=XyZ\r\n"
+                  "Content-Length: " +
+                      std::to_string(body.size()) + "\r\n\r\n" + body,
+                  request, folder.string() + "/"));
         EXPECT_EQ(request.contentFields.value("note"), "hello");
         EXPECT_EQ(request.contentFields.value("paper"), "a.txt");
         ASSERT_EQ(request.files.size(), 1u);
@@ -117,43 +112,46 @@ TEST(TInCustomHTTPServerTest, MultipartGivesFieldsAndFilesThatVanishWithTheirHol
     std::filesystem::remove_all(folder);
 }
 
-TEST(TInCustomHTTPServerTest, ReplyHeaderOrderAndBodies) {
+TEST(RequestRecordTest, ReplyHeaderOrderAndBodies) {
     TInHTTPAppResponse page;
     page.setContent("<html></html>");
     page.customHeaders.add("Pragma", "no-cache");
     TextSink sink;
-    TInCustomHTTPServer::WriteReply(sink, page, false);
+    ReplyWriter::Write(sink, page, false);
     EXPECT_EQ(sink.text,
               "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Type: text/html\r\nContent-Length: 13\r\n"
               "Pragma: no-cache\r\nServer: TesselHTTP/1.0\r\n\r\n<html></html>");
 
     TInHTTPAppResponse empty;
     TextSink generated;
-    TInCustomHTTPServer::WriteReply(generated, empty, false);
-    EXPECT_EQ(generated.text,
-              "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Type: text/html\r\nServer: TesselHTTP/1.0\r\n\r\n"
-              "<HTML><BODY><B>200 OK</B></BODY></HTML>\r\n");
+    ReplyWriter::Write(generated, empty, false);
+    EXPECT_EQ(
+        generated.text,
+        "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Type: text/html\r\nServer: TesselHTTP/1.0\r\n\r\n"
+        "<HTML><BODY><B>200 OK</B></BODY></HTML>\r\n");
 
     TInHTTPAppResponse head;
     head.setContent("body");
     TextSink headSink;
-    TInCustomHTTPServer::WriteReply(headSink, head, true);
+    ReplyWriter::Write(headSink, head, true);
     EXPECT_EQ(headSink.text.find("body"), std::string::npos);
     EXPECT_NE(headSink.text.find("Content-Length: 4\r\n"), std::string::npos);
 
     TInHTTPAppResponse redirect;
     redirect.sendRedirect("http://example.test/");
     TextSink redirectSink;
-    TInCustomHTTPServer::WriteReply(redirectSink, redirect, false);
+    ReplyWriter::Write(redirectSink, redirect, false);
     EXPECT_EQ(redirectSink.text.substr(0, 31), "HTTP/1.1 302 Moved Temporarily\r");
     EXPECT_NE(redirectSink.text.find("Location: http://example.test/\r\n"), std::string::npos);
 }
 
-TEST(TInCustomHTTPServerTest, ReasonTexts) {
-    for (auto [status, reason] : std::vector<std::pair<int, std::string>>{
-             {200, "OK"}, {304, "Not Modified"}, {404, "Not Found"}, {500, "Internal Server Error"},
-             {418, "Unknown Response Code"}}) {
-        EXPECT_EQ(TInCustomHTTPServer::ReasonText(status), reason);
+TEST(RequestRecordTest, ReasonTexts) {
+    for (auto [status, reason] : std::vector<std::pair<int, std::string>>{{200, "OK"},
+                                                                          {304, "Not Modified"},
+                                                                          {404, "Not Found"},
+                                                                          {500, "Internal Server Error"},
+                                                                          {418, "Unknown Response Code"}}) {
+        EXPECT_EQ(ReplyWriter::ReasonText(status), reason);
     }
 }
 
