@@ -75,7 +75,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             options.*(flag->second) = true;
             continue;
         }
-        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND") {
+        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "BACKUP") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size())
@@ -85,6 +85,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "PASSWORD") options.password = value;
         if (name == "VENDOR") options.vendor = value;
         if (name == "BIND") options.bindAddress = value;
+        if (name == "BACKUP") options.backupFile = value;
     }
     checkPasswordUse(options);
     return options;
@@ -108,6 +109,9 @@ std::string HostUsage(const std::string& programName) {
            "random\n"
            "                   one is printed when absent; prefer the prompt of -resetpassword)\n"
            "  -demo            with -initdb: add a sample exam\n"
+           "  -backup FILE     copy db1.db, even while a server works on it, into the new file FILE "
+           "(never over\n"
+           "                   an existing one), check the copy, then exit\n"
            "  -vendor URL      address of the vendor's web server (version text, news, manual)\n"
            "  -help            show this list\n";
 }

@@ -21,6 +21,8 @@ struct HostOptions {
     bool demo = false;
     std::optional<std::string> vendor;
     std::optional<std::string> bindAddress;
+    // "-backup FILE": copy db1.db into the new file FILE, then exit.
+    std::optional<std::string> backupFile;
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a

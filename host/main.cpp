@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "host/BackupCommand.h"
 #include "host/HostOptions.h"
 #include "host/PasswordReset.h"
 #include "host/ServerHost.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         std::cout << host::HostUsage(program);
         return 0;
     }
+    if (options.backupFile) return host::RunBackup(*options.backupFile, std::cout, std::cerr);
     if (options.resetPassword) return host::RunPasswordReset(options, std::cin, std::cout, std::cerr);
     return host::RunServerHost(options);
 }

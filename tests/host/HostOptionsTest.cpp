@@ -29,6 +29,12 @@ TEST(HostOptionsTest, DatabaseSwitchesKeepTheirValues) {
     EXPECT_EQ(options.bindAddress.value_or(""), "127.0.0.1");
 }
 
+TEST(HostOptionsTest, BackupTakesTheFileToWrite) {
+    EXPECT_EQ(ParseHostOptions({"-Backup", "/srv/db1-copy.db"}).backupFile.value_or(""), "/srv/db1-copy.db");
+    EXPECT_FALSE(ParseHostOptions({}).backupFile.has_value());
+    EXPECT_THROW(ParseHostOptions({"-backup"}), std::invalid_argument);
+}
+
 TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
     EXPECT_EQ(ParseHostOptions({"-port", "0"}).port.value_or(-1), 0);
     EXPECT_FALSE(ParseHostOptions({}).port.has_value());
@@ -70,8 +76,9 @@ TEST(HostOptionsTest, PasswordValuesAreBlankedInTheArgumentMemory) {
 
 TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
-    for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb",
-                             "-resetpassword", "-password", "-demo", "-vendor", "-bind", "-help"}) {
+    for (const char* name :
+         {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-resetpassword",
+          "-password", "-demo", "-vendor", "-bind", "-backup", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "web/server/Downloads.h"
 #include "web/server/Errors.h"
 #include "web/server/FileServer.h"
 #include "web/server/HttpDate.h"
@@ -133,6 +134,10 @@ std::string HandleFileRequest(TWFServer::Kind kind, const std::string& firstArgu
             touchCacheOwner(firstArgument, request);
             serveFromFolder(settings().cacheFolder(), firstArgument, request, response, cacheable);
             if (!response.lastModified) cacheable = false;
+            // Exports and backups are saved by the browser under their own names.
+            if (auto path = PathInside(settings().cacheFolder(), firstArgument);
+                path && response.statusCode == 200)
+                ApplyDownloadHeaders(*path, response);
             return "Cache File: " + firstArgument;
         case K::Gfx:
             return "Internal Graphic: " + internalResource(kind, firstArgument, request, response, cacheable);

@@ -1,11 +1,14 @@
 #include "app/pages/examlist/TWFForm3.h"
 
 #include <cstdint>
+#include <filesystem>
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
+#include "app/PageDownloads.h"
 #include "app/TWFUserSession.h"
+#include "app/backup/DatabaseBackup.h"
 #include "app/db/Transaction.h"
 #include "app/pages/home/TWFForm2.h"
 #include "app/pages/settings/TWFForm4.h"
@@ -80,6 +83,8 @@ void TWFForm3::buildMainArea() {
     // The entry to loading exams from the shared-exam service stays hidden.
     WFLink8 = link(*WFRegion2, "WFLink8", 528, 16, "【从栎川云载入】", 10);
     WFLink8->Visible = false;
+    WFLink9 = link(*WFRegion2, "WFLink9", 576, 16, "【备份数据】", 10);
+    WFLink9->OnClick = [this](TWFControl& sender) { WFLink9Click(sender); };
 
     WFRegion3 = PlaceControl<TWFRegion>(*WFRegion2, "WFRegion3", 24, 40, 937, 457);
     WFRegion3->BorderOptions.Style = TWFBorderStyle::cbsNone;
@@ -298,6 +303,19 @@ void TWFForm3::WFLink7Click(TWFControl&) {
 
 void TWFForm3::WFLink5Click(TWFControl&) {
     UserSession().MoveToPage<TWFForm2>();
+}
+
+}  // namespace exam
+
+namespace exam {
+
+void TWFForm3::WFLink9Click(web::forms::TWFControl&) {
+    const web::DownloadInfo info{"application/vnd.sqlite3", "db1-" + FileNameStamp() + ".db"};
+    OfferDownload(*this, "BAK", info, [](const std::string& path) {
+        // The backup makes its file itself and never writes over one.
+        std::filesystem::remove(path);
+        BackupDatabase(std::string(db::kDatabaseFileName), path);
+    });
 }
 
 }  // namespace exam

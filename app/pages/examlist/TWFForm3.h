@@ -24,6 +24,7 @@ public:
     web::forms::TWFLink* WFLink1;
     web::forms::TWFLink* WFLink5;
     web::forms::TWFLink* WFLink8;
+    web::forms::TWFLink* WFLink9;
     web::forms::TWFRegion* WFRegion3;
     web::forms::TWFGrid* WFGrid1;
 
@@ -76,6 +77,8 @@ public:
     void WFLink6Click(web::forms::TWFControl& sender);
     void WFLink7Click(web::forms::TWFControl& sender);
     void WFLink5Click(web::forms::TWFControl& sender);
+    // "【备份数据】": a checked copy of the database for the browser to save.
+    void WFLink9Click(web::forms::TWFControl& sender);
 
 private:
     void buildMainArea();
