@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/PageControls.h"
+#include "app/PageDownloads.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
@@ -36,6 +37,7 @@ constexpr TColor kDetailsBorder{detail::bgr(240, 128, 128)};      // light coral
 constexpr TColor kWrongAnswer{8366590};                           // #FEA97F
 
 constexpr std::string_view kAllTags = "全部成绩";
+constexpr const char* kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 constexpr std::string_view kNoResults = "尚无人参加该项考试！";
 constexpr std::string_view kStatisticsHint = " [ 提示：单击学生姓名查看答题详情；点击成绩删除该成绩 ]";
 
@@ -135,6 +137,11 @@ void TWFForm6::buildResultsRegion() {
     WFLink3->Confirmation = "确定要删除该考试的全部成绩信息吗？删除后无法恢复！";
     WFLink3->OnClick = bindHandler(this, &TWFForm6::WFLink3Click);
     WFLink2->OnClick = bindHandler(this, &TWFForm6::WFLink2Click);
+    WFLink8 = &addLink(*WFRegion1, "WFLink8", "【导出Excel】", 511, 8, 88);
+    WFLink9 = &addLink(*WFRegion1, "WFLink9", "【导出CSV】", 603, 8, 80);
+    for (TWFLink* link : {WFLink8, WFLink9}) link->Font.Color = kLinkColor;
+    WFLink8->OnClick = bindHandler(this, &TWFForm6::WFLink8Click);
+    WFLink9->OnClick = bindHandler(this, &TWFForm6::WFLink9Click);
 
     WFRadioGroup1 = PlaceControl<TWFRadioGroup>(*WFRegion1, "WFRadioGroup1", 17, 41, 217, 21);
     WFRadioGroup1->Layout = TWFGroupLayout::glHorizontal;
@@ -417,6 +424,27 @@ void TWFForm6::WFLink3Click(TWFControl& sender) {
 
 void TWFForm6::WFLink6Click(TWFControl&) {
     WFRegion4->Visible = false;
+}
+
+ResultsFilter TWFForm6::exportFilter() const {
+    const int selected = WFComboBox1->ItemIndex();
+    if (selected <= 0) return {};
+    const std::string& tag = WFComboBox1->Items()[static_cast<std::size_t>(selected)];
+    if (tag.empty()) return {ResultsFilter::Kind::Untagged, {}};
+    return {ResultsFilter::Kind::Tagged, tag};
+}
+
+void TWFForm6::WFLink8Click(TWFControl&) {
+    const ResultsTable table = ReadResultsTable(UserSession().ADOConnection1, examId(), exportFilter());
+    const std::string name = ExportFileName(table.examName, FileNameStamp().substr(0, 8), "xlsx");
+    OfferDownload(*this, "XLS", {kWorkbookType, name},
+                  [&table](const std::string& path) { WriteResultsWorkbook(table, path); });
+}
+
+void TWFForm6::WFLink9Click(TWFControl&) {
+    const ResultsTable table = ReadResultsTable(UserSession().ADOConnection1, examId(), exportFilter());
+    const std::string name = ExportFileName(table.examName, FileNameStamp().substr(0, 8), "csv");
+    OfferDownload(*this, "CSV", {"text/csv; charset=utf-8", name}, ResultsCsv(table));
 }
 
 void TWFForm6::WFLink2Click(TWFControl&) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exam/ResultsExport.h"
 #include "web/forms/TWFAppForm.h"
 
 namespace web::forms {
@@ -46,6 +47,9 @@ public:
     void WFLink3Click(web::forms::TWFControl& sender);
     // "【关闭】"
     void WFLink6Click(web::forms::TWFControl& sender);
+    // "【导出Excel】", "【导出CSV】": the results shown, for the browser to save.
+    void WFLink8Click(web::forms::TWFControl& sender);
+    void WFLink9Click(web::forms::TWFControl& sender);
     // "【返回】": back to the exam list.
     void WFLink2Click(web::forms::TWFControl& sender);
 
@@ -54,6 +58,8 @@ public:
     web::forms::TWFLink* WFLink1;
     web::forms::TWFLink* WFLink3;
     web::forms::TWFLink* WFLink2;
+    web::forms::TWFLink* WFLink8;
+    web::forms::TWFLink* WFLink9;
     web::forms::TWFRadioGroup* WFRadioGroup1;
     web::forms::TWFLabel* WFLabel8;
     web::forms::TWFComboBox* WFComboBox1;
@@ -99,6 +105,8 @@ private:
     void buildDetailsRegion();
 
     std::vector<ResultRow> readResults();
+    // The exports' counterpart of the tag filter.
+    ResultsFilter exportFilter() const;
     std::vector<QuestionColumn> readQuestions();
     void showStatistics(const std::vector<ResultRow>& results);
     void clearGrid(int rows, int columns);
