@@ -75,6 +75,12 @@ TWFForm4::TWFForm4() : TWFAppForm("WFForm4", "TWFForm4", 1000, 755) {
     buildDeleteConfirmation();
     buildAddPanel();
     buildImportPanel();
+    importPanel = std::make_unique<QuestionImportPanel>(
+        *this, [] { return examKey(UserSession().ExamId); },
+        [this](std::size_t count) {
+            WFLink4Click(*WFLink4);
+            web::CurrentSession()->ShowMessage("成功导入" + std::to_string(count) + "道试题！");
+        });
     PlaceHeaderFrame(*this, 11, 0);
     PlaceFooterFrame(*this, 10, 688);
     WFAppFormCreate();
@@ -149,6 +155,8 @@ void TWFForm4::buildQuestionList() {
     // The way into the shared-exam import stays hidden.
     WFLink10 = link(*WFRegion1, "WFLink10", 528, 120, "【从栎川云中添加试题】");
     WFLink10->Visible = false;
+    WFLink12 = link(*WFRegion1, "WFLink12", 616, 120, "【批量导入】");
+    WFLink12->OnClick = [this](TWFControl& sender) { WFLink12Click(sender); };
     WFLink10->OnClick = [this](TWFControl& sender) { WFLink10Click(sender); };
 
     WFDBGrid1 = PlaceControl<TWFDBGrid>(*WFRegion1, "WFDBGrid1", 10, 144, 959, 453);
@@ -454,6 +462,14 @@ void TWFForm4::WFLink10Click(TWFControl&) {
 
 void TWFForm4::WFLink11Click(TWFControl&) {
     WFRegion9->Visible = false;
+}
+
+}  // namespace exam
+
+namespace exam {
+
+void TWFForm4::WFLink12Click(web::forms::TWFControl&) {
+    importPanel->Show();
 }
 
 }  // namespace exam

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "app/pages/settings/QuestionImportPanel.h"
 #include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/forms/controls/TWFCheckBox.h"
@@ -101,6 +103,11 @@ public:
     void WFLink2Click(web::forms::TWFControl& sender);
     void WFLink10Click(web::forms::TWFControl& sender);
     void WFLink11Click(web::forms::TWFControl& sender);
+    // "【批量导入】": opens the import panel.
+    void WFLink12Click(web::forms::TWFControl& sender);
+
+    web::forms::TWFLink* WFLink12;
+    std::unique_ptr<QuestionImportPanel> importPanel;
 
 private:
     void buildHead();
