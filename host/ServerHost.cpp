@@ -15,6 +15,7 @@
 #include "app/VendorServices.h"
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
+#include "host/InterfaceAddresses.h"
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
 #include "web/server/transport/Socket.h"
@@ -80,6 +81,20 @@ void readKeys(std::shared_ptr<TForm9> window) {
     if (window->ReadKeys(std::cin, std::cerr)) kill(getpid(), SIGTERM);
 }
 
+// The addresses candidates type, for the person setting up the room; under systemd the
+// lines go to the journal.
+void printCandidateAddresses(int port, const std::string& boundAddress) {
+    const std::vector<std::string> addresses = CandidateAddresses(InterfaceAddresses(), port, boundAddress);
+    std::cout << "Candidates can open:";
+    if (addresses.empty()) std::cout << " (no IPv4 address found on this machine's interfaces)";
+    std::cout << "\n";
+    for (const std::string& address : addresses) {
+        std::cout << "  " << address << "\n";
+        if (web::ServerLogEnabled()) web::ServerLog("Start address: " + address);
+    }
+    std::cout << std::flush;
+}
+
 }  // namespace
 
 int RunServerHost(const HostOptions& options) {
@@ -126,6 +141,7 @@ int RunServerHost(const HostOptions& options) {
     }
     std::cout << "Exam server listening on port " << server->Port() << "\n";
     std::cout << "Start address on this computer: " << server->StartAddress() << std::endl;
+    printCandidateAddresses(server->Port(), options.bindAddress.value_or(""));
     // Shared with the key reader, which may still wait for a line when the program ends.
     auto window = std::make_shared<TForm9>(server->Port(), ConsolePlatform(std::cout));
     if (options.launchBrowser) {

@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh --e2e
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+./scripts/verify-unit.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DEXAM_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j2

@@ -236,3 +236,27 @@ TEST_F(ShippedErrorTemplateTest, ExpiredSessionAndMissingDatabaseGetTheChinesePa
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostStartTest, EveryInterfaceAddressIsPrintedWithThePort) {
+    ProgramRun run =
+        runProgram(program_, {"-headless", "-port", "0"}, folder_, false, "\n  http://127.0.0.1:");
+    const std::string listening = "Exam server listening on port ";
+    const std::size_t at = run.out.find(listening);
+    ASSERT_NE(at, std::string::npos) << run.out << run.err;
+    const std::string port =
+        run.out.substr(at + listening.size(), run.out.find('\n', at) - at - listening.size());
+    const std::size_t list = run.out.find("Candidates can open:\n");
+    ASSERT_NE(list, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  http://127.0.0.1:" + port + "/\n", list), std::string::npos) << run.out;
+    // Other interfaces, if any, come before the loopback address, in the same form.
+    for (std::size_t line = run.out.find("\n  ", list); line != std::string::npos;
+         line = run.out.find("\n  ", line + 1)) {
+        const std::string entry = run.out.substr(line + 3, run.out.find('\n', line + 1) - line - 3);
+        EXPECT_EQ(entry.rfind("http://", 0), 0u) << entry;
+        EXPECT_NE(entry.find(":" + port + "/"), std::string::npos) << entry;
+    }
+}
+
+}  // namespace
