@@ -22,7 +22,7 @@ cmake --build build -j2 --target examserver
 install_folder() {
   rm -rf "$prefix/$1.new"
   cp -r "build/host/$1" "$prefix/$1.new"
-  rm -rf "$prefix/$1"
+  rm -rf "${prefix:?}/$1"
   mv "$prefix/$1.new" "$prefix/$1"
 }
 install -d -m 0755 "$prefix"
