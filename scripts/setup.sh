@@ -15,6 +15,8 @@ if [ "${1:-}" = "--e2e" ]; then
   command -v npm >/dev/null 2>&1 || need+=(npm)
   # The browser tests read the stored rows with the sqlite3 shell.
   dpkg -s sqlite3 >/dev/null 2>&1 || need+=(sqlite3)
+  # They read downloaded workbooks back with Python's zipfile.
+  command -v python3 >/dev/null 2>&1 || need+=(python3)
 fi
 if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"

@@ -350,12 +350,13 @@ struct TemplateRow {
     const char* text;
     const char* options;
     const char* answer;
-    const char* points;
+    // Whole points, as the CSV writes them.
+    double points;
 };
 
 constexpr std::array<TemplateRow, 2> kTemplateRows{{
-    {"单选题", "我国的首都是哪座城市？", "北京\n上海\n广州\n深圳", "A", "1"},
-    {"多选题", "下列数中哪些是偶数？", "2\n3\n4\n5", "AC", "2"},
+    {"单选题", "我国的首都是哪座城市？", "北京\n上海\n广州\n深圳", "A", 1},
+    {"多选题", "下列数中哪些是偶数？", "2\n3\n4\n5", "AC", 2},
 }};
 
 }  // namespace
@@ -365,7 +366,7 @@ std::string QuestionTemplateCsv() {
     csv += "题型,题目,候选项,答案,分数\r\n";
     for (const TemplateRow& row : kTemplateRows) {
         csv += std::string(row.type) + "," + row.text + ",\"" + row.options + "\"," + row.answer + "," +
-               row.points + "\r\n";
+               std::to_string(static_cast<int>(row.points)) + "\r\n";
     }
     return csv;
 }
@@ -389,7 +390,7 @@ void WriteQuestionTemplateWorkbook(const std::string& path) {
         worksheet_write_string(sheet, line, 1, row.text, wrapped);
         worksheet_write_string(sheet, line, 2, row.options, wrapped);
         worksheet_write_string(sheet, line, 3, row.answer, nullptr);
-        worksheet_write_number(sheet, line, 4, std::stod(row.points), nullptr);
+        worksheet_write_number(sheet, line, 4, row.points, nullptr);
         ++line;
     }
     const lxw_error error = workbook_close(workbook);

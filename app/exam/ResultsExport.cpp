@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <array>
+#include <charconv>
 #include <memory>
 #include <stdexcept>
 
@@ -138,6 +139,13 @@ void writeList(Workbook& book, const ResultsTable& table) {
     if (!scores.empty()) book.text(sheet, table.results.size() + 2, 0, summaryText(summarize(scores)));
 }
 
+// The rate's text as a number, read the same way whatever the process's locale.
+double rateValue(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
 void writeMatrix(Workbook& book, const ResultsTable& table) {
     lxw_worksheet* sheet = book.addSheet("答题矩阵");
     worksheet_set_column(sheet, 0, 0, 16, nullptr);
@@ -170,7 +178,7 @@ void writeMatrix(Workbook& book, const ResultsTable& table) {
     for (std::size_t q = 0; q < table.questions.size(); ++q) {
         const ExportedQuestion& question = table.questions[q];
         book.number(sheet, rateRow, first + q,
-                    std::stod(correctRate(question.correctAnswer, question.answers)), book.rate_);
+                    rateValue(correctRate(question.correctAnswer, question.answers)), book.rate_);
     }
 }
 
