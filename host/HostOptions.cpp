@@ -75,7 +75,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             options.*(flag->second) = true;
             continue;
         }
-        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND") {
+        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "ORG") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size())
@@ -85,6 +85,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "PASSWORD") options.password = value;
         if (name == "VENDOR") options.vendor = value;
         if (name == "BIND") options.bindAddress = value;
+        if (name == "ORG") options.organisation = value;
     }
     checkPasswordUse(options);
     return options;
@@ -108,7 +109,9 @@ std::string HostUsage(const std::string& programName) {
            "random\n"
            "                   one is printed when absent; prefer the prompt of -resetpassword)\n"
            "  -demo            with -initdb: add a sample exam\n"
-           "  -vendor URL      address of the vendor's web server (version text, news, manual)\n"
+           "  -vendor URL      address of the vendor's web server (version text, news, manual); without it\n"
+           "                   this server answers those pages itself\n"
+           "  -org NAME        the school or organisation shown in the banner of every page\n"
            "  -help            show this list\n";
 }
 
