@@ -217,7 +217,7 @@ test('hostile markup in every review field runs nothing, and the review around i
       for (const input of document.querySelectorAll('#upym input[type="hidden"]')) input.value += text;
     }, attack);
     const review = await openReview(page);
-    await review.hover('body');
+    await review.mouse.move(200, 300);
     for (const selector of ['#jslink', '#hover']) {
       if (await review.locator(selector).count()) await review.click(selector).catch(() => {});
     }
