@@ -188,13 +188,14 @@ void writeText(std::string_view run, std::string& out) {
     while (last > first && isBlank(run[last - 1])) --last;
     std::string_view leading = run.substr(0, first);
     std::string_view trailing = run.substr(last);
+    // Between two tags such a run stays one blank; at the edges of a text it goes.
+    bool blankOnly = first == run.size();
     if (edgeIsBreak(leading)) {
         run.remove_prefix(first);
         last -= first;
-        out += ' ';
+        if (blankOnly) out += ' ';
     }
-    bool trailingBreak = edgeIsBreak(trailing);
-    if (trailingBreak) run = run.substr(0, last);
+    if (edgeIsBreak(trailing)) run = run.substr(0, last);
     for (std::size_t at = 0; at < run.size();) {
         char c = run[at];
         if (c == '\r' || c == '\n') {
@@ -228,7 +229,6 @@ void writeText(std::string_view run, std::string& out) {
         }
         ++at;
     }
-    if (trailingBreak) out += ' ';
 }
 
 std::string canonical(const Tag& tag) {

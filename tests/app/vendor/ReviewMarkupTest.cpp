@@ -79,7 +79,7 @@ TEST(ReviewMarkupTest, AllowedMarkupIsWrittenInOneFormAndClosed) {
         {"closing an outer element closes the inner", "<div class=\"nr\"><a href=\"#1\">x</div>y",
          "<div class=\"nr\"><a href=\"#1\">x</a></div>y"},
         {"text line breaks", "<div class=\"hxx\">\r\nA.上海\r\nB.北京\r\n\r\n</div>",
-         "<div class=\"hxx\"> A.上海<br>B.北京 </div>"},
+         "<div class=\"hxx\">A.上海<br>B.北京</div>"},
         {"text characters", "1 > 0 & \"x\" 'y'", "1 &gt; 0 &amp; &quot;x&quot; &#39;y&#39;"},
         {"character references", "&amp; &nbsp; &#128512; &#x4e2d;", "&amp; &nbsp; &#128512; &#x4e2d;"},
         {"lone angle bracket", "a < b", "a &lt; b"},
@@ -96,8 +96,8 @@ TEST(ReviewMarkupTest, ReviewFormMarkupPassesWhole) {
         "<li class=\"tilok\"><a href=\"#3\">[对]我国的首都是哪座城市？\r\n</a></li>\r\n"
         "<li class=\"tilerr\"><a href=\"#4\">[错]一年有几个月？\r\n</a></li>\r\n";
     EXPECT_EQ(SanitizeReviewMarkup(list),
-              "<li class=\"tilok\"><a href=\"#3\">[对]我国的首都是哪座城市？ </a></li> "
-              "<li class=\"tilerr\"><a href=\"#4\">[错]一年有几个月？ </a></li> ");
+              "<li class=\"tilok\"><a href=\"#3\">[对]我国的首都是哪座城市？</a></li> "
+              "<li class=\"tilerr\"><a href=\"#4\">[错]一年有几个月？</a></li> ");
 
     const std::string details =
         "<div class=\"nr\"> <div class=\"bh\"><a name=\"4\" id=\"4\"></a>题目编号：4 </div>\r\n"
@@ -111,8 +111,8 @@ TEST(ReviewMarkupTest, ReviewFormMarkupPassesWhole) {
               "<div class=\"nr\"> <div class=\"bh\"><a name=\"4\" id=\"4\"></a>题目编号：4 </div> "
               "<div class=\"tx\">题型:单选题</div><div class=\"fz\">分值:2 分</div> <div class=\"fh\">【<a "
               "href=\"#top\">返回题目列表</a>】</div> "
-              "<div class=\"tg\">一年有几个月？ </div> "
-              "<div class=\"hxx\"> A.十个<br>B.十一个<br>C.十二个<br>D.十三个 "
+              "<div class=\"tg\">一年有几个月？</div> "
+              "<div class=\"hxx\">A.十个<br>B.十一个<br>C.十二个<br>D.十三个"
               "</div><div class=\"zderr\">标准答案：C 您的作答：B</div></div> ");
 }
 
