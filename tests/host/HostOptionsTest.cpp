@@ -29,6 +29,12 @@ TEST(HostOptionsTest, DatabaseSwitchesKeepTheirValues) {
     EXPECT_EQ(options.bindAddress.value_or(""), "127.0.0.1");
 }
 
+TEST(HostOptionsTest, OrganisationNameIsTakenAsGiven) {
+    EXPECT_EQ(ParseHostOptions({"/ORG", "第一中学 (高中部)"}).organisation.value_or(""), "第一中学 (高中部)");
+    EXPECT_FALSE(ParseHostOptions({}).organisation.has_value());
+    EXPECT_THROW(ParseHostOptions({"-org"}), std::invalid_argument);
+}
+
 TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
     EXPECT_EQ(ParseHostOptions({"-port", "0"}).port.value_or(-1), 0);
     EXPECT_FALSE(ParseHostOptions({}).port.has_value());
@@ -71,7 +77,7 @@ TEST(HostOptionsTest, PasswordValuesAreBlankedInTheArgumentMemory) {
 TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
     for (const char* name : {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb",
-                             "-resetpassword", "-password", "-demo", "-vendor", "-bind", "-help"}) {
+                             "-resetpassword", "-password", "-demo", "-vendor", "-bind", "-org", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }
