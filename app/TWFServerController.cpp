@@ -33,10 +33,15 @@ TWFServerController::TWFServerController() {
     OnNewSession = WFServerControllerBaseNewSession;
 }
 
-void RegisterExamApplication() {
-    web::RegisterServerController([] {
+void RegisterExamApplication(vendor::VendorSiteSettings site) {
+    auto vendorSite = std::make_shared<const vendor::VendorSite>(std::move(site));
+    web::RegisterServerController([vendorSite] {
         auto controller = std::make_unique<TWFServerController>();
         controller->MainForm40 = [](web::TWFApplication&) { return std::make_unique<TWFForm2>(); };
+        controller->OnSiteRequest = [vendorSite](const web::TInHTTPAppRequest& request,
+                                                 web::TInHTTPAppResponse& response) {
+            return vendorSite->Answer(request, response);
+        };
         return controller;
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/vendor/VendorSite.h"
 #include "web/server/TWFServerControllerBase.h"
 
 namespace exam {
@@ -11,8 +12,8 @@ public:
     TWFServerController();
 };
 
-// Registers the controller class and the start page with the web runtime; the host calls
-// it once before it starts the server.
-void RegisterExamApplication();
+// Registers the controller class and the start page with the web runtime, and the
+// built-in vendor site with `site`; the host calls it once before it starts the server.
+void RegisterExamApplication(vendor::VendorSiteSettings site = {});
 
 }  // namespace exam

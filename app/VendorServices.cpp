@@ -8,7 +8,7 @@ namespace {
 
 struct VendorSetting {
     std::mutex mutex;
-    std::string address{kBuiltInVendorAddress};
+    std::string address;  // empty: this server
 };
 
 // Written once at start-up, read by request threads while pages are built.
@@ -38,6 +38,16 @@ std::string VendorAddress() {
     VendorSetting& current = setting();
     std::lock_guard lock(current.mutex);
     return current.address;
+}
+
+bool VendorIsThisServer() {
+    return VendorAddress().empty();
+}
+
+void UseThisServerAsVendor() {
+    VendorSetting& current = setting();
+    std::lock_guard lock(current.mutex);
+    current.address.clear();
 }
 
 void SetVendorAddress(std::string_view address) {

@@ -3,16 +3,21 @@
 #include <string>
 #include <string_view>
 
-// The vendor's web server: one base address, built in or given with "-vendor URL", from
-// which every vendor page the program names is formed. The paths on it are fixed. Nothing
-// here contacts the server; callers that do fail silently when it cannot be reached.
+// The vendor's web server: this server itself (app/vendor/ answers the vendor's paths)
+// unless "-vendor URL" names another one, from which every vendor page the program names
+// is formed. The paths on it are fixed. Nothing here contacts the server; callers that do
+// fail silently when it cannot be reached.
 namespace exam {
 
-inline constexpr std::string_view kBuiltInVendorAddress = "http://www.tessel-exam.example";
-
-// The base address in use: the built-in one until SetVendorAddress replaces it. Never
-// ends in "/".
+// The base address in use: empty while this server is its own vendor, so the addresses
+// below are paths relative to the server the browser talks to. Never ends in "/".
 std::string VendorAddress();
+
+// True until SetVendorAddress names another server.
+bool VendorIsThisServer();
+
+// This server is the vendor again (tests).
+void UseThisServerAsVendor();
 
 // Replaces the base address (the "-vendor" switch). Accepts "http://" or "https://"
 // followed by a host, optionally a port and a path; trailing "/" are dropped. Throws

@@ -75,7 +75,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             options.*(flag->second) = true;
             continue;
         }
-        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "BACKUP") {
+        if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "BACKUP" &&
+            name != "ORG") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size())
@@ -86,6 +87,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "VENDOR") options.vendor = value;
         if (name == "BIND") options.bindAddress = value;
         if (name == "BACKUP") options.backupFile = value;
+        if (name == "ORG") options.organisation = value;
     }
     checkPasswordUse(options);
     return options;
@@ -112,7 +114,9 @@ std::string HostUsage(const std::string& programName) {
            "  -backup FILE     copy db1.db, even while a server works on it, into the new file FILE "
            "(never over\n"
            "                   an existing one), check the copy, then exit\n"
-           "  -vendor URL      address of the vendor's web server (version text, news, manual)\n"
+           "  -vendor URL      address of the vendor's web server (version text, news, manual); without it\n"
+           "                   this server answers those pages itself\n"
+           "  -org NAME        the school or organisation shown in the banner of every page\n"
            "  -help            show this list\n";
 }
 

@@ -20,6 +20,8 @@ struct HostOptions {
     std::optional<std::string> password;
     bool demo = false;
     std::optional<std::string> vendor;
+    // The organisation named in the banner and on the product page of the built-in site.
+    std::optional<std::string> organisation;
     std::optional<std::string> bindAddress;
     // "-backup FILE": copy db1.db into the new file FILE, then exit.
     std::optional<std::string> backupFile;

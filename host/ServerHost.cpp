@@ -122,7 +122,7 @@ int RunServerHost(const HostOptions& options) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    exam::RegisterExamApplication();
+    exam::RegisterExamApplication({options.organisation.value_or("")});
     std::unique_ptr<web::TWFStandAloneServer> server;
     try {
         web::TWFStandAloneServer::Options serverOptions;

@@ -17,6 +17,7 @@
 
 #include "app/HostTexts.h"
 #include "app/VendorServices.h"
+#include "app/vendor/ProductInfo.h"
 #include "host/HttpGet.h"
 #include "web/server/Text.h"
 
@@ -58,7 +59,7 @@ TForm9Texts textsFor(int port) {
     std::string portText = std::to_string(port);
     return {"栎川在线(Web site)考试系统  V 1.0",
             "VER:",
-            "1.1",
+            std::string(exam::kProductVersion),
             "【本机打开】",
             std::string("本系统为网络版，运行后可以在局域网内能连接到本计算机的任意计算机通过网页浏览器访问，"
                         "访问地址为：http://本计算机IP地址：") +
@@ -136,6 +137,10 @@ std::string TForm9::LocalAddress() const {
     return "http://127.0.0.1:" + std::to_string(port_);
 }
 
+std::string TForm9::VendorPage(const std::string& address) const {
+    return address.starts_with("/") ? LocalAddress() + address : address;
+}
+
 void TForm9::Show() {
     if (showThread_.joinable()) return;
     showThread_ = std::jthread([this](std::stop_token stop) { FormShow(std::move(stop)); });
@@ -143,21 +148,22 @@ void TForm9::Show() {
 
 void TForm9::FormShow(std::stop_token stop) {
     try {
-        std::vector<std::string> lines = splitLines(platform_.fetch(exam::VendorVersionTextAddress(), stop));
+        std::vector<std::string> lines =
+            splitLines(platform_.fetch(VendorPage(exam::VendorVersionTextAddress()), stop));
         exam::PublishMemo1Lines(lines);
         if (lines.empty()) return;
         if (versionOf(lines.front()) > versionOf(texts_.mver)) {
             if (lines.size() < 2) return;
             platform_.showMessage(lines[1]);
         }
-        platform_.navigate(exam::VendorNewsAddress());
+        platform_.navigate(VendorPage(exam::VendorNewsAddress()));
     } catch (...) {
         // The vendor's services are optional: nothing is shown when they fail.
     }
 }
 
 void TForm9::Label3Click() {
-    platform_.launchBrowser(exam::VendorManualAddress());
+    platform_.launchBrowser(VendorPage(exam::VendorManualAddress()));
 }
 
 void TForm9::Label4Click() {

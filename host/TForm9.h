@@ -61,6 +61,8 @@ public:
     void PrintTexts(std::ostream& out, bool withKeys) const;
     // The system's address on this computer.
     std::string LocalAddress() const;
+    // A vendor page's address; while this server is the vendor, on this computer.
+    std::string VendorPage(const std::string& address) const;
 
     // Runs FormShow once on a thread of the window's own, so the caller stays free.
     void Show();

@@ -16,11 +16,8 @@ protected:
     void SetUp() override { RestoreBuiltInMemo1Lines(); }
     void TearDown() override {
         RestoreBuiltInMemo1Lines();
-        SetVendorAddress(savedVendor_);
+        UseThisServerAsVendor();
     }
-
-private:
-    std::string savedVendor_ = VendorAddress();
 };
 
 TEST_F(HostTextsTest, BuiltInListSendsCandidatesHome) {

@@ -12,7 +12,7 @@ namespace {
 
 class VendorServicesTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetVendorAddress(saved_); }
+    void TearDown() override { UseThisServerAsVendor(); }
 
     struct Page {
         const char* name;
@@ -29,16 +29,19 @@ protected:
                 {"home", VendorHomeAddress, "/home"},
                 {"answer review", VendorAnswerReviewAddress, "/zxtest/up.asp"}};
     }
-
-private:
-    std::string saved_ = VendorAddress();
 };
 
-TEST_F(VendorServicesTest, BuiltInAddressServesEveryPage) {
-    SetVendorAddress(kBuiltInVendorAddress);
-    for (const Page& page : pages()) {
-        EXPECT_EQ(page.address(), std::string("http://www.tessel-exam.example") + page.path) << page.name;
-    }
+TEST_F(VendorServicesTest, WithoutSwitchEveryPageIsOnThisServer) {
+    SetVendorAddress("http://elsewhere.example");
+    UseThisServerAsVendor();
+    EXPECT_TRUE(VendorIsThisServer());
+    EXPECT_EQ(VendorAddress(), "");
+    for (const Page& page : pages()) EXPECT_EQ(page.address(), page.path) << page.name;
+}
+
+TEST_F(VendorServicesTest, SwitchMovesEveryPageElsewhere) {
+    SetVendorAddress("http://elsewhere.example");
+    EXPECT_FALSE(VendorIsThisServer());
 }
 
 TEST_F(VendorServicesTest, SwitchReplacesTheAddressAndKeepsThePaths) {

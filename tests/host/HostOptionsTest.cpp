@@ -35,6 +35,12 @@ TEST(HostOptionsTest, BackupTakesTheFileToWrite) {
     EXPECT_THROW(ParseHostOptions({"-backup"}), std::invalid_argument);
 }
 
+TEST(HostOptionsTest, OrganisationNameIsTakenAsGiven) {
+    EXPECT_EQ(ParseHostOptions({"/ORG", "第一中学 (高中部)"}).organisation.value_or(""), "第一中学 (高中部)");
+    EXPECT_FALSE(ParseHostOptions({}).organisation.has_value());
+    EXPECT_THROW(ParseHostOptions({"-org"}), std::invalid_argument);
+}
+
 TEST(HostOptionsTest, PortZeroLetsTheSystemChoose) {
     EXPECT_EQ(ParseHostOptions({"-port", "0"}).port.value_or(-1), 0);
     EXPECT_FALSE(ParseHostOptions({}).port.has_value());
@@ -78,7 +84,7 @@ TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
     for (const char* name :
          {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-resetpassword",
-          "-password", "-demo", "-vendor", "-bind", "-backup", "-help"}) {
+          "-password", "-demo", "-vendor", "-bind", "-backup", "-org", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

@@ -48,13 +48,10 @@ protected:
     }
     void TearDown() override {
         exam::RestoreBuiltInMemo1Lines();
-        exam::SetVendorAddress(savedVendor_);
+        exam::UseThisServerAsVendor();
     }
 
     FakePlatform fake_;
-
-private:
-    std::string savedVendor_ = exam::VendorAddress();
 };
 
 TEST_F(TForm9Test, TextsNameThePortInUse) {
@@ -98,7 +95,11 @@ TEST_F(TForm9Test, VersionCheckFollowsTheAnnouncedVersion) {
         {"older", "1.0\r\n有新版本", {}, true, {"1.0", "有新版本"}},
         {"much newer, whole number", "2\r\nupgrade", {"upgrade"}, true, {"2", "upgrade"}},
         {"blanks around the number", " 1.2 \r\nupgrade", {"upgrade"}, true, {" 1.2 ", "upgrade"}},
-        {"lines ended by LF only", "1.2\nupgrade\n\nhome\n", {"upgrade"}, true, {"1.2", "upgrade", "", "home"}},
+        {"lines ended by LF only",
+         "1.2\nupgrade\n\nhome\n",
+         {"upgrade"},
+         true,
+         {"1.2", "upgrade", "", "home"}},
         {"newer without message line", "1.5", {}, false, {"1.5"}},
         {"newer without message line, line end", "1.5\r\n", {}, false, {"1.5"}},
         {"not a number", "version 2\r\nupgrade", {}, false, {"version 2", "upgrade"}},

@@ -32,6 +32,7 @@ public:
 
     const std::filesystem::path& folder() const { return folder_; }
     HttpTestClient& client() { return *client_; }
+    int port() const { return server_->Port(); }
 
     // Opens the start address and posts the window size: the session id and the reply
     // with the session's first page (track number 1); an empty id when none was given.

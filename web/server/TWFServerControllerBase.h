@@ -8,6 +8,7 @@
 
 #include "web/server/CacheFolder.h"
 #include "web/server/SessionThreads.h"
+#include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
 #include "web/server/TWFBrowser.h"
 
@@ -108,6 +109,10 @@ public:
     std::function<void(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm)> OnNewSession;
     // The page class every new HTML 4.0 session starts on.
     FormFactory MainForm40;
+    // Answers requests for the application's own site before they are dispatched (paths
+    // outside the runtime's URL scheme); returns true when it answered. Runs without a
+    // session.
+    std::function<bool(const TInHTTPAppRequest& request, TInHTTPAppResponse& response)> OnSiteRequest;
 
     // --- folders and addresses --------------------------------------------------------
     const std::string& programFolder() const { return programFolder_; }

@@ -66,7 +66,10 @@ void TWFStandAloneServer::startBridge(const Options& options) {
     bridge_ = std::make_unique<TInHTTPAppBridge>();
     bridge_->Start(
         address, controller_->Port,
-        [](TInHTTPAppRequest& request, TInHTTPAppResponse& response) { TWFServer().Dispatch(request, response); },
+        [controller = controller_.get()](TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+            if (controller->OnSiteRequest && controller->OnSiteRequest(request, response)) return;
+            TWFServer().Dispatch(request, response);
+        },
         controller_->cacheFolder(), static_cast<std::size_t>(std::max(1, controller_->ThreadPoolSize)));
     controller_->Port = bridge_->Port();
 }
