@@ -12,13 +12,19 @@
 namespace web {
 class TWFStandAloneServer;
 }
+namespace exam {
+class Autosave;
+class ExamResumer;
+}
 
 // The exam application as the benchmarks run it, and a hall of candidates taking its
 // sample exam.
 namespace bench {
 
 // The exam application in this process on a loopback port, in a temporary folder (the
-// working folder while it runs) with a fresh db1.db holding the sample exam.
+// working folder while it runs) with a fresh db1.db holding the sample exam. With
+// BENCH_AUTOSAVE=1 in the environment the answers are autosaved as by the program, and the
+// writer's commits are printed at the end.
 class ExamServer {
 public:
     explicit ExamServer(const std::string& name);
@@ -33,6 +39,9 @@ private:
     TemporaryFolder folder_;
     WorkingFolder working_;
     std::filesystem::path database_;
+    std::unique_ptr<exam::Autosave> autosave_;
+    std::unique_ptr<exam::ExamResumer> resumer_;
+    std::chrono::steady_clock::time_point started_;
     std::unique_ptr<web::TWFStandAloneServer> server_;
     int port_ = 0;
 };

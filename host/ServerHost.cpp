@@ -13,11 +13,14 @@
 
 #include "app/TWFServerController.h"
 #include "app/VendorServices.h"
+#include "app/autosave/Autosave.h"
+#include "app/autosave/ExamResumer.h"
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
 #include "host/InterfaceAddresses.h"
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
+#include "web/server/SessionResumer.h"
 #include "web/server/transport/Socket.h"
 #include "web/server/TWFStandAloneServer.h"
 
@@ -66,6 +69,21 @@ std::string bindAdvice(web::EBindError::Cause cause) {
             return "";
     }
 }
+
+// The autosave and its resumer serve the server for one scope.
+class AutosaveInstallation {
+public:
+    AutosaveInstallation(exam::Autosave& autosave, exam::ExamResumer& resumer) {
+        exam::InstallAutosave(&autosave);
+        web::SetSessionResumer(&resumer);
+    }
+    ~AutosaveInstallation() {
+        web::SetSessionResumer(nullptr);
+        exam::InstallAutosave(nullptr);
+    }
+    AutosaveInstallation(const AutosaveInstallation&) = delete;
+    AutosaveInstallation& operator=(const AutosaveInstallation&) = delete;
+};
 
 sigset_t stopSignals() {
     sigset_t set;
@@ -123,6 +141,13 @@ int RunServerHost(const HostOptions& options) {
     signal(SIGPIPE, SIG_IGN);
 
     exam::RegisterExamApplication({options.organisation.value_or("")});
+    // Opened before the server takes requests and closed after it stops, so every answer
+    // a page confirmed is in the file. Problems with the file are reported, never fatal.
+    exam::AutosaveSettings autosaveSettings;
+    autosaveSettings.log = [](const std::string& line) { std::cerr << line << std::endl; };
+    exam::Autosave autosave(autosaveSettings);
+    exam::ExamResumer resumer(autosave);
+    AutosaveInstallation installed(autosave, resumer);
     std::unique_ptr<web::TWFStandAloneServer> server;
     try {
         web::TWFStandAloneServer::Options serverOptions;

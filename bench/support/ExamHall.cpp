@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <latch>
 #include <map>
@@ -11,9 +12,12 @@
 #include <utility>
 
 #include "app/TWFServerController.h"
+#include "app/autosave/Autosave.h"
+#include "app/autosave/ExamResumer.h"
 #include "app/db/Database.h"
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
+#include "web/server/SessionResumer.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/TWFSessions.h"
 #include "web/server/TWFStandAloneServer.h"
@@ -298,6 +302,15 @@ ExamServer::ExamServer(const std::string& name)
     : folder_(name), working_(folder_.path()), database_(folder_.path() / exam::db::kDatabaseFileName) {
     exam::db::InitDatabase(database_, {std::string("bench-password"), true});
     exam::RegisterExamApplication();
+    if (const char* autosave = std::getenv("BENCH_AUTOSAVE"); autosave != nullptr && std::string(autosave) == "1") {
+        exam::AutosaveSettings settings;
+        settings.file = folder_.path() / "autosave.db";
+        autosave_ = std::make_unique<exam::Autosave>(settings);
+        resumer_ = std::make_unique<exam::ExamResumer>(*autosave_);
+        exam::InstallAutosave(autosave_.get());
+        web::SetSessionResumer(resumer_.get());
+    }
+    started_ = std::chrono::steady_clock::now();
     web::TWFStandAloneServer::Options options;
     options.port = 0;
     options.bindIP = "127.0.0.1";
@@ -308,6 +321,16 @@ ExamServer::ExamServer(const std::string& name)
 
 ExamServer::~ExamServer() {
     server_.reset();
+    if (autosave_) {
+        web::SetSessionResumer(nullptr);
+        exam::InstallAutosave(nullptr);
+        const exam::Autosave::Counters counters = autosave_->counters();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        std::printf("  autosave writer: %llu commits (%.0f/s over %.0f s), %llu rows, %.1f rows per commit\n",
+                    static_cast<unsigned long long>(counters.commits), counters.commits / seconds, seconds,
+                    static_cast<unsigned long long>(counters.rows),
+                    counters.commits == 0 ? 0.0 : static_cast<double>(counters.rows) / counters.commits);
+    }
     web::Sessions().FreeIdleSessions();
     web::RegisterServerController(nullptr);
 }

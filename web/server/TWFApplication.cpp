@@ -70,7 +70,7 @@ TWFApplication::TWFApplication(const TWFSessionStart& start)
     renderMode_ = controller != nullptr ? DecideRenderMode(browserKind_, userAgent_, *controller)
                                         : TWFRenderMode::HTML40;
     if (controller != nullptr) timeout_ = controller->sessionIdleLimit();
-    sessionID_ = NewSessionID();
+    sessionID_ = start.sessionID.empty() ? NewSessionID() : start.sessionID;
     if (controller != nullptr) {
         sessionCacheDir_ = controller->cacheFolder() + "user/" + sessionID_ + "/";
         std::error_code error;

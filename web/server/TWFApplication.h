@@ -29,6 +29,8 @@ struct TWFSessionStart {
     std::string clientIP;
     std::string referer;
     FieldList startParameters;
+    // The id of a session brought back (SessionResumer); empty for a new random id.
+    std::string sessionID;
 };
 
 // One browser session: its pages, its data object and the number that ties the

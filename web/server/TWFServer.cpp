@@ -10,6 +10,7 @@
 #include "web/server/HtmlEscape.h"
 #include "web/server/HttpDate.h"
 #include "web/server/ServerLog.h"
+#include "web/server/SessionResumer.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/TWFRenderStream.h"
 #include "web/server/TWFSessions.h"
@@ -277,12 +278,17 @@ void TWFServer::pageRequest() {
 }
 
 void TWFServer::executeSessionRequest() {
+    // An id that is not live may be brought back by the application (a page left open over
+    // a restart); its first post only shows the page again, it is not replayed.
+    const bool resumed = kind_ == Kind::Exec && resumeSession(sessionID_);
     TWFApplication& session = Sessions().LockById(sessionID_, requestBrowser(), clientIP_);
     SessionLockGuard lock(Sessions(), session);
     CurrentSessionScope current(&session);
     AttachedRequest attached(session, *request_, *response_);
 
-    if (session.TrackID() == trackNumber()) {
+    if (resumed) {
+        answerWithoutSubmit(session);
+    } else if (session.TrackID() == trackNumber()) {
         matchingRequest(session);
     } else {
         staleRequest(session);
@@ -427,7 +433,12 @@ void TWFServer::pingRequest() {
     cacheable_ = false;
     // "/PING/<id>" is the keep-alive of an open page: it refreshes the session's idle
     // clock so that a candidate who reads for a long time does not lose the paper.
-    if (!firstArgument_.empty()) Sessions().TouchSession(firstArgument_);
+    if (!firstArgument_.empty() && !Sessions().TouchSession(firstArgument_)) resumeSession(firstArgument_);
+}
+
+bool TWFServer::resumeSession(const std::string& sessionID) {
+    TWFSessionStart start{requestBrowser(), browserText_, clientIP_, request_->referer(), {}, sessionID};
+    return ResumeSession(start);
 }
 
 void TWFServer::unrecognizedCommand() {

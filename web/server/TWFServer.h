@@ -35,6 +35,8 @@ private:
     void applyWindowSize();
     void stopRequest();
     void pingRequest();
+    // Asks the application to bring back a session that is not live.
+    bool resumeSession(const std::string& sessionID);
     void unrecognizedCommand();
     void fileRequest();
     void writeTerminationReply(TWFApplication& session);

@@ -7,10 +7,11 @@
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
+#include "app/autosave/Autosave.h"
 #include "app/exam/HandIn.h"
 #include "app/exam/QuestionBank.h"
-#include "app/pages/home/TWFForm2.h"
 #include "app/pages/complete/TWFForm7.h"
+#include "app/pages/home/TWFForm2.h"
 #include "web/server/TWFApplication.h"
 
 namespace exam {
@@ -20,7 +21,6 @@ using namespace web::forms;
 namespace {
 
 constexpr std::array<const char*, 6> kLetters{"A", "B", "C", "D", "E", "F"};
-constexpr const char* kMultipleChoice = "多选题";
 constexpr const char* kNameRequired = "姓名不能为空";
 constexpr TColor kSaddleBrown{0x13458B};
 // The options start below the answer hint and end above the buttons (top 424).
@@ -62,7 +62,6 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-
 void showMessage(const std::string& text) {
     web::CurrentSession()->ShowMessage(text);
 }
@@ -70,6 +69,31 @@ void showMessage(const std::string& text) {
 }  // namespace
 
 TWFForm5::TWFForm5() : TWFAppForm("WFForm5", "TWFForm5", 1000, 679) {
+    createControls();
+    WFAppFormCreate();
+}
+
+TWFForm5::TWFForm5(const AnswerSheet& restored)
+    : TWFAppForm("WFForm5", "TWFForm5", 1000, 679), sheet_(restored) {
+    createControls();
+    if (sheet_.questionCount() == 0 || !showExam()) throw ESheetOutdated();
+    db::Query& tem2 = UserSession().tem2;
+    WFGrid1->SetRowCount(sheet_.questionCount());
+    for (int row = 0; row < sheet_.questionCount(); ++row) {
+        OpenStatement(tem2, "select 题目,testid from tm where id=?",
+                      {sheet_.questionIds()[static_cast<std::size_t>(row)]});
+        if (tem2.Eof() || tem2.FieldByName("testid").AsString() != sheet_.examId()) throw ESheetOutdated();
+        addNavigatorRow(row, tem2.FieldByName("题目").AsString());
+    }
+    WFEdit1->Text = sheet_.name();
+    if (sheet_.nameConfirmed()) {
+        WFEdit1->Enabled = false;
+        WFLink1->Visible = false;
+    }
+    xsxt();
+}
+
+void TWFForm5::createControls() {
     ApplyExamPageSettings(*this, "考试页面---栎川考试系统");
     PlaceHeaderFrame(*this, 10, 0);
 
@@ -81,10 +105,8 @@ TWFForm5::TWFForm5() : TWFAppForm("WFForm5", "TWFForm5", 1000, 679) {
     createQuestion();
     createButtons();
     createLegend();
-    createState();
 
     PlaceFooterFrame(*this, 10, 614, 60);
-    WFAppFormCreate();
 }
 
 void TWFForm5::createHeading() {
@@ -216,24 +238,14 @@ void TWFForm5::createLegend() {
     WFLabel10->Font.Size = 9;
 }
 
-void TWFForm5::createState() {
-    for (TWFListbox** list : {&tmid, &tmda}) {
-        auto& box = WFRegion1->Add(std::make_unique<TWFListbox>(list == &tmid ? "tmid" : "tmda"));
-        box.Visible = false;
-        *list = &box;
-    }
-}
-
 // Loads the exam and its questions (shuffled when the exam asks for it) and shows the
 // first question.
 void TWFForm5::WFAppFormCreate() {
     TWFUserSession& session = UserSession();
-    db::Query& tem = session.tem;
-    OpenStatement(tem, "select 考试名称,set3,set4 from test where id=?", {session.ExamId});
-    WFLabel1->Caption = tem.FieldByName("考试名称").AsString();
-    // The editor stores 1 for a hint that is switched on.
-    WFLabel9->Visible = tem.FieldByName("set4").AsInteger() != 0;
-    const bool shuffled = tem.FieldByName("set3").AsInteger() == 0;
+    OpenStatement(session.tem2, "select 考试标识 from test where id=?", {session.ExamId});
+    const std::string tag = session.tem2.FieldByName("考试标识").AsString();
+    sheet_ = AnswerSheet(session.ExamId, tag, {});
+    const bool shuffled = showExam() && session.tem.FieldByName("set3").AsInteger() == 0;
 
     db::Query& tem2 = session.tem2;
     OpenStatement(
@@ -242,18 +254,30 @@ void TWFForm5::WFAppFormCreate() {
         {session.ExamId});
     WFGrid1->SetRowCount(tem2.RecordCount());
     std::vector<std::string> ids;
-    int row = 0;
-    for (tem2.First(); !tem2.Eof(); tem2.Next(), ++row) {
-        TWFGridCell& cell = WFGrid1->Cell(row, 0);
-        cell.Text = std::to_string(row + 1) + "." + tem2.FieldByName("题目").AsString();
-        cell.Clickable = true;
+    for (tem2.First(); !tem2.Eof(); tem2.Next()) {
+        addNavigatorRow(static_cast<int>(ids.size()), tem2.FieldByName("题目").AsString());
         ids.push_back(tem2.FieldByName("id").AsString());
     }
-    tmda->SetItems(std::vector<std::string>(ids.size()));
-    tmid->SetItems(std::move(ids));
-    tmda->SetItemIndex(0);
-    tmid->SetItemIndex(0);
+    sheet_ = AnswerSheet(session.ExamId, tag, std::move(ids));
     xsxt();
+}
+
+// Leaves the exam's row open on tem for the caller.
+bool TWFForm5::showExam() {
+    db::Query& tem = UserSession().tem;
+    OpenStatement(tem, "select 考试名称,set3,set4 from test where id=?", {sheet_.examId()});
+    if (tem.Eof()) return false;
+    WFLabel1->Caption = tem.FieldByName("考试名称").AsString();
+    // The editor stores 1 for a hint that is switched on.
+    WFLabel9->Visible = tem.FieldByName("set4").AsInteger() != 0;
+    return true;
+}
+
+// The navigator numbers the questions in display order.
+void TWFForm5::addNavigatorRow(int row, const std::string& text) {
+    TWFGridCell& cell = WFGrid1->Cell(row, 0);
+    cell.Text = std::to_string(row + 1) + "." + text;
+    cell.Clickable = true;
 }
 
 TWFCheckBox* TWFForm5::box(int k) const {
@@ -262,12 +286,13 @@ TWFCheckBox* TWFForm5::box(int k) const {
 }
 
 void TWFForm5::xsxt() {
-    if (!onQuestion()) return;
+    if (!sheet_.onQuestion()) return;
     db::Query& tem = UserSession().tem;
-    OpenStatement(tem, "select * from tm where id=?", {tmid->Items()[static_cast<std::size_t>(position())]});
+    OpenStatement(tem, "select * from tm where id=?", {sheet_.currentQuestionId()});
     WFMemo1->Lines = exam::QuestionLines(tem.FieldByName("题目").AsString());
     const std::string type = tem.FieldByName("题型").AsString();
     WFLabel2->Caption = type;
+    shownKind_ = AnswerKindOf(type);
     if (WFLabel9->Visible) WFLabel9->Hint = "标准答案：" + tem.FieldByName("答案").AsString();
     showOptions(type, tem.FieldByName("候选项").AsString());
     colourNavigator();
@@ -280,12 +305,12 @@ void TWFForm5::showOptions(const std::string& type, const std::string& options) 
     if (WFRadioGroup1->Items.empty()) {
         WFRadioGroup1->Items = {"A.选项", "B.选项", "C.选项", "D.选项", "E.选项", "F.选项"};
     }
-    const std::string& saved = tmda->Items()[static_cast<std::size_t>(position())];
+    const std::string& saved = sheet_.currentAnswer();
     const int itemCount = static_cast<int>(WFRadioGroup1->Items.size());
-    if (type == kMultipleChoice) {
+    if (AnswerKindOf(type) == AnswerKind::Letters) {
         WFRadioGroup1->Visible = false;
         WFRegion4->Visible = true;
-        for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
+        for (int k = 0; k < kAnswerLetters; ++k) {
             TWFCheckBox& check = *box(k);
             check.Visible = itemCount > k;
             if (!check.Visible) continue;
@@ -296,7 +321,7 @@ void TWFForm5::showOptions(const std::string& type, const std::string& options) 
     }
     WFRadioGroup1->Visible = true;
     WFRadioGroup1->ItemIndex = -1;
-    for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
+    for (int k = 0; k < kAnswerLetters; ++k) {
         if (saved == kLetters[static_cast<std::size_t>(k)]) WFRadioGroup1->ItemIndex = k;
     }
     WFRegion4->Visible = false;
@@ -305,92 +330,114 @@ void TWFForm5::showOptions(const std::string& type, const std::string& options) 
 // Answered questions in the "done" colour, the others in the "not done" colour, the shown
 // one in the "current" colour.
 void TWFForm5::colourNavigator() {
-    for (int row = 0; row < questionCount(); ++row) {
+    for (int row = 0; row < sheet_.questionCount(); ++row) {
         TWFGridCell& cell = WFGrid1->Cell(row, 0);
-        cell.BGColor = tmda->Items()[static_cast<std::size_t>(row)].empty() ? weidacol->Color : ydcol->Color;
-        if (row == position()) cell.BGColor = dqjlcol->Color;
+        cell.BGColor =
+            sheet_.answers()[static_cast<std::size_t>(row)].empty() ? weidacol->Color : ydcol->Color;
+        if (row == sheet_.current()) cell.BGColor = dqjlcol->Color;
     }
     showProgress();
 }
 
 // The count of answered questions beside the legend, in words.
 void TWFForm5::showProgress() {
-    const std::vector<std::string>& answers = tmda->Items();
-    const auto answered =
-        std::count_if(answers.begin(), answers.end(), [](const std::string& a) { return !a.empty(); });
-    WFLabel10->Caption = "已答 " + std::to_string(answered) + " / " + std::to_string(answers.size()) + " 题";
+    WFLabel10->Caption = "已答 " + std::to_string(sheet_.answeredCount()) + " / " +
+                         std::to_string(sheet_.questionCount()) + " 题";
 }
 
 void TWFForm5::dasave() {
-    if (!onQuestion()) return;
-    std::string answer;
-    if (WFLabel2->Caption != kMultipleChoice) {
-        const int index = WFRadioGroup1->ItemIndex;
-        if (index >= 0 && index < static_cast<int>(kLetters.size()))
-            answer = kLetters[static_cast<std::size_t>(index)];
+    if (!sheet_.onQuestion()) return;
+    if (shownKind_ == AnswerKind::OneLetter) {
+        sheet_.recordChoice(WFRadioGroup1->ItemIndex);
     } else {
-        for (int k = 0; k < static_cast<int>(kLetters.size()); ++k) {
-            if (box(k)->Visible && box(k)->Checked) answer += kLetters[static_cast<std::size_t>(k)];
-        }
+        std::vector<bool> checked;
+        for (int k = 0; k < kAnswerLetters; ++k) checked.push_back(box(k)->Visible && box(k)->Checked);
+        sheet_.recordChecked(checked);
     }
-    tmda->SetItem(position(), answer);
     showProgress();
+}
+
+void TWFForm5::autosave() {
+    sheet_.setName(WFEdit1->Text);
+    if (Autosave* store = InstalledAutosave()) store->save(web::CurrentSession()->SessionID(), sheet_);
 }
 
 void TWFForm5::WFButton2Click(TWFControl&) {
     dasave();
-    if (position() >= questionCount() - 1) {
+    if (sheet_.next() == AnswerSheet::Move::AlreadyLast) {
         showMessage("已经是最后一题");
-        return;
+    } else {
+        xsxt();
     }
-    tmid->SetItemIndex(position() + 1);
-    xsxt();
+    autosave();
 }
 
 void TWFForm5::WFButton1Click(TWFControl&) {
     dasave();
-    if (position() <= 0) {
+    if (sheet_.previous() == AnswerSheet::Move::AlreadyFirst) {
         showMessage("已经是第一题");
-        return;
+    } else {
+        xsxt();
     }
-    tmid->SetItemIndex(position() - 1);
-    xsxt();
+    autosave();
 }
 
 void TWFForm5::WFGrid1CellClick(TWFControl&, int row, int) {
     dasave();
     // A posted row outside the list (only a forged post can send one) changes nothing.
-    if (row >= 0) tmid->SetItemIndex(row);
+    sheet_.moveTo(row);
     xsxt();
+    autosave();
 }
 
 void TWFForm5::WFLink1Click(TWFControl&) {
     if (trimmed(WFEdit1->Text).empty()) {
         showMessage(kNameRequired);
-        return;
+    } else {
+        WFEdit1->Enabled = false;
+        WFLink1->Visible = false;
+        sheet_.setNameConfirmed(true);
     }
-    WFEdit1->Enabled = false;
-    WFLink1->Visible = false;
+    autosave();
 }
 
+// The candidate gives the paper up, so its saved copy goes too.
 void TWFForm5::WFLink2Click(TWFControl&) {
+    if (Autosave* store = InstalledAutosave()) store->remove(web::CurrentSession()->SessionID());
     UserSession().MoveToPage<TWFForm2>();
 }
 
+// The saved copy is marked as being handed in before the paper is stored, and removed once
+// it is stored: a copy that survives a crash in between is known to be handed in already
+// and is never resumed into a second paper.
 void TWFForm5::WFButton4Click(TWFControl&) {
     dasave();
     const std::string name = trimmed(WFEdit1->Text);
     if (name.empty()) {
         showMessage(kNameRequired);
+        autosave();
         return;
     }
-    if (!storePaper(name)) {
+    sheet_.setHandingIn(true);
+    autosave();
+    sheet_.setHandingIn(false);
+    bool stored = false;
+    try {
+        stored = storePaper(name);
+    } catch (...) {
+        autosave();
+        throw;
+    }
+    if (!stored) {
         // The name must be changed, so a confirmed name becomes editable again.
         WFEdit1->Enabled = true;
         WFLink1->Visible = true;
+        sheet_.setNameConfirmed(false);
+        autosave();
         showMessage("已经存在相同的姓名，请修改姓名！！！");
         return;
     }
+    if (Autosave* store = InstalledAutosave()) store->remove(web::CurrentSession()->SessionID());
     TWFUserSession& session = UserSession();
     session.CandidateName = name;
     session.MoveToPage<TWFForm7>();
@@ -399,11 +446,7 @@ void TWFForm5::WFButton4Click(TWFControl&) {
 // The paper as the page holds it, handed in through the exam's hand-in unit.
 bool TWFForm5::storePaper(const std::string& name) {
     TWFUserSession& session = UserSession();
-    Paper paper{session.ExamId, name, web::CurrentSession()->ClientIP(), {}};
-    for (int i = 0; i < questionCount(); ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        paper.answers.push_back({tmid->Items()[at], tmda->Items()[at]});
-    }
+    Paper paper{sheet_.examId(), name, web::CurrentSession()->ClientIP(), sheet_.paperAnswers()};
     return HandIn(session.ADOConnection1).submit(paper).outcome == HandInOutcome::Stored;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
+#include "app/exam/AnswerSheet.h"
 #include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/forms/controls/TWFCheckBox.h"
@@ -10,7 +12,6 @@
 #include "web/forms/controls/TWFHRule.h"
 #include "web/forms/controls/TWFLabel.h"
 #include "web/forms/controls/TWFLink.h"
-#include "web/forms/controls/TWFListbox.h"
 #include "web/forms/controls/TWFMemo.h"
 #include "web/forms/controls/TWFRadioGroup.h"
 #include "web/forms/controls/TWFRegion.h"
@@ -18,13 +19,16 @@
 namespace exam {
 
 // The exam page: one question at a time, a navigator of all questions, the candidate's
-// name and the hand-in. The answers live on the page until the hand-in stores the paper;
-// the hidden lists tmid and tmda hold, per question in display order, its id and the
-// answer given so far ("A" to "F", a multiple-choice answer as its letters in order A to F,
-// empty when unanswered). The item index of tmid is the question shown.
+// name and the hand-in. The candidate's work is an AnswerSheet held by the page until the
+// hand-in stores the paper; every answer, move and name is also handed to the autosave
+// (when one runs), so that the paper outlives the process.
 class TWFForm5 : public web::forms::TWFAppForm {
 public:
+    // A fresh paper of the session's exam (ExamId).
     TWFForm5();
+    // The paper as a candidate left it; raises ESheetOutdated when its exam or one of its
+    // questions is gone.
+    explicit TWFForm5(const AnswerSheet& restored);
 
     web::forms::TWFRegion* WFRegion1;
     web::forms::TWFLabel* WFLabel1;
@@ -58,8 +62,8 @@ public:
     web::forms::TWFRegion* weidacol;
     web::forms::TWFLabel* WFLabel7;
     web::forms::TWFLabel* WFLabel10;
-    web::forms::TWFListbox* tmid;
-    web::forms::TWFListbox* tmda;
+
+    const AnswerSheet& sheet() const { return sheet_; }
 
     // Shows the current question as stored and the answer saved for it; recolours the
     // navigator.
@@ -68,14 +72,17 @@ public:
     void dasave();
 
 private:
+    void createControls();
     void createHeading();
     void createName();
     void createNavigator();
     void createQuestion();
     void createButtons();
     void createLegend();
-    void createState();
     void WFAppFormCreate();
+    // Shows the heading and switches of the sheet's exam; false when the exam is gone.
+    bool showExam();
+    void addNavigatorRow(int row, const std::string& text);
 
     void WFButton1Click(web::forms::TWFControl& sender);
     void WFButton2Click(web::forms::TWFControl& sender);
@@ -84,16 +91,26 @@ private:
     void WFLink2Click(web::forms::TWFControl& sender);
     void WFButton4Click(web::forms::TWFControl& sender);
 
-    int position() const { return tmid->ItemIndex(); }
-    int questionCount() const { return tmid->ItemCount(); }
-    bool onQuestion() const { return position() >= 0 && position() < questionCount(); }
     web::forms::TWFCheckBox* box(int k) const;
     void showOptions(const std::string& type, const std::string& options);
     void colourNavigator();
     void showProgress();
+    // Hands the sheet, with the name as typed, to the autosave.
+    void autosave();
     // Stores the paper and its score in one transaction; false when a paper of this
     // exam, name and tag exists already.
     bool storePaper(const std::string& name);
+
+    AnswerSheet sheet_;
+    // The kind of the question shown, which decides how its answer is read.
+    AnswerKind shownKind_ = AnswerKind::OneLetter;
+};
+
+// A saved paper that names an exam or a question that no longer exists.
+class ESheetOutdated : public std::runtime_error {
+public:
+    ESheetOutdated()
+        : std::runtime_error("The saved paper names an exam or a question that no longer exists.") {}
 };
 
 }  // namespace exam

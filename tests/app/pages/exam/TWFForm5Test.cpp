@@ -41,7 +41,7 @@ protected:
         workOn(exam);
         return show<TWFForm5>();
     }
-    std::vector<std::string> answers(TWFForm5& page) { return page.tmda->Items(); }
+    std::vector<std::string> answers(TWFForm5& page) { return page.sheet().answers(); }
     std::string handIn(const std::string& name) {
         post(with({{"WFEDIT1", name}}, click("WFBUTTON4")));
         return activeAs<TWFForm7>() != nullptr ? "handed in" : "refused";
@@ -55,9 +55,10 @@ TEST_F(TWFForm5Test, ShowsTheExamAndItsQuestionsInStoredOrder) {
     TWFForm5& page = start(exam);
 
     EXPECT_EQ(page.WFLabel1->Caption, "<i>期末考试</i>");
-    EXPECT_EQ(page.tmid->Items(), (std::vector<std::string>{std::to_string(first), std::to_string(second)}));
+    EXPECT_EQ(page.sheet().questionIds(),
+              (std::vector<std::string>{std::to_string(first), std::to_string(second)}));
     EXPECT_EQ(answers(page), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(page.tmid->ItemIndex(), 0);
+    EXPECT_EQ(page.sheet().current(), 0);
     ASSERT_EQ(page.WFGrid1->RowCount(), 2);
     EXPECT_EQ(page.WFGrid1->Cell(0, 0).Text, "1.<b>第一题</b>\r\n");
     EXPECT_EQ(page.WFGrid1->Cell(1, 0).Text, "2.第二题\r\n");
@@ -85,11 +86,11 @@ TEST_F(TWFForm5Test, MovingKeepsTheAnswersAndColoursTheNavigator) {
 
     post(with({{"WFRADIOGROUP1_INPUT", "1"}}, click("WFBUTTON1")));
     EXPECT_TRUE(alerts("已经是第一题"));
-    EXPECT_EQ(page.tmid->ItemIndex(), 0);
+    EXPECT_EQ(page.sheet().current(), 0);
     EXPECT_EQ(answers(page), (std::vector<std::string>{"B", "", ""}));
 
     post(click("WFGRID1", "2_0"));
-    EXPECT_EQ(page.tmid->ItemIndex(), 2);
+    EXPECT_EQ(page.sheet().current(), 2);
     EXPECT_EQ(page.WFMemo1->Lines.Strings(), std::vector<std::string>{"三"});
     EXPECT_EQ(page.WFGrid1->Cell(0, 0).BGColor, page.ydcol->Color);
     EXPECT_EQ(page.WFGrid1->Cell(1, 0).BGColor, page.weidacol->Color);
@@ -107,12 +108,12 @@ TEST_F(TWFForm5Test, MovingKeepsTheAnswersAndColoursTheNavigator) {
 
     post(with({{"WFRADIOGROUP1_INPUT", "2"}}, click("WFBUTTON2")));
     EXPECT_TRUE(alerts("已经是最后一题"));
-    EXPECT_EQ(page.tmid->ItemIndex(), 2);
+    EXPECT_EQ(page.sheet().current(), 2);
 
     post(click("WFBUTTON1"));
-    EXPECT_EQ(page.tmid->ItemIndex(), 1);
+    EXPECT_EQ(page.sheet().current(), 1);
     post(with({{"WFRADIOGROUP1_INPUT", "0"}}, click("WFBUTTON1")));
-    EXPECT_EQ(page.tmid->ItemIndex(), 0);
+    EXPECT_EQ(page.sheet().current(), 0);
     EXPECT_EQ(page.WFRadioGroup1->ItemIndex, 1);
     EXPECT_EQ(answers(page), (std::vector<std::string>{"B", "A", "C"}));
     EXPECT_EQ(page.WFGrid1->Cell(0, 0).BGColor, page.dqjlcol->Color);
@@ -125,7 +126,7 @@ TEST_F(TWFForm5Test, MovingKeepsTheAnswersAndColoursTheNavigator) {
 
     // A forged row outside the list moves nowhere.
     post(click("WFGRID1", "7_0"));
-    EXPECT_EQ(page.tmid->ItemIndex(), 1);
+    EXPECT_EQ(page.sheet().current(), 1);
 }
 
 // The count beside the legend follows every saved answer, also when the page stays on
@@ -226,7 +227,7 @@ TEST_F(TWFForm5Test, ShuffledExamsShowEveryQuestionOnceInChangingOrder) {
     std::set<std::vector<std::string>> orders;
     for (int load = 0; load < 20; ++load) {
         TWFForm5& page = start(exam);
-        const std::vector<std::string> order = page.tmid->Items();
+        const std::vector<std::string> order = page.sheet().questionIds();
         EXPECT_EQ(std::set<std::string>(order.begin(), order.end()), ids);
         EXPECT_EQ(page.WFGrid1->Cell(5, 0).Text, "6.题\r\n");
         orders.insert(order);

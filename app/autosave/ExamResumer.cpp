@@ -1,0 +1,75 @@
+#include "app/autosave/ExamResumer.h"
+
+#include "app/PageQueries.h"
+#include "app/TWFUserSession.h"
+#include "app/pages/exam/TWFForm5.h"
+#include "web/server/TWFSessions.h"
+
+namespace exam {
+namespace {
+
+// Leading and trailing blanks and control characters removed, as the hand-in does.
+std::string trimmed(const std::string& text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+// Whether the paper the sheet was being handed in as is stored: under its name and the
+// exam's tag of now or of when the page was opened.
+bool paperStored(TWFUserSession& session, const AnswerSheet& sheet) {
+    db::Query& tem = session.tem;
+    OpenStatement(tem, "select 考试标识 from test where id=?", {sheet.examId()});
+    const std::string tag = tem.FieldByName("考试标识").AsString();
+    for (const std::string& candidateTag : {tag, sheet.examTag()}) {
+        OpenStatement(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?",
+                      {sheet.examId(), trimmed(sheet.name()), candidateTag});
+        if (!tem.IsEmpty()) return true;
+    }
+    return false;
+}
+
+// Ids the server never issues are not looked up.
+bool plausibleId(const std::string& id) {
+    return !id.empty() && id.size() <= 64;
+}
+
+}  // namespace
+
+std::unique_ptr<web::TWFApplication> ExamResumer::resume(const web::TWFSessionStart& start) {
+    if (!plausibleId(start.sessionID)) return nullptr;
+    std::optional<AnswerSheet> sheet = autosave_.load(start.sessionID);
+    if (!sheet) return nullptr;
+
+    auto session = std::make_unique<web::TWFApplication>(start);
+    bool shown = false;
+    {
+        web::CurrentSessionScope current(session.get());
+        std::unique_ptr<web::IWFForm> unused;
+        WFServerControllerBaseNewSession(*session, unused);
+        TWFUserSession& user = UserSession();
+        user.ExamId = sheet->examId();
+        if (sheet->handingIn() && paperStored(user, *sheet)) {
+            autosave_.remove(start.sessionID);
+        } else {
+            sheet->setHandingIn(false);
+            try {
+                session->FormShown(session->AdoptForm(std::make_unique<TWFForm5>(*sheet)));
+                session->ShowMessage(kResumedMessage);
+                shown = true;
+            } catch (const ESheetOutdated&) {
+                autosave_.remove(start.sessionID);
+            }
+        }
+    }
+    if (!shown) {
+        web::FreeSession(std::move(session));
+        return nullptr;
+    }
+    return session;
+}
+
+}  // namespace exam
