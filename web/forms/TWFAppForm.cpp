@@ -92,7 +92,7 @@ void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     const web::TWFServerControllerBase* controller = web::ServerController();
     TWFPageContext40 context(session.BrowserKind(), session.UserAgent());
-    std::string title = web::HtmlEscape(Title, true, false);
+    std::string title = web::HtmlText(Title, true, false);
     context.AddInitScript("StaticInit();");
     context.AddInitScript("InitSubmitter();");
     context.AddInitScript(LockOnSubmit ? "GActivateLock = true;" : "GActivateLock = false;");
@@ -123,13 +123,13 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     initScriptAddition_.clear();
     context.pageScript += "function Validate() {\r\n";
     for (const auto& [condition, message] : context.validations) {
-        context.pageScript += "  if(" + condition + ") {\r\n    ReleaseLock();\r\n    window.alert(\"" + message +
-                              "\");\r\n    return false;\r\n  }";
+        context.pageScript += "  if(" + condition + ") {\r\n    ReleaseLock();\r\n    window.alert(\"" +
+                              web::ScriptStringEscape(message) + "\");\r\n    return false;\r\n  }";
     }
     context.pageScript += "  return true;\r\n}\r\n";
 
     std::string page = Language.empty() ? std::string("<html>")
-                                        : "<html lang=\"" + web::HtmlEscape(Language, true, false) + "\">";
+                                        : "<html lang=\"" + web::HtmlValue(Language) + "\">";
     page += "<head>" + lb();
     if (controller != nullptr && !controller->CharSet.empty()) {
         page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=" + controller->CharSet + "\">";
@@ -185,7 +185,9 @@ std::string TWFAppForm::submitForm(const std::string& action, const TWFPageConte
     };
     for (const std::string& name : context.submitFields()) hidden(name, std::nullopt);
     for (const auto& field : HiddenFields) {
-        hidden(field.name, encodeHiddenValue(field.value))->setAttribute("size", "-1");
+        TWFMarkupLanguageTag* input = hidden(field.name, std::nullopt);
+        input->setRawAttribute("value", encodeHiddenValue(field.value));
+        input->setAttribute("size", "-1");
     }
     hidden("WF_Action", std::nullopt);
     hidden("WF_ActionParam", std::nullopt);
@@ -213,7 +215,7 @@ std::string TWFAppForm::bodyTag(const TWFPageContext40&, const web::TWFServerCon
     body.setAttribute("onunload", "ReleaseWFCL()");
     body.setAttribute("onblur", "GSubmitting = false;SetBusy(false);");
     if (LockUntilLoaded) {
-        body.addText(
+        body.addMarkup(
             "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\"\r\nstyle=\"border-collapse: collapse; "
             "position:absolute; z-index:9000;\r\nleft:0; top:0\" bordercolor=\"#111111\" width=\"100%\" "
             "id=\"locker\" \r\nheight=\"100%\"><tr><td></td></tr></table>");
