@@ -92,7 +92,14 @@ std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool conve
 }
 
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
+    // Plain runs are appended whole: most texts have nothing to escape.
+    const std::string_view specials = convertSpaces ? "\"'<>&\r\n " : "\"'<>&\r\n";
     for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t next = text.find_first_of(specials, i);
+        if (next == std::string_view::npos) next = text.size();
+        out.append(text.data() + i, next - i);
+        if (next == text.size()) break;
+        i = next;
         char c = text[i];
         if (const char* entity = markupEntity(c)) {
             out += entity;
@@ -118,7 +125,13 @@ std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convert
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t next = text.find_first_of("\"'<>&", i);
+        if (next == std::string_view::npos) next = text.size();
+        out.append(text.data() + i, next - i);
+        if (next == text.size()) break;
+        i = next;
+        char c = text[i];
         if (const char* entity = markupEntity(c)) {
             out += entity;
         } else if (c == '&') {
@@ -138,6 +151,11 @@ std::string HtmlValue(std::string_view text) {
 
 void AppendAttributeValue(std::string& out, std::string_view value) {
     for (std::size_t i = 0; i < value.size(); ++i) {
+        std::size_t next = value.find_first_of("\"&", i);
+        if (next == std::string_view::npos) next = value.size();
+        out.append(value.data() + i, next - i);
+        if (next == value.size()) break;
+        i = next;
         char c = value[i];
         if (c == '"') {
             out += "&quot;";
