@@ -1,5 +1,8 @@
 #include "web/forms/ControlStyle.h"
 
+#include <cctype>
+
+#include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -79,11 +82,25 @@ void applyControlAttributes(TWFMarkupLanguageTag& tag, const TWFControlStyle& st
     if (attributes.isInputControl && !tag.hasAttribute("name")) tag.setAttribute("name", attributes.htmlName);
     if (attributes.tabPosition) tag.setIntAttribute("TabIndex", *attributes.tabPosition + 1);
     if (attributes.showHint && !attributes.hint.empty())
-        tag.setAttribute("title", hintTitle(attributes.hint));
+        tag.setRawAttribute("title", hintTitle(attributes.hint));
 }
 
 std::string hintTitle(std::string_view hint) {
-    return web::text::replaceAll(web::text::replaceAll(hint, "'", "&#39"), "\"", "&quot;");
+    std::string escaped = web::HtmlValue(hint);
+    std::string out;
+    out.reserve(escaped.size());
+    constexpr std::string_view kApostrophe = "&#39;";
+    for (std::size_t at = 0; at < escaped.size();) {
+        if (escaped.compare(at, kApostrophe.size(), kApostrophe) != 0) {
+            out += escaped[at++];
+            continue;
+        }
+        at += kApostrophe.size();
+        bool joins = at < escaped.size() &&
+                     (std::isdigit(static_cast<unsigned char>(escaped[at])) || escaped[at] == ';');
+        out += joins ? "&#39;" : "&#39";
+    }
+    return out;
 }
 
 }  // namespace web::forms

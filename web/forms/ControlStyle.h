@@ -73,7 +73,10 @@ struct TWFControlAttributes {
 void applyControlAttributes(TWFMarkupLanguageTag& tag, const TWFControlStyle& style,
                             const TWFControlAttributes& attributes);
 
-// A hint as a title value: apostrophes as "&#39", double quotes as "&quot;".
+// A hint as the written value of a title attribute: escaped as a text attribute, with
+// each apostrophe as "&#39" without the semicolon (how tooltips have always been written;
+// the semicolon stays where a digit or ";" follows, which would otherwise join the
+// reference). Set with setRawAttribute.
 std::string hintTitle(std::string_view hint);
 
 }  // namespace web::forms

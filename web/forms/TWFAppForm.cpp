@@ -1,6 +1,8 @@
 #include "web/forms/TWFAppForm.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <string_view>
 
 #include "web/forms/CodePage.h"
 #include "web/forms/FileReferenceURL.h"
@@ -16,7 +18,9 @@ namespace {
 
 const char* const kVersion = web::TWFServerControllerBase::kVersion;
 
-std::string lb() { return std::string(OutputLineBreak()); }
+void appendAll(std::string& out, std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts) out += part;
+}
 
 std::string internalFilesBase(const web::TWFServerControllerBase* controller) {
     if (controller == nullptr) return "";
@@ -92,7 +96,8 @@ void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     const web::TWFServerControllerBase* controller = web::ServerController();
     TWFPageContext40 context(session.BrowserKind(), session.UserAgent());
-    std::string title = web::HtmlEscape(Title, true, false);
+    const std::string_view lb = OutputLineBreak();
+    const std::string title = web::HtmlText(Title, true, false);
     context.AddInitScript("StaticInit();");
     context.AddInitScript("InitSubmitter();");
     context.AddInitScript(LockOnSubmit ? "GActivateLock = true;" : "GActivateLock = false;");
@@ -102,73 +107,123 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     context.AddScriptFile("/js/WFCommon.js");
     context.AddScriptFile("/js/WFCL.js");
 
-    std::string body = RenderChildren(context);
+    // The controls write into one buffer; the head, which needs what they collected in the
+    // context, is written after them, so the body is the one part copied.
+    std::string body;
+    body.reserve(lastBodySize_ + lastBodySize_ / 8 + 4096);
+    RenderChildren(body, context);
     context.AddInitScript("Body_OnResize();");
-    body += submitForm(session.FormActionURL(), context);
-    std::string head = headLines(controller);
+    appendSubmitForm(body, session.FormActionURL(), context);
     if (const char* file = browserScript(session.BrowserKind())) context.AddScriptFile(file);
-    context.AddInitScript("if (document.body.leftMargin < 0 && document.body.topMargin < 0) {" + lb() +
-                          "  document.body.leftMargin = 0;" + lb() + "  document.body.topMargin = 0;" + lb() + "}");
+    context.AddInitScript("if (document.body.leftMargin < 0 && document.body.topMargin < 0) {" +
+                          std::string(lb) + "  document.body.leftMargin = 0;" + std::string(lb) +
+                          "  document.body.topMargin = 0;" + std::string(lb) + "}");
     fillPageScript(context, session);
-
-    std::string headContent;
-    for (const std::string& line : ExtraHeader) headContent += line;
-    headContent += lb() + context.extraHeader + lb() + head;
-    std::string filesBase = internalFilesBase(controller);
-    for (const std::string& file : context.scriptFiles()) {
-        headContent += "\r\n<script type=\"text/javascript\" src=\"" + filesBase + file + "_" + kVersion +
-                       "\"></script>\r\n";
-    }
     context.initScript += initScriptAddition_;
     initScriptAddition_.clear();
     context.pageScript += "function Validate() {\r\n";
     for (const auto& [condition, message] : context.validations) {
-        context.pageScript += "  if(" + condition + ") {\r\n    ReleaseLock();\r\n    window.alert(\"" + message +
-                              "\");\r\n    return false;\r\n  }";
+        context.pageScript += "  if(" + condition + ") {\r\n    ReleaseLock();\r\n    window.alert(\"" +
+                              web::ScriptStringEscape(message) + "\");\r\n    return false;\r\n  }";
     }
     context.pageScript += "  return true;\r\n}\r\n";
 
-    std::string page = Language.empty() ? std::string("<html>")
-                                        : "<html lang=\"" + web::HtmlEscape(Language, true, false) + "\">";
-    page += "<head>" + lb();
-    if (controller != nullptr && !controller->CharSet.empty()) {
-        page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=" + controller->CharSet + "\">";
+    std::string page;
+    page.reserve(body.size() + context.pageScript.size() + context.wfclInitScript.size() +
+                 context.initScript.size() + context.styleRules.size() + 4096);
+    if (Language.empty()) {
+        page += "<html>";
+    } else {
+        page += "<html lang=\"";
+        web::AppendHtmlValue(page, Language);
+        page += "\">";
     }
-    page += "<meta http-equiv=\"cache-control\" content=\"no-cache\">" + lb() +
-            "<meta http-equiv=\"pragma\" content=\"no-cache\">" + lb();
-    if (!title.empty()) page += "<title>" + title + "</title>" + lb();
-    page += "<style type=\"text/css\">\r\n" + context.styleRules + "</style>" + lb();
-    page += "<script type=\"text/javascript\" src=\"" + filesBase + "/js/WFPreScript.js_" + kVersion +
-            "\"></script>" + lb() + "<script type=\"text/javascript\">" + lb() + context.pageScript + lb() +
-            "function InitWFCLObjects() {" + lb() + context.wfclInitScript + lb() + "}\r\n" +
-            "function Initialize() {" + lb() + context.initScript + context.lockReleasePart + context.focusPart +
-            context.deferredPart + context.controlPart + lb() + "}" + lb() + "</script>" + lb();
-    page += headContent + lb() + "</head>" + lb();
-    page += bodyTag(context, controller) + body + "</body>";
-    page += "</html>" + lb();
+    page += "<head>";
+    page += lb;
+    if (controller != nullptr && !controller->CharSet.empty()) {
+        page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=";
+        page += controller->CharSet;
+        page += "\">";
+    }
+    page += "<meta http-equiv=\"cache-control\" content=\"no-cache\">";
+    page += lb;
+    page += "<meta http-equiv=\"pragma\" content=\"no-cache\">";
+    page += lb;
+    if (!title.empty()) {
+        page += "<title>";
+        page += title;
+        page += "</title>";
+        page += lb;
+    }
+    page += "<style type=\"text/css\">\r\n";
+    page += context.styleRules;
+    page += "</style>";
+    page += lb;
+    std::string filesBase = internalFilesBase(controller);
+    appendAll(page, {"<script type=\"text/javascript\" src=\"",
+                     filesBase,
+                     "/js/WFPreScript.js_",
+                     kVersion,
+                     "\"></script>",
+                     lb,
+                     "<script type=\"text/javascript\">",
+                     lb,
+                     context.pageScript,
+                     lb,
+                     "function InitWFCLObjects() {",
+                     lb,
+                     context.wfclInitScript,
+                     lb,
+                     "}\r\n",
+                     "function Initialize() {",
+                     lb,
+                     context.initScript,
+                     context.lockReleasePart,
+                     context.focusPart,
+                     context.deferredPart,
+                     context.controlPart,
+                     lb,
+                     "}",
+                     lb,
+                     "</script>",
+                     lb});
+    for (const std::string& line : ExtraHeader) page += line;
+    appendAll(page, {lb, context.extraHeader, lb});
+    appendHeadLines(page, controller);
+    for (const std::string& file : context.scriptFiles()) {
+        appendAll(page, {"\r\n<script type=\"text/javascript\" src=\"", filesBase, file, "_", kVersion,
+                         "\"></script>\r\n"});
+    }
+    appendAll(page, {lb, "</head>", lb});
+    appendBodyOpening(page, controller);
+    page += body;
+    page += "</body></html>";
+    page += lb;
+    lastBodySize_ = body.size();
     lastRendered_ = std::move(context.rendered);
     return page;
 }
 
-std::string TWFAppForm::headLines(const web::TWFServerControllerBase* controller) const {
-    std::string head = "<META HTTP-EQUIV=\"MSThemeCompatible\" Content=\"" + std::string(XPTheme ? "yes" : "no") +
-                       "\">" + lb();
-    head += "<META NAME=\"GENERATOR\" CONTENT=\"Tessel Web Forms " + std::string(kVersion) + "\">" + lb();
+void TWFAppForm::appendHeadLines(std::string& out, const web::TWFServerControllerBase* controller) const {
+    const std::string_view lb = OutputLineBreak();
+    appendAll(out, {"<META HTTP-EQUIV=\"MSThemeCompatible\" Content=\"", XPTheme ? "yes" : "no", "\">", lb});
+    appendAll(out, {"<META NAME=\"GENERATOR\" CONTENT=\"Tessel Web Forms ", kVersion, "\">", lb});
     if (controller != nullptr) {
-        for (const std::string& line : controller->HTMLHeaders) head += line + "\r\n";
+        for (const std::string& line : controller->HTMLHeaders) appendAll(out, {line, "\r\n"});
     }
-    head += "<META HTTP-EQUIV=\"imagetoolbar\" CONTENT=\"no\">" + lb();
+    appendAll(out, {"<META HTTP-EQUIV=\"imagetoolbar\" CONTENT=\"no\">", lb});
     const web::TWFFileReference& sheet =
         StyleSheet.empty() && controller != nullptr ? controller->StyleSheet : StyleSheet;
     std::string url = referenceURL(sheet, controller);
     if (!url.empty()) {
-        head += "<div id=\"submitform_stylesheet\"><link rel=\"stylesheet\" type=\"text/css\" href=\"" + url +
-                "\"></div>" + lb();
+        appendAll(
+            out, {"<div id=\"submitform_stylesheet\"><link rel=\"stylesheet\" type=\"text/css\" href=\"", url,
+                  "\"></div>", lb});
     }
-    return head;
 }
 
-std::string TWFAppForm::submitForm(const std::string& action, const TWFPageContext40& context) const {
+void TWFAppForm::appendSubmitForm(std::string& out, const std::string& action,
+                                  const TWFPageContext40& context) const {
     TWFHTMLTag form("form");
     form.setAttribute("method", "POST");
     form.setAttribute("name", "SubmitForm");
@@ -185,7 +240,9 @@ std::string TWFAppForm::submitForm(const std::string& action, const TWFPageConte
     };
     for (const std::string& name : context.submitFields()) hidden(name, std::nullopt);
     for (const auto& field : HiddenFields) {
-        hidden(field.name, encodeHiddenValue(field.value))->setAttribute("size", "-1");
+        TWFMarkupLanguageTag* input = hidden(field.name, std::nullopt);
+        input->setRawAttribute("value", encodeHiddenValue(field.value));
+        input->setAttribute("size", "-1");
     }
     hidden("WF_Action", std::nullopt);
     hidden("WF_ActionParam", std::nullopt);
@@ -193,10 +250,12 @@ std::string TWFAppForm::submitForm(const std::string& action, const TWFPageConte
     hidden("WF_FormClass", ClassName);
     hidden("WF_width", std::nullopt);
     hidden("WF_height", std::nullopt);
-    return form.render();
+    form.render(out);
 }
 
-std::string TWFAppForm::bodyTag(const TWFPageContext40&, const web::TWFServerControllerBase* controller) const {
+// The body's opening tag with the locker and the busy cursor; the components and
+// SubmitForm follow, and the caller closes it.
+void TWFAppForm::appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller) const {
     TWFHTMLTag body("body");
     body.setAttribute("onresize", "return Body_OnResize();");
     if (!LeftToRight) body.setAttribute("dir", "RTL");
@@ -213,7 +272,7 @@ std::string TWFAppForm::bodyTag(const TWFPageContext40&, const web::TWFServerCon
     body.setAttribute("onunload", "ReleaseWFCL()");
     body.setAttribute("onblur", "GSubmitting = false;SetBusy(false);");
     if (LockUntilLoaded) {
-        body.addText(
+        body.addMarkup(
             "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\"\r\nstyle=\"border-collapse: collapse; "
             "position:absolute; z-index:9000;\r\nleft:0; top:0\" bordercolor=\"#111111\" width=\"100%\" "
             "id=\"locker\" \r\nheight=\"100%\"><tr><td></td></tr></table>");
@@ -223,19 +282,18 @@ std::string TWFAppForm::bodyTag(const TWFPageContext40&, const web::TWFServerCon
     busy.setAttribute("style",
                       "position:absolute;left:0;top:0;width:10000;height:10000;visibility:hidden;display:none;"
                       "cursor:wait;z-index:10000");
-    std::string rendered = body.render();
-    // The components and SubmitForm follow inside the body; the caller closes it.
-    return rendered.substr(0, rendered.rfind("</"));
+    body.renderOpen(out);
 }
 
 void TWFAppForm::fillPageScript(TWFPageContext40& context, web::TWFApplication& session) const {
-    context.AddPageScript("function FormDefaultSubmit()" + lb() + "{return false;}");
+    const std::string lb(OutputLineBreak());
+    context.AddPageScript("function FormDefaultSubmit()" + lb + "{return false;}");
     context.AddPageScript("var GIsPartialUpdate=false;");
     context.AddPageScript("var GOnResizetimeout=1000;");
     const web::TWFServerControllerBase* controller = web::ServerController();
     std::string urlBase = controller != nullptr ? controller->URLBase : "";
-    context.AddPageScript("var GURLBase=\"" + urlBase + "\";" + lb() + "var GAppID=\"" + session.SessionID() +
-                          "\";" + lb() + "var GTrackID=" + std::to_string(session.TrackID()));
+    context.AddPageScript("var GURLBase=\"" + urlBase + "\";" + lb + "var GAppID=\"" + session.SessionID() +
+                          "\";" + lb + "var GTrackID=" + std::to_string(session.TrackID()));
     context.AddPageScript("function WFTop(){return window;}");
     context.AddPageScript("var GActiveControl = null;");
     context.AddPageScript("var GActiveControl=null;");

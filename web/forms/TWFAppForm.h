@@ -63,9 +63,9 @@ public:
     std::string RenderDocument(web::TWFApplication& session);
 
 private:
-    std::string headLines(const web::TWFServerControllerBase* controller) const;
-    std::string submitForm(const std::string& action, const TWFPageContext40& context) const;
-    std::string bodyTag(const TWFPageContext40& context, const web::TWFServerControllerBase* controller) const;
+    void appendHeadLines(std::string& out, const web::TWFServerControllerBase* controller) const;
+    void appendSubmitForm(std::string& out, const std::string& action, const TWFPageContext40& context) const;
+    void appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller) const;
     void fillPageScript(TWFPageContext40& context, web::TWFApplication& session) const;
     TWFControl* findSubmitTarget(const std::string& action) const;
     void applyHiddenFields(web::FieldList& fields);
@@ -75,6 +75,8 @@ private:
     int designHeight_;
     std::string initScriptAddition_;
     std::string pageScriptAddition_;
+    // Size of the last rendered body: the next render reserves about as much.
+    std::size_t lastBodySize_ = 0;
     // The controls of the last render, by HTML name.
     std::vector<std::pair<std::string, TWFControl*>> lastRendered_;
 };

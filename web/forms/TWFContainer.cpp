@@ -130,36 +130,42 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     return tag;
 }
 
-std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
+// Consecutive input and submit controls share a form wrapper, written as it goes: the
+// wrapper opens with its first control, so an empty one is never written.
+void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
     std::vector<TWFControl*> order;
+    order.reserve(controls_.size());
     for (const auto& control : controls_) {
         if (control->Visible) order.push_back(control.get());
     }
     std::stable_sort(order.begin(), order.end(),
                      [](const TWFControl* a, const TWFControl* b) { return a->TabOrder < b->TabOrder; });
-    std::string out;
-    std::unique_ptr<TWFHTMLTag> wrapper;
+    bool wrapperOpen = false;
     auto closeWrapper = [&] {
-        if (wrapper && !wrapper->contents().empty()) out += wrapper->render();
-        wrapper.reset();
+        if (wrapperOpen) out += "\r\n</form>";
+        wrapperOpen = false;
     };
     for (TWFControl* control : order) {
         std::unique_ptr<TWFHTMLTag> tag = renderControl(*control, context);
         if (!tag) continue;
         if (!control->wantsFormWrapper()) {
             closeWrapper();
-            out += tag->render();
+            tag->render(out);
             continue;
         }
         // A grid starts a form wrapper of its own; the controls after it may join it.
         if (dynamic_cast<const TWFCustomGrid*>(control) != nullptr) closeWrapper();
-        if (!wrapper) {
-            wrapper = std::make_unique<TWFHTMLTag>("form");
-            wrapper->setAttribute("onSubmit", "return FormDefaultSubmit();");
-        }
-        wrapper->addElement(std::move(tag));
+        if (!wrapperOpen) out += "<form onsubmit=\"return FormDefaultSubmit();\">";
+        wrapperOpen = true;
+        out += "\r\n  ";
+        tag->render(out);
     }
     closeWrapper();
+}
+
+std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
+    std::string out;
+    RenderChildren(out, context);
     return out;
 }
 

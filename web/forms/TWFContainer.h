@@ -36,7 +36,10 @@ public:
     // Whether children sit directly on the page (else inside a region's box).
     virtual bool IsPage() const { return false; }
 
-    // Renders the visible children into markup, collecting their rules and scripts.
+    // Appends the markup of the visible children to `out`, collecting their rules and
+    // scripts in the page context.
+    void RenderChildren(std::string& out, TWFPageContext40& context);
+    // The same markup as a text of its own.
     std::string RenderChildren(TWFPageContext40& context);
 
     // Moves and sizes the children for a container that changed from the old to the new

@@ -25,8 +25,19 @@ TWFMarkupLanguageTag& TWFMarkupLanguageTag::addTag(std::string_view tagName) {
     return addElement(createChild(tagName));
 }
 
-TWFTextElement& TWFMarkupLanguageTag::addText(std::string text) {
-    return addElement(std::make_unique<TWFTextElement>(std::move(text)));
+TWFTextElement& TWFMarkupLanguageTag::addText(std::string text, bool convertLineBreaks, bool convertSpaces) {
+    TWFTextKind kind = convertLineBreaks
+                           ? (convertSpaces ? TWFTextKind::TextWithBoth : TWFTextKind::TextWithBreaks)
+                           : (convertSpaces ? TWFTextKind::TextWithSpaces : TWFTextKind::Text);
+    return addElement(std::make_unique<TWFTextElement>(std::move(text), kind));
+}
+
+TWFTextElement& TWFMarkupLanguageTag::addValueText(std::string text) {
+    return addElement(std::make_unique<TWFTextElement>(std::move(text), TWFTextKind::Value));
+}
+
+TWFTextElement& TWFMarkupLanguageTag::addMarkup(std::string markup) {
+    return addElement(std::make_unique<TWFTextElement>(std::move(markup), TWFTextKind::Markup));
 }
 
 TWFBinaryElement& TWFMarkupLanguageTag::addBinary(std::string bytes) {
@@ -39,7 +50,7 @@ std::unique_ptr<TWFMarkupLanguageTag> TWFMarkupLanguageTag::createChild(std::str
 
 void TWFMarkupLanguageTag::render(std::string& out) const {
     try {
-        renderTag(out);
+        renderTag(out, true);
     } catch (const EWFTagException&) {
         throw;  // already names the innermost tag
     } catch (const std::exception&) {
@@ -58,7 +69,17 @@ std::string TWFMarkupLanguageTag::render() const {
     return out;
 }
 
-void TWFMarkupLanguageTag::renderTag(std::string& out) const {
+void TWFMarkupLanguageTag::renderOpen(std::string& out) const {
+    try {
+        renderTag(out, false);
+    } catch (const EWFTagException&) {
+        throw;
+    } catch (const std::exception&) {
+        std::throw_with_nested(EWFTagException("Tag: " + tagName_));
+    }
+}
+
+void TWFMarkupLanguageTag::renderTag(std::string& out, bool close) const {
     bool named = !tagName_.empty();
     if (named) {
         out += '<';
@@ -77,7 +98,10 @@ void TWFMarkupLanguageTag::renderTag(std::string& out) const {
     if (!named || closing_ == TWFClosingTag::ctNone) return;
     if (closing_ == TWFClosingTag::ctSelfClose && contents_.empty()) return;
     if (wroteChildTag) out += "\r\n";
-    out += "</" + tagName_ + ">";
+    if (!close) return;
+    out += "</";
+    out += tagName_;
+    out += '>';
 }
 
 }  // namespace web::forms

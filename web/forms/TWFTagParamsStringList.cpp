@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -17,15 +18,16 @@ std::vector<TWFTagParamsStringList::Entry>::const_iterator TWFTagParamsStringLis
                         [&](const Entry& entry) { return web::text::equalsNoCase(entry.name, name); });
 }
 
-void TWFTagParamsStringList::setValue(std::string_view name, std::string_view value) {
+void TWFTagParamsStringList::setValue(std::string_view name, std::string_view value, TWFAttributeKind kind) {
     if (value.empty()) return;
     auto found = find(name);
     if (found != entries_.end()) {
         found->name = web::text::toLower(name);
         found->value = std::string(value);
+        found->kind = kind;
         return;
     }
-    entries_.push_back({web::text::toLower(name), std::string(value)});
+    entries_.push_back({web::text::toLower(name), std::string(value), kind});
 }
 
 void TWFTagParamsStringList::addBare(std::string_view word) {
@@ -53,7 +55,17 @@ void TWFTagParamsStringList::write(std::string& out) const {
         out += entry.name;
         if (!entry.value) continue;
         out += "=\"";
-        out += *entry.value;
+        switch (entry.kind) {
+            case TWFAttributeKind::Value:
+                web::AppendAttributeValue(out, *entry.value);
+                break;
+            case TWFAttributeKind::Text:
+                web::AppendHtmlValue(out, *entry.value);
+                break;
+            case TWFAttributeKind::Raw:
+                out += *entry.value;
+                break;
+        }
         out += '"';
     }
 }

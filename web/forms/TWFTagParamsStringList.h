@@ -7,6 +7,18 @@
 
 namespace web::forms {
 
+// How an attribute value is written between its double quotes.
+enum class TWFAttributeKind {
+    // A value the program composed (names, numbers, styles, addresses, script code): the
+    // double quote and an ampersand that would start a character reference are replaced.
+    Value,
+    // Text the user types or reads (a field's value, a tooltip): every markup character
+    // as an entity.
+    Text,
+    // Already written for the attribute by its producer; written as it is.
+    Raw,
+};
+
 // The attributes of a tag, in the order they were first set: name=value pairs with
 // lower-cased names, and bare words (attributes without a value, kept as given).
 class TWFTagParamsStringList {
@@ -14,10 +26,12 @@ public:
     struct Entry {
         std::string name;
         std::optional<std::string> value;  // nullopt for a bare word
+        TWFAttributeKind kind = TWFAttributeKind::Value;
     };
 
     // Sets `name` to `value`; an empty value does nothing. A name set before keeps its place.
-    void setValue(std::string_view name, std::string_view value);
+    void setValue(std::string_view name, std::string_view value,
+                  TWFAttributeKind kind = TWFAttributeKind::Value);
     // Adds a bare word unless it is there already.
     void addBare(std::string_view word);
     void remove(std::string_view name);
@@ -30,7 +44,7 @@ public:
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
 
-    // Each entry as " name=\"value\"" or " word"; values are written as they are.
+    // Each entry as " name=\"value\"" or " word"; values escaped after their kind.
     void write(std::string& out) const;
 
 private:

@@ -6,6 +6,7 @@
 
 #include "web/server/Errors.h"
 #include "web/server/FileServer.h"
+#include "web/server/HtmlEscape.h"
 #include "web/server/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/Text.h"
@@ -15,38 +16,6 @@ namespace {
 
 const char* const kWFTop =
     "function WFTop(){ if ((parent != self) && (parent != null))return parent.WFTop();else return window;}";
-
-// The message goes into markup and, once wrapped, into a single-quoted script string:
-// nothing in it may open a tag, end the string or escape a character. References end in
-// ";" so that a digit after a quote cannot become part of the character number.
-std::string escapeMessage(const std::string& message) {
-    std::string out;
-    for (char c : message) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&#34;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            case '\\':
-                out += "&#92;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 std::string readTemplate(const TWFServerControllerBase* controller) {
     if (controller != nullptr && !controller->templateFolder().empty()) {
@@ -99,7 +68,7 @@ ErrorPage buildPage(const std::string& message, bool sessionExpired, bool script
     const TWFServerControllerBase* controller = ServerController();
     std::string page = readTemplate(controller);
     std::string charset = declaredCharset(page);
-    page = text::replaceAll(page, "{%CONTENT%}", escapeMessage(message), true);
+    page = text::replaceAll(page, "{%CONTENT%}", HtmlTextForScript(message), true);
     std::string base = controller != nullptr ? controller->URLBase : "";
     page = text::replaceAll(page, "{%BRANTELLOGO%}", base + "/gfx/LogoBrantel", true);
     page = text::replaceAll(page, "{%TESSELLOGO%}", base + "/gfx/LogoTessel", true);
@@ -116,7 +85,7 @@ ErrorPage buildPage(const std::string& message, bool sessionExpired, bool script
     page = text::replaceAll(page, "{%ERRORKIND%}", sessionExpired ? "expired" : "error", true);
     FieldList values = extra;
     std::string description = controller != nullptr ? controller->Description : "";
-    values.add("APPNAME", escapeMessage(description.empty() ? "Tessel Application" : description));
+    values.add("APPNAME", HtmlTextForScript(description.empty() ? "Tessel Application" : description));
     for (const auto& field : values)
         page = text::replaceAll(page, "{%" + field.name + "%}", field.value, true);
     std::string contentType = charset.empty() ? "text/html" : "text/html; charset=" + charset;
@@ -125,6 +94,10 @@ ErrorPage buildPage(const std::string& message, bool sessionExpired, bool script
     // template must not end it (the message has none left).
     page = text::replaceAll(text::replaceAll(page, "\r", ""), "\n", "");
     page = text::replaceAll(text::replaceAll(page, "\\", "\\\\"), "'", "\\'");
+    // A template's own script block must not end the wrapping one, nor a line separator
+    // the literal.
+    page = text::replaceAll(page, "</script", "<\\/script", true);
+    page = text::replaceAll(text::replaceAll(page, "\xE2\x80\xA8", "\\u2028"), "\xE2\x80\xA9", "\\u2029");
     return {"<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('" + page +
                 "');\r\n</script></head></html>",
             contentType};

@@ -3,6 +3,26 @@
 namespace web {
 namespace {
 
+// U+2028 and U+2029 in UTF-8 end a script line in older engines, even inside a literal.
+constexpr std::string_view kLineSeparator = "\xE2\x80\xA8";
+constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
+
+bool isAsciiAlphanumeric(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Whether the browser would start a character reference at the "&" at `at`.
+bool startsReference(std::string_view text, std::size_t at) {
+    return at + 1 < text.size() && (isAsciiAlphanumeric(text[at + 1]) || text[at + 1] == '#');
+}
+
+// The length of a line or paragraph separator at `at`, 0 when there is none.
+std::size_t separatorAt(std::string_view text, std::size_t at) {
+    std::string_view rest = text.substr(at);
+    return rest.starts_with(kLineSeparator) || rest.starts_with(kParagraphSeparator) ? kLineSeparator.size()
+                                                                                     : 0;
+}
+
 // The HTML parser ends a script block at "</script" and changes state at "<!--", whatever
 // backslashes stand before the "<"; so a "/" or "!" after "<" gets a backslash of its own.
 bool opensMarkup(std::string_view text, std::size_t lessThan) {
@@ -15,6 +35,7 @@ bool isEscapedScriptText(std::string_view text) {
         if (opensMarkup(text, at)) return false;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (separatorAt(text, i) != 0) return false;
         switch (text[i]) {
             case '\\':
                 if (++i == text.size()) return false;
@@ -33,18 +54,139 @@ bool isEscapedScriptText(std::string_view text) {
     return true;
 }
 
+// The entity of a character every markup escaper replaces, or nullptr.
+const char* markupEntity(char c) {
+    switch (c) {
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&#39;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
+        if (const char* entity = markupEntity(c)) {
+            out += entity;
+        } else if (c == '\n') {
+            out += convertLineBreaks ? "<br>" : "\n";
+        } else if (c == '\r') {
+            if (!convertLineBreaks) out += c;
+        } else if (c == ' ' && convertSpaces) {
+            out += "&nbsp;";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
+    // Plain runs are appended whole: most texts have nothing to escape.
+    const std::string_view specials = convertSpaces ? "\"'<>&\r\n " : "\"'<>&\r\n";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t next = text.find_first_of(specials, i);
+        if (next == std::string_view::npos) next = text.size();
+        out.append(text.data() + i, next - i);
+        if (next == text.size()) break;
+        i = next;
+        char c = text[i];
+        if (const char* entity = markupEntity(c)) {
+            out += entity;
+        } else if (c == '&') {
+            out += startsReference(text, i) ? "&amp;" : "&";
+        } else if (c == '\n') {
+            out += convertLineBreaks ? "<br>" : "\n";
+        } else if (c == '\r') {
+            if (!convertLineBreaks) out += c;
+        } else if (c == ' ' && convertSpaces) {
+            out += "&nbsp;";
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
+    std::string out;
+    out.reserve(text.size());
+    AppendHtmlText(out, text, convertLineBreaks, convertSpaces);
+    return out;
+}
+
+void AppendHtmlValue(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t next = text.find_first_of("\"'<>&", i);
+        if (next == std::string_view::npos) next = text.size();
+        out.append(text.data() + i, next - i);
+        if (next == text.size()) break;
+        i = next;
+        char c = text[i];
+        if (const char* entity = markupEntity(c)) {
+            out += entity;
+        } else if (c == '&') {
+            out += "&amp;";
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::string HtmlValue(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendHtmlValue(out, text);
+    return out;
+}
+
+void AppendAttributeValue(std::string& out, std::string_view value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        std::size_t next = value.find_first_of("\"&", i);
+        if (next == std::string_view::npos) next = value.size();
+        out.append(value.data() + i, next - i);
+        if (next == value.size()) break;
+        i = next;
+        char c = value[i];
+        if (c == '"') {
+            out += "&quot;";
+        } else if (c == '&' && startsReference(value, i)) {
+            out += "&amp;";
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::string AttributeValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    AppendAttributeValue(out, value);
+    return out;
+}
+
+// References end in ";" so that a digit after a quote cannot become part of the number.
+std::string HtmlTextForScript(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::size_t length = separatorAt(text, i)) {
+            out += text[i + 2] == kLineSeparator[2] ? "&#8232;" : "&#8233;";
+            i += length - 1;
+            continue;
+        }
+        switch (text[i]) {
+            case '&':
+                out += "&amp;";
                 break;
             case '<':
                 out += "&lt;";
@@ -52,17 +194,17 @@ std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool conve
             case '>':
                 out += "&gt;";
                 break;
-            case '\n':
-                out += convertLineBreaks ? "<br>" : "\n";
+            case '"':
+                out += "&#34;";
                 break;
-            case '\r':
-                if (!convertLineBreaks) out += c;
+            case '\'':
+                out += "&#39;";
                 break;
-            case ' ':
-                out += convertSpaces ? "&nbsp;" : " ";
+            case '\\':
+                out += "&#92;";
                 break;
             default:
-                out += c;
+                out += text[i];
         }
     }
     return out;
@@ -77,6 +219,11 @@ std::string ScriptCodeEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::size_t length = separatorAt(text, i)) {
+            out += text[i + 2] == kLineSeparator[2] ? "\\u2028" : "\\u2029";
+            i += length - 1;
+            continue;
+        }
         char c = text[i];
         switch (c) {
             case '\\':

@@ -351,7 +351,7 @@ void TWFServer::writeRedirectPage(const std::string& address) {
 void TWFServer::writeTerminationReply(TWFApplication& session) {
     const std::string& address = session.RedirectURL();
     // The message is text, shown as written: its line breaks become "<br>".
-    const std::string message = HtmlEscape(session.TerminateMessage(), true, false);
+    const std::string message = HtmlText(session.TerminateMessage(), true, false);
     response_->contentStream.reset();
     if (!address.empty() && message.empty()) return writeRedirectPage(address);
     if (!address.empty()) {

@@ -18,14 +18,6 @@ namespace {
 // The line of the host's text list that names where a browser goes after a hand-in.
 constexpr std::size_t kAfterHandInAddressLine = 3;
 
-// Text typed in the browser as the value of a double-quoted attribute; the ampersand is
-// escaped too, so the value posts back exactly as it was typed.
-std::string attributeText(const std::string& text) {
-    std::string withAmpersands;
-    for (char c : text) withAmpersands += c == '&' ? std::string("&amp;") : std::string(1, c);
-    return web::HtmlEscape(withAmpersands, false, false);
-}
-
 // The paper just handed in: the newest result of this name for the exam. A name hands in
 // once per exam tag, so older results of the name belong to other tags and other papers.
 struct HandedInPaper {
@@ -105,9 +97,10 @@ void TWFForm7::buildReviewForm() {
     lines.clear();
     lines.push_back("<form id=\"upym\" name=\"upym\" method=\"post\" target=\"_blank\"  action=\"" +
                     VendorAnswerReviewAddress() + "\">");
-    lines.push_back("<input name=\"testname\" type=\"hidden\" id=\"testname\" value=\"" + examName + "\" />");
+    lines.push_back("<input name=\"testname\" type=\"hidden\" id=\"testname\" value=\"" +
+                    web::AttributeValue(examName) + "\" />");
     lines.push_back("<input name=\"testxm\" type=\"hidden\" id=\"testxm\" value=\"" +
-                    attributeText(session.CandidateName) + "\" /> ");
+                    web::HtmlValue(session.CandidateName) + "\" /> ");
     lines.push_back("<input name=\"testcj\" type=\"hidden\" id=\"testcj\" value=\"" + paper.score + "\" />");
     lines.push_back("<input name=\"testtil\" type=\"hidden\" id=\"testmemo\" value='");
     temmemo->Lines.Clear();

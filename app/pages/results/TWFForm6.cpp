@@ -14,7 +14,6 @@
 #include "app/db/Transaction.h"
 #include "app/exam/Results.h"
 #include "app/pages/examlist/TWFForm3.h"
-#include "web/forms/HtmlEscape.h"
 #include "web/forms/controls/TWFCheckBox.h"
 #include "web/forms/controls/TWFComboBox.h"
 #include "web/forms/controls/TWFGrid.h"
@@ -67,25 +66,11 @@ std::int64_t examId() {
     return error == std::errc() && end == text.data() + text.size() ? id : 0;
 }
 
-// The page's escaping keeps ampersands (texts may carry entities); a candidate's text
-// must show exactly as typed, so its ampersands are escaped first.
-std::string replaceAmpersands(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char c : text) {
-        if (c == '&') {
-            result += "&amp;";
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
-// A text a candidate chose (a name, an answer, or what the hand-in recorded about them)
-// as page text: markup and entities in it show as typed.
-std::string candidateText(std::string_view text) {
-    return HtmlEscape(replaceAmpersands(text), true, false);
+// A cell showing a text a candidate chose (a name, an answer, or what the hand-in recorded
+// about them): written as text, so markup and entities in it show as typed.
+void setCandidateText(TWFGridCell& cell, std::string text) {
+    cell.Text = std::move(text);
+    cell.RawText = false;
 }
 
 TWFLabel& addLabel(TWFContainer& parent, std::string name, std::string caption, int left, int top) {
@@ -285,16 +270,16 @@ void TWFForm6::clearGrid(int rows, int columns) {
 
 void TWFForm6::writeResultCells(int row, const ResultRow& result, bool nameClickable) {
     TWFGridCell& name = WFGrid1->Cell(row, 0);
-    name.Text = candidateText(result.name);
+    setCandidateText(name, result.name);
     name.Clickable = nameClickable;
-    if (nameClickable) name.Hint = candidateText(result.ip);
+    if (nameClickable) name.Hint = result.ip;
     // The tag is the administrator's own text and keeps its markup.
     WFGrid1->Cell(row, 1).Text = result.tag;
     TWFGridCell& score = WFGrid1->Cell(row, 2);
     score.Text = result.scoreText;
     score.Clickable = true;
-    WFGrid1->Cell(row, 3).Text = candidateText(result.submitted);
-    WFGrid1->Cell(row, 4).Text = candidateText(result.ip);
+    setCandidateText(WFGrid1->Cell(row, 3), result.submitted);
+    setCandidateText(WFGrid1->Cell(row, 4), result.ip);
 }
 
 void TWFForm6::fillResultList() {
@@ -338,7 +323,7 @@ void TWFForm6::fillAnswerMatrix() {
         for (int i = 0; i < candidates; ++i) {
             std::string answer = stored.find(question.key, results_[static_cast<std::size_t>(i)].name);
             TWFGridCell& cell = WFGrid1->Cell(i + kMatrixHeaderRows, column);
-            cell.Text = candidateText(answer);
+            setCandidateText(cell, answer);
             if (answer != question.correctAnswer) cell.BGColor = kWrongAnswer;
             question.answers.push_back(std::move(answer));
         }
@@ -378,7 +363,7 @@ void TWFForm6::WFGrid1CellClick(TWFControl&, int row, int column) {
         const std::string& name = results_[static_cast<std::size_t>(resultRow)].name;
         WFLabel2->Caption = name;
         // The label escapes the markup.
-        WFLabel3->Caption = "您确实要删除" + replaceAmpersands(name) + "的测试成绩吗？";
+        WFLabel3->Caption = "您确实要删除" + name + "的测试成绩吗？";
         WFRegion3->Visible = true;
     }
 }

@@ -181,6 +181,19 @@ TEST_F(ErrorPageTest, TemplateOfTheProgramChoosesItsTextsByKindAndCharset) {
     }
 }
 
+// The wrapped page is one script string inside one script block: a template's own script
+// block or line separator must not end either early.
+TEST_F(ErrorPageTest, TemplateScriptBlockStaysInsideTheWrappingScript) {
+    std::filesystem::create_directories(runtime_.controller().templateFolder());
+    std::ofstream(runtime_.controller().templateFolder() + "WFError.html")
+        << "<html><body><SCRIPT>var a = 1;</SCRIPT>{%CONTENT%}\xE2\x80\xA8</body></html>";
+    std::string page = BuildErrorPage("boom", false, true);
+    EXPECT_TRUE(
+        contains(page, "writeln('<html><body><SCRIPT>var a = 1;<\\/script>boom\\u2028</body></html>');"))
+        << page;
+    EXPECT_EQ(page.find("</script>"), page.rfind("</script>")) << page;
+}
+
 TEST_F(ErrorPageTest, BuiltInTemplateDeclaresItsCharsetOnTheReply) {
     TInHTTPAppRequest request;
     TInHTTPAppResponse response;

@@ -14,17 +14,24 @@ std::string submitClickConfirmCall(const std::string& htmlName, bool validate, c
 TWFButton::TWFButton(std::string name) : TWFControl(std::move(name), 75, 25) { RenderSize = true; }
 
 std::unique_ptr<TWFHTMLTag> TWFButton::renderTag(TWFPageContext40& context) {
-    std::string caption = web::HtmlEscape(Caption, true, false);
     std::unique_ptr<TWFHTMLTag> tag;
     if (HotKey.empty()) {
         tag = std::make_unique<TWFHTMLTag>("input");
-        tag->setAttribute("VALUE", caption);
+        tag->setTextAttribute("VALUE", Caption);
     } else {
         tag = std::make_unique<TWFHTMLTag>("button");
-        tag->setAttribute("ACCESSKEY", HotKey);
-        std::size_t at = web::text::findNoCase(caption, HotKey.substr(0, 1));
-        if (at != std::string::npos) caption = caption.substr(0, at) + "<u>" + caption.substr(at, 1) + "</u>" + caption.substr(at + 1);
-        tag->addText(caption);
+        tag->setTextAttribute("ACCESSKEY", HotKey);
+        // The key letter is found in the caption itself, never inside an entity.
+        std::size_t at = web::text::findNoCase(Caption, HotKey.substr(0, 1));
+        if (at == std::string::npos) {
+            tag->addText(Caption, true);
+        } else {
+            tag->addText(Caption.substr(0, at), true);
+            tag->addMarkup("<u>");
+            tag->addText(Caption.substr(at, 1), true);
+            tag->addMarkup("</u>");
+            tag->addText(Caption.substr(at + 1), true);
+        }
     }
     tag->setAttribute("NAME", HtmlName());
     static const char* const kTypes[] = {"submit", "button", "reset"};

@@ -46,7 +46,7 @@ std::unique_ptr<TWFHTMLTag> TWFCheckBox::renderTag(TWFPageContext40&) {
         addCoolBox(*outer);
         TWFMarkupLanguageTag& caption = outer->addTag("span");
         if (Editable && Enabled) caption.setAttribute("OnClick", coolToggleCall());
-        caption.addText(Caption);
+        caption.addMarkup(Caption);
     } else {
         addNormalBox(*outer);
         addLabel(*outer);
@@ -96,7 +96,8 @@ void TWFCheckBox::addLabel(TWFHTMLTag& outer) const {
     TWFMarkupLanguageTag& caption = outer.addTag("label");
     caption.setAttribute("for", InputName());
     if (Editable && Enabled) caption.setAttribute("OnClick", "event.cancelBubble = true;");
-    caption.addText(Caption);
+    // The caption is markup on purpose: the exam page shows an option's own markup.
+    caption.addMarkup(Caption);
 }
 
 std::string TWFCheckBox::coolToggleCall() const {

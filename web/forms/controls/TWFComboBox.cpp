@@ -43,7 +43,7 @@ std::unique_ptr<TWFHTMLTag> TWFComboBox::renderEnhanced(TWFPageContext40&) const
     field.setAttribute("TYPE", "HIDDEN");
     field.setAttribute("NAME", name);
     field.setAttribute("id", name + "_Value");
-    field.setAttribute("VALUE", web::HtmlEscape(selected ? ItemValue(ItemIndex()) : "-1", false, false));
+    field.setTextAttribute("VALUE", selected ? ItemValue(ItemIndex()) : "-1");
     bool open = Enabled && Editable;
     TWFMarkupLanguageTag& shown = outer->addTag("div");
     shown.setAttribute("id", name + "_Selected");
@@ -52,34 +52,40 @@ std::unique_ptr<TWFHTMLTag> TWFComboBox::renderEnhanced(TWFPageContext40&) const
     TWFMarkupLanguageTag& text = shown.addTag("span");
     text.setAttribute("id", name + "_Text");
     text.setAttribute("style", "flex:1;overflow:hidden;white-space:nowrap;");
-    text.addText(selected ? web::HtmlEscape(ItemDisplay(ItemIndex()), true, false) : NoSelectionText);
+    if (selected) {
+        text.addText(ItemDisplay(ItemIndex()), true);
+    } else {
+        text.addMarkup(NoSelectionText);
+    }
     TWFMarkupLanguageTag& button = shown.addTag(ButtonImage.empty() ? "span" : "img");
     button.setAttribute("id", name + "_Button");
     if (!ButtonImage.empty()) {
-        button.setAttribute("SRC", web::HtmlEscape(ButtonImage, false, false));
+        button.setAttribute("SRC", ButtonImage);
         button.setAttribute("WIDTH", "17");
         button.setAttribute("HEIGHT", "18");
     }
     button.setAttribute("style",
                         "display:inline-block;width:17px;height:18px;text-align:center;background-color:" +
                             htmlColor(ButtonColor) + ";");
-    if (ButtonImage.empty()) button.addText("&#9660;");
+    if (ButtonImage.empty()) button.addMarkup("&#9660;");
     TWFMarkupLanguageTag& panel = outer->addTag("div");
     panel.setAttribute("id", name + "_DropDown");
     panel.setAttribute("style",
                        "display:none;position:absolute;z-index:10;background-color:#ffffff;"
                        "border:1px solid #7f9db9;");
     if (ItemCount() == 0) return outer;
-    auto addItem = [&](const std::string& id, int index, const std::string& caption) {
+    auto addItem = [&](const std::string& id, int index, const TWFTextElement& caption) {
         TWFMarkupLanguageTag& item = panel.addTag("div");
         item.setAttribute("id", id);
         if (open)
             item.setAttribute("OnClick", "return " + name + "_Choose(" + std::to_string(index) + ", this);");
-        item.addText(caption);
+        item.addElement(std::make_unique<TWFTextElement>(caption));
     };
-    if (offersNoSelection()) addItem(name + "_item_noselect", -1, NoSelectionText);
+    if (offersNoSelection())
+        addItem(name + "_item_noselect", -1, TWFTextElement(NoSelectionText, TWFTextKind::Markup));
     for (int i = 0; i < ItemCount(); ++i) {
-        addItem(name + "_item_" + std::to_string(i), i, web::HtmlEscape(ItemDisplay(i), true, false));
+        addItem(name + "_item_" + std::to_string(i), i,
+                TWFTextElement(ItemDisplay(i), TWFTextKind::TextWithBreaks));
     }
     return outer;
 }

@@ -44,10 +44,21 @@ const char* frameName(TWFTableFrame frame) {
     return kNames[static_cast<int>(frame)];
 }
 
-// The cell's own text in the cell's font: a font element unless a site class styles it.
-std::string fontWrapped(const TWFGridCell& cell, const std::string& text) {
+// Whether the content shows nothing once written (it then becomes "&nbsp;").
+bool showsBlank(const TWFTextElement& content) {
+    if (!web::text::trim(content.text()).empty()) return false;
+    // Converted line breaks show as "<br>".
+    return content.kind() == TWFTextKind::Markup || content.text().find('\n') == std::string::npos;
+}
+
+// The cell's content in the cell's font: inside a font element unless a site class styles
+// the cell.
+void addFontWrapped(TWFHTMLTag& cellTag, const TWFGridCell& cell, const TWFTextElement& content) {
     const TWFFont& font = cell.Font;
-    if (!font.CSSStyle.empty()) return text;
+    if (!font.CSSStyle.empty()) {
+        cellTag.addElement(std::make_unique<TWFTextElement>(content));
+        return;
+    }
     TWFHTMLTag tag("font");
     tag.setAttribute("FACE", font.FontName);
     if (font.Color != clWindowText) tag.setColorAttribute("color", font.Color);
@@ -63,8 +74,13 @@ std::string fontWrapped(const TWFGridCell& cell, const std::string& text) {
         opening += "<" + std::string(name) + ">";
         closing = "</" + std::string(name) + ">" + closing;
     }
-    tag.addText(opening + text + closing);
-    return tag.render();
+    if (!opening.empty()) tag.addMarkup(std::move(opening));
+    tag.addElement(std::make_unique<TWFTextElement>(content));
+    if (!closing.empty()) tag.addMarkup(std::move(closing));
+    // Written inline also in a th, which would put a child tag on a line of its own.
+    std::string markup;
+    tag.render(markup);
+    cellTag.addMarkup(std::move(markup));
 }
 
 }  // namespace
@@ -95,8 +111,9 @@ std::unique_ptr<TWFHTMLTag> TWFCustomGrid::tableTag() const {
         table->setAttribute("RULES", rulesName(Lines));
         table->setAttribute("frame", frameName(BorderStyle));
     }
-    if (!Caption.empty()) table->addText("<CAPTION>" + Caption + "</CAPTION>");
-    if (!Summary.empty()) table->addText("<SUMMARY>" + Summary + "</SUMMARY>");
+    // Caption and summary are the program's markup.
+    if (!Caption.empty()) table->addMarkup("<CAPTION>" + Caption + "</CAPTION>");
+    if (!Summary.empty()) table->addMarkup("<SUMMARY>" + Summary + "</SUMMARY>");
     return table;
 }
 
@@ -124,31 +141,29 @@ void TWFCustomGrid::addScripts(TWFPageContext40& context) {
     context.AddWFCLInitScript("}");
 }
 
-std::string TWFCustomGrid::clickLink(std::string_view parameter, const std::string& content,
+std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextElement& content,
                                      web::TWFBrowser browser, const std::string& className) const {
-    std::string call = "SubmitClickConfirm('" + HtmlName() + "','" + scriptStringInAttribute(parameter) + "', " +
-                       (DoSubmitValidation ? "true" : "false") + ", '" + scriptStringInAttribute(Confirmation) +
-                       "')";
+    std::string call = "SubmitClickConfirm('" + HtmlName() + "','" + web::ScriptStringEscape(parameter) +
+                       "', " + (DoSubmitValidation ? "true" : "false") + ", '" +
+                       web::ScriptStringEscape(Confirmation) + "')";
     TWFHTMLTag link("a");
     link.setAttribute("HREF", "#");
     link.setAttribute("OnClick", isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
-    if (ShowHint && !Hint.empty()) link.setAttribute("title", hintTitle(Hint));
+    if (ShowHint && !Hint.empty()) link.setRawAttribute("title", hintTitle(Hint));
     link.setAttribute("CLASS", className);
-    link.addText(content);
+    link.addElement(std::make_unique<TWFTextElement>(content));
     return link.render();
 }
 
 std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row, int column,
-                                                      const std::string* content) {
+                                                      const TWFTextElement* content) {
     if (OnRenderCell) OnRenderCell(cell, row, column);
-    std::string text = content != nullptr ? *content : cell.Text;
-    if (content == nullptr && !cell.RawText) text = web::HtmlEscape(text, true, false);
-    if (web::text::trim(text).empty()) text = "&nbsp;";
+    TWFTextElement own(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+    const TWFTextElement& shown = content != nullptr ? *content : own;
     auto tag = std::make_unique<TWFHTMLTag>(cell.Header ? "th" : "td");
     tag->setAttribute("VAlign", vAlignName(cell.VAlign));
     tag->setAttribute("align", alignName(cell.Alignment));
-    // The hint is markup the program wrote; only a quote could break out of the attribute.
-    if (!web::text::trim(cell.Hint).empty()) tag->setAttribute("title", web::text::replaceAll(cell.Hint, "\"", "&quot;"));
+    if (!web::text::trim(cell.Hint).empty()) tag->setTextAttribute("title", cell.Hint);
     if (!cell.Wrap) tag->addBareAttribute("NOWRAP");
     if (cell.Width() != "0") tag->setAttribute("Width", cell.Width());
     if (cell.Height() != "0") tag->setAttribute("Height", cell.Height());
@@ -157,13 +172,8 @@ std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row
         tag->setAttribute("CLASS", cell.Font.CSSStyle);
         tag->setAttribute("style", "position:static;");
     }
-    tag->addText(fontWrapped(cell, text));
+    addFontWrapped(*tag, cell, showsBlank(shown) ? TWFTextElement("&nbsp;", TWFTextKind::Markup) : shown);
     return tag;
-}
-
-std::string scriptStringInAttribute(std::string_view text) {
-    std::string script = web::ScriptStringEscape(text);
-    return web::text::replaceAll(web::text::replaceAll(script, "&", "&amp;"), "\"", "&quot;");
 }
 
 int parseSubmitInteger(std::string_view text) {

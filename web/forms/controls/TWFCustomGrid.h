@@ -62,21 +62,18 @@ protected:
     // Adds the rows to the table; may decide RenderSize (it starts as UseSize).
     virtual void renderRows(TWFHTMLTag& table, TWFPageContext40& context) = 0;
 
-    // A td or th for the cell, with `content` (already markup) instead of the cell's Text
-    // when given; fires OnRenderCell first.
-    std::unique_ptr<TWFHTMLTag> renderCell(TWFGridCell& cell, int row, int column, const std::string* content);
-    // A link whose click posts `parameter` as the grid's event parameter; `content` is markup.
-    std::string clickLink(std::string_view parameter, const std::string& content, web::TWFBrowser browser,
+    // A td or th for the cell, showing `content` instead of the cell's Text when given
+    // (the cell's Text is markup with RawText, else text); fires OnRenderCell first.
+    std::unique_ptr<TWFHTMLTag> renderCell(TWFGridCell& cell, int row, int column,
+                                           const TWFTextElement* content);
+    // The markup of a link whose click posts `parameter` as the grid's event parameter.
+    std::string clickLink(std::string_view parameter, const TWFTextElement& content, web::TWFBrowser browser,
                           const std::string& className = "") const;
 
 private:
     std::unique_ptr<TWFHTMLTag> tableTag() const;
     std::unique_ptr<TWFHTMLTag> frameAround(std::unique_ptr<TWFHTMLTag> table, web::TWFBrowser browser) const;
 };
-
-// A value for a single-quoted script string inside a double-quoted attribute: escaped for
-// the script, then quotes and ampersands as entities, so no value can leave either.
-std::string scriptStringInAttribute(std::string_view text);
 
 // A posted number: decimal digits with an optional sign; anything else raises EWFException.
 int parseSubmitInteger(std::string_view text);

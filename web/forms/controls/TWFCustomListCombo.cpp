@@ -146,20 +146,20 @@ void TWFCustomListCombo::addOptions(TWFHTMLTag& select, bool noSelectionOption, 
         TWFMarkupLanguageTag& option = select.addTag("option");
         if (noSelectionSelected) option.addBareAttribute("SELECTED");
         option.setAttribute("VALUE", "-1");
-        option.addText(NoSelectionText);
+        // The program's own text, which may carry markup ("<i>全部</i>").
+        option.addMarkup(NoSelectionText);
     }
     for (int i = 0; i < ItemCount(); ++i) {
         TWFMarkupLanguageTag& option = select.addTag("option");
         if (isSelected(i)) option.addBareAttribute("SELECTED");
-        // Values come back as the browser read them, so the escaped text posts the item's
-        // own value; an empty value is written too, or the browser would post the text.
-        std::string value = web::HtmlEscape(ItemValue(i), false, false);
+        // An empty value is written too, or the browser would post the text.
+        std::string value = ItemValue(i);
         if (value.empty()) {
             option.addBareAttribute("value=\"\"");
         } else {
-            option.setAttribute("VALUE", value);
+            option.setTextAttribute("VALUE", value);
         }
-        option.addText(web::HtmlEscape(ItemDisplay(i), true, false));
+        option.addText(ItemDisplay(i), true);
     }
 }
 

@@ -207,7 +207,7 @@ void TWFDBGrid::addTitleRow(const TWFDataSet& data, TWFPageContext40& context) {
     if (Options.dgIndicator) {
         auto& indicator = row->addTag("th");
         indicator.setColorAttribute("BGCOLOR", RowHeaderColor);
-        indicator.addText("&nbsp");
+        indicator.addMarkup("&nbsp");
     }
     for (int index = 0; index < Columns.Count(); ++index) {
         TWFDBGridColumn& column = Columns.Items(index);
@@ -220,8 +220,10 @@ void TWFDBGrid::addTitleRow(const TWFDataSet& data, TWFPageContext40& context) {
         }
         std::unique_ptr<TWFHTMLTag> cell;
         if (column.OnTitleClick) {
-            std::string link =
-                clickLink("C" + std::to_string(index), title.Text, context.browser(), title.Font.CSSStyle);
+            TWFTextElement link(
+                clickLink("C" + std::to_string(index), TWFTextElement(title.Text, TWFTextKind::Markup),
+                          context.browser(), title.Font.CSSStyle),
+                TWFTextKind::Markup);
             cell = renderCell(title, 0, index, &link);
         } else {
             cell = renderCell(title, 0, index, nullptr);
@@ -263,20 +265,22 @@ void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
     } else if (k % 2 == 0) {
         row->setColorAttribute("BGCOLOR", RowAlternateColor);
     }
-    if (Options.dgIndicator) row->addTag("td").addText(current ? "*" : "&nbsp ");
+    if (Options.dgIndicator) row->addTag("td").addMarkup(current ? "*" : "&nbsp ");
 
     for (auto& [index, text] : texts) {
         TWFDBGridColumn& column = Columns.Items(index);
-        std::string content = column.RawText && !RowClick ? text : web::HtmlEscape(text, true, false);
+        TWFTextElement content(
+            text, column.RawText && !RowClick ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
         if (!column.LinkField.empty()) {
             std::string value = web::text::replaceAll(data.FieldText(column.LinkField), "'", "%27");
             std::string parameter = std::to_string(index) + "_" + value;
             if (RowClick) {
                 row->setAttribute("OnClick", "SubmitClickConfirm('" + HtmlName() + "','" +
-                                                 scriptStringInAttribute(parameter) + "', true, '')");
+                                                 web::ScriptStringEscape(parameter) + "', true, '')");
                 row->setAttribute("STYLE", "cursor:hand;");
             } else {
-                content = clickLink(parameter, content, context.browser());
+                content =
+                    TWFTextElement(clickLink(parameter, content, context.browser()), TWFTextKind::Markup);
             }
         }
         TWFGridCell cell = column;

@@ -13,7 +13,7 @@ std::unique_ptr<TWFHTMLTag> TWFEdit::renderTag(TWFPageContext40&) {
         auto tag = std::make_unique<TWFHTMLTag>("span");
         tag->setAttribute("style", textAlignRule(Alignment));
         std::string shown = PasswordPrompt ? std::string(Text.size(), '*') : Text;
-        tag->addText(web::HtmlEscape(web::text::replaceAll(shown, "&", "&amp;"), true, false));
+        tag->addText(std::move(shown), true);
         return tag;
     }
     auto tag = std::make_unique<TWFHTMLTag>("input");
@@ -25,9 +25,7 @@ std::unique_ptr<TWFHTMLTag> TWFEdit::renderTag(TWFPageContext40&) {
     }
     if (!Enabled) tag->setAttribute("DISABLED", "true");
     if (MaxLength > 0) tag->setIntAttribute("MAXLENGTH", MaxLength);
-    // The value is plain text: an ampersand is written as an entity too, or a typed "&lt;"
-    // would come back as "<" with the next post.
-    tag->setAttribute("VALUE", web::HtmlEscape(web::text::replaceAll(Text, "&", "&amp;"), true, false));
+    tag->setTextAttribute("VALUE", Text);
     if (ReadOnly) tag->addBareAttribute("READONLY");
     return tag;
 }

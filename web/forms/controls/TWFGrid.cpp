@@ -1,7 +1,6 @@
 #include "web/forms/controls/TWFGrid.h"
 
 #include "web/forms/TWFPageContext40.h"
-#include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -14,14 +13,15 @@ void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
         for (int column = 0; column < ColumnCount(); ++column) {
             TWFGridCell* cell = cells_.Find(row, column);
             if (cell == nullptr) {
-                tr.addTag("td").addText(ShowEmptyCells ? "&nbsp;" : "");
+                tr.addTag("td").addMarkup(ShowEmptyCells ? "&nbsp;" : "");
             } else if (!cell->Visible) {
-                tr.addTag("td").addText("&nbsp;");
+                tr.addTag("td").addMarkup("&nbsp;");
             } else if (cell->Clickable) {
-                // The link is markup; a cell that is not raw has its text escaped inside it.
-                std::string text = cell->RawText ? cell->Text : web::HtmlEscape(cell->Text, true, false);
-                std::string link = clickLink(std::to_string(row) + "_" + std::to_string(column), text,
-                                             context.browser());
+                TWFTextElement text(cell->Text,
+                                    cell->RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+                TWFTextElement link(
+                    clickLink(std::to_string(row) + "_" + std::to_string(column), text, context.browser()),
+                    TWFTextKind::Markup);
                 tr.addElement(renderCell(*cell, row, column, &link));
             } else {
                 tr.addElement(renderCell(*cell, row, column, nullptr));

@@ -68,7 +68,7 @@ std::unique_ptr<TWFHTMLTag> TWFImageFile::renderTag(TWFPageContext40&) {
     if (BorderOptions.Color != clNone) {
         tag->addBareAttribute("style={border-color: " + htmlColor(BorderOptions.Color) + ";}");
     }
-    tag->setAttribute("ALT", web::HtmlEscape(AltText, false, false));
+    tag->setTextAttribute("ALT", AltText);
     if (useSize_) {
         tag->setIntAttribute("WIDTH", Width);
         tag->setIntAttribute("HEIGHT", Height);

@@ -21,9 +21,14 @@ std::unique_ptr<TWFHTMLTag> TWFLabel::renderTag(TWFPageContext40&) {
     std::string style = textAlignRule(Alignment);
     if (BGColor != clNone) style += "background-color:" + htmlColor(BGColor) + ";";
     tag->setAttribute("style", style);
-    std::string content = RawText ? Caption : web::HtmlEscape(Caption, true, ConvertSpaces);
-    if (NoWrap) content = "<NOBR>" + content + "</NOBR>";
-    tag->addText(content);
+    if (NoWrap) tag->addMarkup("<NOBR>");
+    // A raw caption is markup on purpose (the footer's caption holds a link).
+    if (RawText) {
+        tag->addMarkup(Caption);
+    } else {
+        tag->addText(Caption, true, ConvertSpaces);
+    }
+    if (NoWrap) tag->addMarkup("</NOBR>");
     return tag;
 }
 

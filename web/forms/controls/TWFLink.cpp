@@ -30,7 +30,11 @@ std::unique_ptr<TWFHTMLTag> TWFLink::renderTag(TWFPageContext40& context) {
     }
     auto link = std::make_unique<TWFHTMLTag>("a");
     link->setAttribute("HREF", linkAddress(context.browser(), HtmlName()));
-    link->addText(RawText ? Caption : web::HtmlEscape(Caption, true, false));
+    if (RawText) {
+        link->addMarkup(Caption);
+    } else {
+        link->addText(Caption, true);
+    }
     if (!wrappedInDiv()) return link;
     link->setAttribute("style", Font.styleText(context.browser()));
     auto frame = std::make_unique<TWFHTMLTag>("div");

@@ -53,12 +53,11 @@ std::unique_ptr<TWFHTMLTag> TWFMemo::renderTag(TWFPageContext40&) {
     if (!Editable) tag->addBareAttribute("READONLY");
     if (!Enabled) tag->setAttribute("DISABLED", "true");
     if (HorizScrollBar) tag->setAttribute("WRAP", "OFF");
-    // The text is plain text: an ampersand is written as an entity too, or the browser
-    // would read "&lt;" typed by a user back as "<". The parser drops one line break right
-    // after the opening tag, so a text that begins with one gets an extra one in front.
-    std::string text = web::HtmlEscape(web::text::replaceAll(ShownText(), "&", "&amp;"), false, false);
+    // The parser drops one line break right after the opening tag, so a text that begins
+    // with one gets an extra one in front.
+    std::string text = ShownText();
     if (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.insert(0, "\r\n");
-    tag->addText(std::move(text));
+    tag->addValueText(std::move(text));
     return tag;
 }
 

@@ -31,8 +31,9 @@ std::unique_ptr<TWFHTMLTag> TWFRadioGroup::renderTag(TWFPageContext40&) {
         TWFMarkupLanguageTag& caption = group->addTag("label");
         caption.setAttribute("for", id);
         if (clickable) caption.setAttribute("OnClick", "event.cancelBubble = true;");
-        caption.addText(Items[i]);
-        group->addText(Layout == TWFGroupLayout::glVertical ? "<BR>" : " ");
+        // Item texts are markup on purpose: the exam page shows an option's own markup.
+        caption.addMarkup(Items[i]);
+        group->addMarkup(Layout == TWFGroupLayout::glVertical ? "<BR>" : " ");
     }
     return group;
 }

@@ -53,7 +53,7 @@ std::unique_ptr<TWFHTMLTag> TWFRegion::renderTag(TWFPageContext40& context) {
     }
     auto tag = std::make_unique<TWFHTMLTag>("div");
     tag->setAttribute("style", style);
-    tag->addText(RenderChildren(context));
+    tag->addMarkup(RenderChildren(context));
     return tag;
 }
 

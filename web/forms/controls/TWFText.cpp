@@ -1,7 +1,6 @@
 #include "web/forms/controls/TWFText.h"
 
 #include "web/forms/TWFPageContext40.h"
-#include "web/server/HtmlEscape.h"
 
 namespace web::forms {
 namespace {
@@ -20,12 +19,17 @@ std::string TWFText::content() const {
         return text;
     }
     for (const std::string& line : Lines) text += line + "\r\n";
-    return RawText ? text : web::HtmlEscape(text, WantReturns, ConvertSpaces);
+    return text;
 }
 
 std::unique_ptr<TWFHTMLTag> TWFText::renderTag(TWFPageContext40& context) {
     auto tag = std::make_unique<TWFHTMLTag>("div");
-    tag->addText(content());
+    // A raw text is markup on purpose (the hand-in page's form to the vendor's site).
+    if (RawText) {
+        tag->addMarkup(content());
+    } else {
+        tag->addText(content(), WantReturns, ConvertSpaces);
+    }
     if (!UseFrame) return tag;
     // The box takes the control's place and size; the text inside keeps only its font.
     RenderSize = true;

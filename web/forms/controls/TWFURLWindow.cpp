@@ -28,7 +28,7 @@ std::unique_ptr<TWFHTMLTag> TWFURLWindow::renderTag(TWFPageContext40& context) {
     if (!URI.empty())
         context.AddInitScript("frames['" + name + "'].location.href='" + web::ScriptStringEscape(URI) + "'");
     auto tag = std::make_unique<TWFHTMLTag>("IFRAME");
-    tag->setAttribute("LONGDESC", web::HtmlEscape(LongDesc, false, false));
+    tag->setTextAttribute("LONGDESC", LongDesc);
     tag->setIntAttribute("WIDTH", Width);
     tag->setIntAttribute("HEIGHT", Height);
     tag->setIntAttribute("FRAMEBORDER", Border ? 1 : 0);
