@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct HostOptions {
     bool demo = false;
     std::optional<std::string> vendor;
     std::optional<std::string> bindAddress;
+    // Memory for live sessions, in MiB; the session cap follows from it.
+    std::optional<std::size_t> sessionMemoryMiB;
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a
