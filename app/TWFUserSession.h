@@ -11,13 +11,14 @@
 
 namespace exam {
 
-// The per-session data object: the session's own connection to the exam database, the
-// queries every page reads and writes through, and the two values pages hand to the next
+// The per-session data object: the session's handle on the exam database (its statements
+// borrow the process's shared connections while they run, so an idle session holds no
+// connection), the queries every page reads and writes through, and the two values pages hand to the next
 // page. Created by the new-session hook; the session owns it and frees it with itself.
 class TWFUserSession : public web::TWFUserData {
 public:
-    // Opens the connection to db1.db in the working directory; raises the database
-    // layer's error when it cannot be opened.
+    // Opens the handle on db1.db in the working directory; raises the database layer's
+    // error when the file cannot be opened.
     TWFUserSession();
     explicit TWFUserSession(const std::filesystem::path& databaseFile);
 

@@ -27,7 +27,8 @@ namespace bench {
 // writer's commits are printed at the end.
 class ExamServer {
 public:
-    explicit ExamServer(const std::string& name);
+    // `maxSessions`: live sessions allowed at once, as the program sets it (0: no cap).
+    explicit ExamServer(const std::string& name, std::size_t maxSessions = 0);
     ~ExamServer();
     ExamServer(const ExamServer&) = delete;
     ExamServer& operator=(const ExamServer&) = delete;
@@ -55,6 +56,10 @@ enum Step { kStart, kSize, kOpenExam, kNextQuestion, kHandIn, kStepCount };
 inline constexpr const char* kStepNames[kStepCount] = {"open \"/\"", "post window size", "open the exam",
                                                        "next question", "hand in"};
 
+// Opens "/" from `source` and posts the window size, as a browser does; returns the home
+// page. Throws with the step's problem.
+std::string openHome(const Endpoint& server, const std::string& source);
+
 // Opens "/" from `source`, posts the window size and clicks the exam on the home page, as
 // a browser does; returns the exam page. Throws with the step's problem.
 std::string openExam(const Endpoint& server, const std::string& source);
@@ -73,6 +78,9 @@ struct HallOptions {
     // last candidate is done.
     std::function<void()> begun = [] {};
     std::function<void()> ended = [] {};
+    // Called by each candidate with the last question answered, right before the hand-in
+    // (outside its timing): a latch here makes the whole hall hand in at one moment.
+    std::function<void()> beforeHandIn = [] {};
 };
 
 struct HallReport {

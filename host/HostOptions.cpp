@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <stdexcept>
+#include <string>
 
 #include "web/server/Text.h"
 
@@ -42,6 +43,21 @@ int parsePort(const std::string& text) {
     return static_cast<int>(port);
 }
 
+std::size_t parseMemory(const std::string& text) {
+    std::size_t used = 0;
+    unsigned long mib = 0;
+    try {
+        mib = std::stoul(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || text[0] == '-' || mib < 16 || mib > (1ul << 24)) {
+        throw std::invalid_argument("The session memory must be a number of MiB from 16 to 16777216, not \"" +
+                                    text + "\".");
+    }
+    return mib;
+}
+
 std::string switchName(const std::string& argument) {
     return web::text::toUpper(argument.substr(argument[1] == '-' ? 2 : 1));
 }
@@ -76,7 +92,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "BACKUP" &&
-            name != "ORG") {
+            name != "ORG" && name != "SESSIONMEMORY") {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size())
@@ -88,6 +104,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "BIND") options.bindAddress = value;
         if (name == "BACKUP") options.backupFile = value;
         if (name == "ORG") options.organisation = value;
+        if (name == "SESSIONMEMORY") options.sessionMemoryMiB = parseMemory(value);
     }
     checkPasswordUse(options);
     return options;
@@ -99,6 +116,8 @@ std::string HostUsage(const std::string& programName) {
            "Switches begin with - or / and ignore letter case.\n"
            "  -port N          listen on port N instead of 89 or the port of port.ini (0: any free port)\n"
            "  -bind ADDRESS    listen on this IPv4 address only (e.g. 127.0.0.1) instead of every address\n"
+           "  -sessionmemory MIB  memory for live sessions (default 1024); sets how many sessions may be "
+           "open at once\n"
            "  -headless        no console window: read no keys, no version check; run until SIGTERM or "
            "SIGINT\n"
            "  -log             write one line per request to standard error\n"

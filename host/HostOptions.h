@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct HostOptions {
     std::optional<std::string> bindAddress;
     // "-backup FILE": copy db1.db into the new file FILE, then exit.
     std::optional<std::string> backupFile;
+    // Memory for live sessions, in MiB; the session cap follows from it.
+    std::optional<std::size_t> sessionMemoryMiB;
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a

@@ -21,15 +21,16 @@
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
 #include "web/server/SessionResumer.h"
-#include "web/server/transport/Socket.h"
 #include "web/server/TWFStandAloneServer.h"
+#include "web/server/transport/Socket.h"
 
 namespace host {
 namespace {
 
 bool createDatabase(const HostOptions& options) {
     try {
-        std::string password = exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName), {options.password, options.demo});
+        std::string password = exam::db::InitDatabase(std::string(exam::db::kDatabaseFileName),
+                                                      {options.password, options.demo});
         std::cout << "Created " << exam::db::kDatabaseFileName << (options.demo ? " with a sample exam" : "")
                   << ".\n";
         if (!options.password) std::cout << "Administrator password: " << password << "\n";
@@ -40,18 +41,13 @@ bool createDatabase(const HostOptions& options) {
     }
 }
 
-// Every session keeps a database connection (three descriptors with its journal) and
-// every request a socket; the session cap keeps the process inside its descriptor limit.
-std::size_t raiseOpenFileLimit() {
+// Every request holds a socket while it is served; sessions hold no descriptor, so the
+// limit is raised for the sockets alone and no longer bounds the sessions.
+void raiseOpenFileLimit() {
     rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
     limit.rlim_cur = limit.rlim_max;
     setrlimit(RLIMIT_NOFILE, &limit);
-    getrlimit(RLIMIT_NOFILE, &limit);
-    std::size_t descriptors = std::min<rlim_t>(limit.rlim_cur, 1u << 20);
-    std::size_t forConnections = std::min<std::size_t>(1024, descriptors / 4);
-    std::size_t spare = descriptors > forConnections + 64 ? descriptors - forConnections - 64 : 0;
-    return std::max<std::size_t>(16, spare / 3);
 }
 
 // How to mend a port the server could not listen on.
@@ -115,6 +111,10 @@ void printCandidateAddresses(int port, const std::string& boundAddress) {
 
 }  // namespace
 
+std::size_t SessionCapForMemory(std::size_t budgetBytes) {
+    return std::max<std::size_t>(16, budgetBytes / kSessionCost);
+}
+
 int RunServerHost(const HostOptions& options) {
     if (options.initDatabase && !createDatabase(options)) return 1;
     if (!std::filesystem::exists(exam::db::kDatabaseFileName)) {
@@ -153,7 +153,9 @@ int RunServerHost(const HostOptions& options) {
         web::TWFStandAloneServer::Options serverOptions;
         serverOptions.port = options.port;
         if (options.bindAddress) serverOptions.bindIP = *options.bindAddress;
-        serverOptions.maxSessions = raiseOpenFileLimit();
+        raiseOpenFileLimit();
+        serverOptions.maxSessions = SessionCapForMemory(
+            options.sessionMemoryMiB ? *options.sessionMemoryMiB << 20 : kDefaultSessionMemory);
         serverOptions.onSettingsProblem = [](const std::string& problem) { std::cerr << problem << "\n"; };
         server = std::make_unique<web::TWFStandAloneServer>(serverOptions);
     } catch (const web::EBindError& error) {

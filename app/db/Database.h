@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string_view>
 
-struct sqlite3;
+#include "app/db/Connection.h"
 
 namespace exam::db {
 
@@ -16,16 +15,17 @@ class Transaction;
 // The exam database, looked for in the process's working directory.
 inline constexpr std::string_view kDatabaseFileName = "db1.db";
 
-// One connection to the exam database. A session owns exactly one and uses it from one
-// thread at a time. Every connection gets the same settings: WAL journal, full sync,
-// a 5 s busy timeout, foreign keys off, a small page cache and a bounded WAL file.
+// A handle on the exam database, as a session holds it. It owns no engine connection:
+// each statement borrows one from the file's process-wide ConnectionPool while it runs,
+// and a write Transaction holds one from BEGIN IMMEDIATE to its end, so an idle holder
+// costs neither a file descriptor nor engine memory. Used by one thread at a time.
 // Writes run as BEGIN IMMEDIATE transactions behind the process-wide write gate.
 class Database {
 public:
-    static constexpr int kBusyTimeoutMs = 5000;
-    static constexpr int kCacheSizeKiB = 512;
-    static constexpr std::int64_t kWalSizeLimit = 8 * 1024 * 1024;
-    static constexpr int kWalAutoCheckpointPages = 1000;
+    static constexpr int kBusyTimeoutMs = Connection::kBusyTimeoutMs;
+    static constexpr int kCacheSizeKiB = Connection::kCacheSizeKiB;
+    static constexpr std::int64_t kWalSizeLimit = Connection::kWalSizeLimit;
+    static constexpr int kWalAutoCheckpointPages = Connection::kWalAutoCheckpointPages;
 
     Database();
     // Opens `file` at once (see Open).
@@ -34,38 +34,53 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing database file; never creates one. Raises DatabaseError with the
-    // engine's message when the file is missing or is not a database.
+    // Joins the pool of an existing database file; never creates one. Raises DatabaseError
+    // with the engine's message when the file is missing or is not a database.
     void Open(const std::filesystem::path& file);
-    // Rolls back an open transaction, then closes. Closing a closed connection does nothing.
+    // Rolls back an open transaction, then lets go of the pool. Closing a closed handle
+    // does nothing.
     void Close();
-    bool Connected() const { return handle_ != nullptr; }
+    bool Connected() const { return pool_ != nullptr; }
     const std::filesystem::path& FileName() const { return file_; }
+    // The pool statements borrow from; raises DatabaseError when closed.
+    ConnectionPool& Pool() const;
 
-    // True while a Transaction of this connection is open.
+    // True while a Transaction of this handle is open.
     bool InTransaction() const { return transaction_ != nullptr; }
     // Runs `body` as one write transaction, or as part of the one already open here.
     void Write(const std::function<void()>& body);
     // Copies the WAL back into the database file as far as readers allow.
     void Checkpoint();
-    // The key of the row most recently inserted through this connection.
+    // The key of the row most recently inserted through this handle.
     std::int64_t LastInsertId() const;
 
-    // The engine handle; raises DatabaseError when the connection is closed.
-    sqlite3* handle() const;
+    // Runs body(Connection&) on the open transaction's connection, or on one borrowed
+    // from the pool for just this call. The body must not wait for anything but the
+    // engine, or it would keep the connection from others.
+    template <typename Body>
+    decltype(auto) WithConnection(Body&& body) {
+        if (transaction_ != nullptr) return body(transactionConnection());
+        ConnectionLease lease = Pool().lease();
+        return body(*lease);
+    }
+
+    // Around a statement that writes on `connection`, so LastInsertId tells this handle's
+    // own inserts from those of other borrowers of the same connection.
+    void BeforeWrite(Connection& connection);
+    void AfterWrite(Connection& connection);
 
 private:
     friend class Transaction;
+    friend class Savepoint;
 
-    void configure();
-    void exec(const char* sql);
+    Connection& transactionConnection() const;
 
-    sqlite3* handle_ = nullptr;
+    std::shared_ptr<ConnectionPool> pool_;
     std::filesystem::path file_;
-    // The transaction open on this connection, if any.
+    // The transaction open on this handle, if any.
     Transaction* transaction_ = nullptr;
-    // Source of the per-row random sort keys of Rnd(); its address is handed to the engine.
-    std::unique_ptr<std::mt19937_64> random_;
+    std::int64_t lastInsertId_ = 0;
+    int savepoints_ = 0;
 };
 
 }  // namespace exam::db

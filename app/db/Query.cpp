@@ -91,23 +91,41 @@ std::string singleTable(const Statement& statement) {
     return table;
 }
 
-// The same select with the table's row id as one more, last column; nullptr when the
-// statement does not allow it (an aliased table, a view, a compound select, ...).
-std::unique_ptr<Statement> withRowIdColumn(sqlite3* handle, const std::string& text, const Statement& plain) {
+// The same select with the table's row id as one more, last column, and its text; nullptr
+// when the statement does not allow it (an aliased table, a view, a compound select, ...).
+std::unique_ptr<Statement> withRowIdColumn(db::Connection& connection, const std::string& text,
+                                           const Statement& plain, std::string& augmented) {
     const std::string table = singleTable(plain);
     const auto from = findSimpleSelectFrom(text);
     if (table.empty() || !from || !plain.readOnly()) return nullptr;
-    const std::string augmented =
-        text.substr(0, *from) + ", " + quoteIdentifier(table) + ".rowid " + text.substr(*from);
+    augmented = text.substr(0, *from) + ", " + quoteIdentifier(table) + ".rowid " + text.substr(*from);
     std::unique_ptr<Statement> statement;
     try {
-        statement = std::make_unique<Statement>(handle, augmented);
+        statement = std::make_unique<Statement>(connection, augmented);
     } catch (const DatabaseError&) {
         return nullptr;
     }
     const int last = plain.columnCount();
     if (statement->columnCount() != last + 1 || statement->columnTable(last) != table) return nullptr;
     return statement;
+}
+
+// The statement a select runs as on `connection`, with the number of its own columns
+// (an added row id column comes after them). The connection remembers which text a
+// select runs as, so a select seen before is one cache look-up and no preparation.
+std::unique_ptr<Statement> prepareSelect(db::Connection& connection, const std::string& text, int& columns) {
+    if (const std::string* runAs = connection.selectPlan(text)) {
+        auto statement = std::make_unique<Statement>(connection, runAs->empty() ? text : *runAs);
+        columns = statement->columnCount() - (runAs->empty() ? 0 : 1);
+        return statement;
+    }
+    auto plain = std::make_unique<Statement>(connection, text);
+    if (plain->columnCount() == 0) throw DatabaseError(SQLITE_MISUSE, "the statement returns no result set");
+    columns = plain->columnCount();
+    std::string augmentedText;
+    auto augmented = withRowIdColumn(connection, text, *plain, augmentedText);
+    connection.rememberSelectPlan(text, augmented ? augmentedText : std::string());
+    return augmented ? std::move(augmented) : std::move(plain);
 }
 
 }  // namespace
@@ -185,20 +203,19 @@ void Query::bindParams(Statement& statement) const {
 void Query::Open() {
     Close();
     const std::string text = statementText();
-    sqlite3* handle = db_.handle();
-    auto statement = std::make_unique<Statement>(handle, text);
-    if (statement->columnCount() == 0) {
-        throw DatabaseError(SQLITE_MISUSE, "the statement returns no result set");
-    }
-    const int columns = statement->columnCount();
-    if (auto augmented = withRowIdColumn(handle, text, *statement)) statement = std::move(augmented);
-    const bool withRowIds = statement->columnCount() > columns;
-    bindParams(*statement);
-    std::vector<Row> rows;
-    std::vector<std::int64_t> rowIds;
-    const auto readAll = [&] {
-        rows.clear();
-        rowIds.clear();
+    bool needsWrite = false;
+    const auto run = [&](db::Connection& connection) {
+        int columns = 0;
+        const std::unique_ptr<Statement> statement = prepareSelect(connection, text, columns);
+        if (!statement->readOnly() && !db_.InTransaction()) {
+            needsWrite = true;  // run again inside a write transaction
+            return;
+        }
+        const bool withRowIds = statement->columnCount() > columns;
+        bindParams(*statement);
+        std::vector<Row> rows;
+        std::vector<std::int64_t> rowIds;
+        if (!statement->readOnly()) db_.BeforeWrite(connection);
         while (statement->step()) {
             Row row;
             row.reserve(static_cast<std::size_t>(columns));
@@ -206,17 +223,15 @@ void Query::Open() {
             rows.push_back(std::move(row));
             if (withRowIds) rowIds.push_back(statement->column(columns).toInteger());
         }
-        statement->reset();
+        if (!statement->readOnly()) db_.AfterWrite(connection);
+        buildFields(*statement, rows, columns);
+        rows_ = std::move(rows);
+        rowIds_ = std::move(rowIds);
+        hasRowIds_ = withRowIds;
+        needsWrite = false;
     };
-    if (statement->readOnly()) {
-        readAll();
-    } else {
-        db_.Write(readAll);
-    }
-    buildFields(*statement, rows, columns);
-    rows_ = std::move(rows);
-    rowIds_ = std::move(rowIds);
-    hasRowIds_ = withRowIds;
+    db_.WithConnection(run);
+    if (needsWrite) db_.Write([&] { db_.WithConnection(run); });
     state_ = DataSetState::dsBrowse;
     First();
 }
@@ -235,22 +250,29 @@ void Query::buildFields(const Statement& statement, const std::vector<Row>& rows
 std::int64_t Query::ExecSQL() {
     Close();
     const std::string text = statementText();
-    sqlite3* handle = db_.handle();
-    Statement statement(handle, text);
-    bindParams(statement);
     std::int64_t changes = 0;
-    const auto run = [&] {
+    bool needsWrite = false;
+    const auto run = [&](db::Connection& connection) {
+        Statement statement(connection, text);
+        bindParams(statement);
+        if (statement.readOnly()) {
+            while (statement.step()) {
+            }
+            return;
+        }
+        if (!db_.InTransaction()) {
+            needsWrite = true;  // run again inside a write transaction
+            return;
+        }
+        db_.BeforeWrite(connection);
         while (statement.step()) {
         }
-        statement.reset();
-        changes = sqlite3_changes64(handle);
+        changes = sqlite3_changes64(connection.handle());
+        db_.AfterWrite(connection);
+        needsWrite = false;
     };
-    if (statement.readOnly()) {
-        while (statement.step()) {
-        }
-    } else {
-        db_.Write(run);
-    }
+    db_.WithConnection(run);
+    if (needsWrite) db_.Write([&] { db_.WithConnection(run); });
     return changes;
 }
 
@@ -475,11 +497,15 @@ void Query::postInsert(const std::string& table) {
     Row row;
     std::int64_t rowId = 0;
     db_.Write([&] {
-        Statement statement(db_.handle(), sql);
-        for (std::size_t i = 0; i < bound.size(); ++i) statement.bind(static_cast<int>(i) + 1, *bound[i]);
-        statement.step();
-        rowId = db_.LastInsertId();
-        row = readBack(table, rowId);
+        db_.WithConnection([&](db::Connection& connection) {
+            Statement statement(connection, sql);
+            for (std::size_t i = 0; i < bound.size(); ++i) statement.bind(static_cast<int>(i) + 1, *bound[i]);
+            db_.BeforeWrite(connection);
+            statement.step();
+            db_.AfterWrite(connection);
+            rowId = sqlite3_last_insert_rowid(connection.handle());
+            row = readBack(connection, table, rowId);
+        });
     });
     rows_.push_back(std::move(row));
     if (hasRowIds_) rowIds_.push_back(rowId);
@@ -512,23 +538,26 @@ void Query::postEdit(const std::string& table) {
     }
     Row row;
     db_.Write([&] {
-        Statement locate(db_.handle(),
-                         "SELECT rowid FROM " + quoteIdentifier(table) + " WHERE " + where + " LIMIT 2");
-        for (std::size_t i = 0; i < keys.size(); ++i) locate.bind(static_cast<int>(i) + 1, *keys[i]);
-        if (!locate.step()) {
-            throw DatabaseError(SQLITE_NOTFOUND,
-                                "Row cannot be located for updating; it was changed or deleted");
-        }
-        const std::int64_t rowId = locate.column(0).integer();
-        if (locate.step()) {
-            throw DatabaseError(SQLITE_CONSTRAINT, "Row cannot be located for updating; several rows match");
-        }
-        Statement update(db_.handle(),
-                         "UPDATE " + quoteIdentifier(table) + " SET " + assignments + " WHERE rowid=?");
-        for (std::size_t i = 0; i < values.size(); ++i) update.bind(static_cast<int>(i) + 1, *values[i]);
-        update.bind(static_cast<int>(values.size()) + 1, Value(rowId));
-        update.step();
-        row = readBack(table, rowId);
+        db_.WithConnection([&](db::Connection& connection) {
+            Statement locate(connection,
+                             "SELECT rowid FROM " + quoteIdentifier(table) + " WHERE " + where + " LIMIT 2");
+            for (std::size_t i = 0; i < keys.size(); ++i) locate.bind(static_cast<int>(i) + 1, *keys[i]);
+            if (!locate.step()) {
+                throw DatabaseError(SQLITE_NOTFOUND,
+                                    "Row cannot be located for updating; it was changed or deleted");
+            }
+            const std::int64_t rowId = locate.column(0).integer();
+            if (locate.step()) {
+                throw DatabaseError(SQLITE_CONSTRAINT,
+                                    "Row cannot be located for updating; several rows match");
+            }
+            Statement update(connection,
+                             "UPDATE " + quoteIdentifier(table) + " SET " + assignments + " WHERE rowid=?");
+            for (std::size_t i = 0; i < values.size(); ++i) update.bind(static_cast<int>(i) + 1, *values[i]);
+            update.bind(static_cast<int>(values.size()) + 1, Value(rowId));
+            update.step();
+            row = readBack(connection, table, rowId);
+        });
     });
     rows_[cursor_] = std::move(row);
 }
@@ -563,13 +592,13 @@ std::string Query::FieldText(std::string_view name) const {
     return FieldByName(name).AsString();
 }
 
-Query::Row Query::readBack(const std::string& table, std::int64_t rowId) const {
+Query::Row Query::readBack(db::Connection& connection, const std::string& table, std::int64_t rowId) const {
     std::string columns;
     for (const Field& field : fields_) {
         if (!field.CanModify()) continue;
         columns += (columns.empty() ? "" : ",") + quoteIdentifier(field.OriginColumn());
     }
-    Statement statement(db_.handle(),
+    Statement statement(connection,
                         "SELECT " + columns + " FROM " + quoteIdentifier(table) + " WHERE rowid=?");
     statement.bind(1, Value(rowId));
     if (!statement.step()) throw DatabaseError(SQLITE_NOTFOUND, "the written row cannot be read back");

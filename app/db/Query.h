@@ -17,6 +17,7 @@
 
 namespace exam::db {
 
+class Connection;
 class Database;
 class Statement;
 
@@ -25,10 +26,10 @@ enum class DataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 // A position in an open result: the row index.
 using Bookmark = std::size_t;
 
-// A query on one connection. Open runs a statement, reads its whole result into memory
-// and finishes the statement at once, so no statement or read transaction stays open
-// between requests; the walk (First, Next, Eof, bookmarks) then moves over those rows.
-// Values reach the statement only as bound parameters: "?" / "?NNN" by position, and
+// A query on a Database. Open runs a statement on a borrowed connection, reads its whole
+// result into memory and finishes the statement at once, so no statement, read
+// transaction or connection is held between requests; the walk (First, Next, Eof, bookmarks) then moves over
+// those rows. Values reach the statement only as bound parameters: "?" / "?NNN" by position, and
 // ":name", "@name" or "$name" by name. Writes (ExecSQL, Post, and Open of a statement that
 // changes data) run as write transactions, or join the connection's open Transaction.
 //
@@ -132,7 +133,7 @@ private:
     std::string editableTable() const;
     void postInsert(const std::string& table);
     void postEdit(const std::string& table);
-    Row readBack(const std::string& table, std::int64_t rowId) const;
+    Row readBack(db::Connection& connection, const std::string& table, std::int64_t rowId) const;
 
     Database& db_;
     SqlLines sql_;

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "app/db/Connection.h"
 #include "app/db/DatabaseError.h"
 
 namespace exam::db {
@@ -54,11 +55,26 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     }
 }
 
+Statement::Statement(Connection& connection, std::string_view sql) : db_(connection.handle()) {
+    try {
+        stmt_ = connection.checkOut(sql, cached_);
+    } catch (const DatabaseError& error) {
+        if (breaksConnection(error.code())) connection.markBroken();
+        throw;
+    }
+    connection_ = &connection;
+}
+
 Statement::~Statement() {
-    sqlite3_finalize(stmt_);
+    if (connection_ != nullptr) {
+        connection_->checkIn(stmt_, cached_);
+    } else {
+        sqlite3_finalize(stmt_);
+    }
 }
 
 void Statement::fail(int code) const {
+    if (connection_ != nullptr && breaksConnection(sqlite3_extended_errcode(db_))) connection_->markBroken();
     raiseEngineError(db_, code);
 }
 

@@ -11,12 +11,18 @@ struct sqlite3_stmt;
 
 namespace exam::db {
 
-// One prepared engine statement, finalized when this object goes: the layer prepares,
+class Connection;
+
+// One prepared engine statement, finished when this object goes: the layer prepares,
 // runs and finishes a statement within one call, so no statement outlives a request.
 class Statement {
 public:
     // Prepares `sql`, which must hold exactly one statement (a trailing ";" is fine).
     Statement(sqlite3* db, std::string_view sql);
+    // The same, from the connection's statement cache: the statement goes back to the
+    // cache, reset and without its values, when this object goes. An engine fault that
+    // breaks the connection marks it for replacement.
+    Statement(Connection& connection, std::string_view sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -47,6 +53,8 @@ private:
 
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    Connection* connection_ = nullptr;
+    bool cached_ = false;
 };
 
 // Writes `name` as a quoted identifier: "name" with inner quotes doubled.

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "app/PageQueries.h"
+#include "app/db/GroupCommit.h"
 #include "app/db/Query.h"
-#include "app/db/Transaction.h"
 #include "app/db/Value.h"
 
 namespace exam {
@@ -18,8 +18,13 @@ double storedScore(double sum) {
 }
 
 HandInResult HandIn::submit(const Paper& paper) {
-    db::Query query(db_);
-    db::Transaction transaction(db_);
+    HandInResult result;
+    db::GroupCommitter::forDatabase(db_)->run([&](db::Database& db) { result = store(db, paper); });
+    return result;
+}
+
+HandInResult HandIn::store(db::Database& db, const Paper& paper) {
+    db::Query query(db);
 
     OpenStatement(query, "select 考试标识 from test where id=?", {paper.examId});
     const std::string tag = query.FieldByName("考试标识").AsString();
@@ -39,7 +44,6 @@ HandInResult HandIn::submit(const Paper& paper) {
     const double score = storedScore(sum);
     ExecuteStatement(query, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (?,?,?,?,?)",
                      {paper.examId, paper.clientAddress, paper.name, score, tag});
-    transaction.Commit();
     return {HandInOutcome::Stored, score};
 }
 

@@ -36,14 +36,19 @@ struct HandInResult {
 };
 
 // Scores a paper and stores it: one answer row per question and one result row, after a
-// check that no paper of the same exam, name and exam tag exists. Everything runs in one
-// write transaction, so two hand-ins under one name and tag cannot both pass the check,
-// and a hand-in that fails on the way leaves no rows behind (the error propagates).
+// check that no paper of the same exam, name and exam tag exists. Papers handed in at the
+// same time are committed together by the file's GroupCommitter, each under its own
+// savepoint with its check, so two hand-ins under one name and tag cannot both pass the
+// check, and a hand-in that fails on the way leaves no rows behind (the error propagates)
+// while the others of its group are stored. submit returns once the paper is durable.
 class HandIn final {
 public:
     explicit HandIn(db::Database& db) : db_(db) {}
 
     HandInResult submit(const Paper& paper);
+
+    // The statements of one hand-in, run on `db` inside an open transaction.
+    static HandInResult store(db::Database& db, const Paper& paper);
 
 private:
     db::Database& db_;

@@ -119,6 +119,7 @@ public:
           seat_(seat),
           think_(options.think),
           startBurst_(options.startBurst),
+          beforeHandIn_(options.beforeHandIn),
           deadline_(deadline),
           random_(static_cast<std::mt19937::result_type>(seat)) {
         char name[32];
@@ -156,7 +157,10 @@ private:
             const bool last = shown + 1 == count;
             std::map<std::string, std::string> values = answerFields(page);
             values["WF_Action"] = last ? "WFBUTTON4" : "WFBUTTON2";
-            if (last) values["WFEDIT1"] = paper_.name;
+            if (last) {
+                values["WFEDIT1"] = paper_.name;
+                beforeHandIn_();
+            }
             page = click(last ? kHandIn : kNextQuestion, page, values, last ? kHandedInTitle : kExamTitle);
         }
         handedIn_ = true;
@@ -226,6 +230,7 @@ private:
     int seat_;
     std::chrono::milliseconds think_;
     bool startBurst_;
+    std::function<void()> beforeHandIn_;
     Clock::time_point deadline_;
     std::mt19937 random_;
     Paper paper_;
@@ -298,7 +303,7 @@ void printLatencies(const char* what, const std::vector<double>& times) {
 
 // ---- the server ---------------------------------------------------------------------------
 
-ExamServer::ExamServer(const std::string& name)
+ExamServer::ExamServer(const std::string& name, std::size_t maxSessions)
     : folder_(name), working_(folder_.path()), database_(folder_.path() / exam::db::kDatabaseFileName) {
     exam::db::InitDatabase(database_, {std::string("bench-password"), true});
     exam::RegisterExamApplication();
@@ -315,6 +320,7 @@ ExamServer::ExamServer(const std::string& name)
     options.port = 0;
     options.bindIP = "127.0.0.1";
     options.programFolder = folder_.path().string() + "/";
+    options.maxSessions = maxSessions;
     server_ = std::make_unique<web::TWFStandAloneServer>(options);
     port_ = server_->Port();
 }
@@ -335,21 +341,32 @@ ExamServer::~ExamServer() {
     web::RegisterServerController(nullptr);
 }
 
-std::string openExam(const Endpoint& server, const std::string& source) {
-    const auto step = [&](Step which, const std::string& bytes, const char* title) {
-        Reply reply = exchange(server, source, bytes, kSocketTimeout);
-        const std::string problem = pageProblem(reply, title);
-        if (!problem.empty()) fail(std::string(kStepNames[which]) + ": " + problem);
-        return std::move(reply.body);
-    };
-    const std::string sessionId = between(step(kStart, getRequest(server, "/"), ""), "/EXEC/0/", "\"");
+namespace {
+
+std::string step(const Endpoint& server, const std::string& source, Step which, const std::string& bytes,
+                 const char* title) {
+    Reply reply = exchange(server, source, bytes, kSocketTimeout);
+    const std::string problem = pageProblem(reply, title);
+    if (!problem.empty()) fail(std::string(kStepNames[which]) + ": " + problem);
+    return std::move(reply.body);
+}
+
+}  // namespace
+
+std::string openHome(const Endpoint& server, const std::string& source) {
+    const std::string sessionId =
+        between(step(server, source, kStart, getRequest(server, "/"), ""), "/EXEC/0/", "\"");
     if (sessionId.size() != 28) fail("the start page has no session address");
-    const std::string home =
-        step(kSize, postRequest(server, "/EXEC/0/" + sessionId, "WF_width=1000&WF_height=700"), kHomeTitle);
+    return step(server, source, kSize,
+                postRequest(server, "/EXEC/0/" + sessionId, "WF_width=1000&WF_height=700"), kHomeTitle);
+}
+
+std::string openExam(const Endpoint& server, const std::string& source) {
+    const std::string home = openHome(server, source);
     const std::string bytes =
         clickRequest(server, home, {{"WF_Action", "WFGRID1"}, {"WF_ActionParam", examCell(home)}});
     if (bytes.empty()) fail("the home page has no SubmitForm");
-    return step(kOpenExam, bytes, kExamTitle);
+    return step(server, source, kOpenExam, bytes, kExamTitle);
 }
 
 // ---- the hall -----------------------------------------------------------------------------

@@ -27,13 +27,13 @@ private:
     std::string name_;
 };
 
-TEST(TWFUserSessionTest, OpensItsOwnConnectionAndStartsEmpty) {
+TEST(TWFUserSessionTest, SharesTheFilesConnectionsAndStartsEmpty) {
     TempFolder folder;
     db::InitDatabase(folder.file("db1.db"), {std::string("pw"), false});
     TWFUserSession first(folder.file("db1.db"));
     TWFUserSession second(folder.file("db1.db"));
     EXPECT_TRUE(first.ADOConnection1.Connected());
-    EXPECT_NE(first.ADOConnection1.handle(), second.ADOConnection1.handle());
+    EXPECT_EQ(&first.ADOConnection1.Pool(), &second.ADOConnection1.Pool());
     EXPECT_FALSE(first.yccon.Connected());
     EXPECT_TRUE(first.ExamId.empty());
     EXPECT_TRUE(first.CandidateName.empty());

@@ -80,11 +80,19 @@ TEST(HostOptionsTest, PasswordValuesAreBlankedInTheArgumentMemory) {
     EXPECT_EQ(std::string(argv[2]), "/PASSWORD");
 }
 
+TEST(HostOptionsTest, SessionMemoryIsANumberOfMiB) {
+    EXPECT_FALSE(ParseHostOptions({}).sessionMemoryMiB.has_value());
+    EXPECT_EQ(ParseHostOptions({"-SessionMemory", "2048"}).sessionMemoryMiB.value_or(0), 2048u);
+    for (const char* value : {"", "lots", "-5", "15", "1024MB", "99999999999"}) {
+        EXPECT_THROW(ParseHostOptions({"-sessionmemory", value}), std::invalid_argument) << value;
+    }
+}
+
 TEST(HostOptionsTest, UsageNamesEverySwitch) {
     std::string usage = HostUsage("examserver");
     for (const char* name :
          {"-port", "-headless", "-log", "-LaunchBrowser", "-Minimize", "-initdb", "-resetpassword",
-          "-password", "-demo", "-vendor", "-bind", "-backup", "-org", "-help"}) {
+          "-password", "-demo", "-vendor", "-bind", "-backup", "-org", "-sessionmemory", "-help"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

@@ -39,3 +39,28 @@ TEST_F(ExamServerTest, MissingDatabaseFailsNewSessionsWhileOpenOnesGoOn) {
 }
 
 }  // namespace
+
+namespace {
+
+std::size_t openDescriptors() {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// Sessions share the database's connections: a thousand sessions left on the home page
+// hold no file of their own.
+TEST_F(ExamServerTest, IdleSessionsHoldNoDescriptor) {
+    ASSERT_FALSE(startSession().first.empty());
+    const std::size_t before = openDescriptors();
+    for (int i = 0; i < 1000; ++i) {
+        auto [id, home] = startSession();
+        ASSERT_FALSE(id.empty()) << "session " << i << ": " << home.body;
+    }
+    EXPECT_LE(openDescriptors(), before + 8);
+}
+
+}  // namespace

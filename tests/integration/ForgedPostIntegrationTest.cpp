@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/db/Database.h"
-#include "app/db/Statement.h"
+#include "app/db/Query.h"
 #include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/ScriptLiteral.h"
@@ -96,9 +96,11 @@ protected:
     // The first column of every row of `sql`, as text.
     static std::vector<std::string> rows(const std::string& sql) {
         exam::db::Database db(std::string(exam::db::kDatabaseFileName));
-        exam::db::Statement statement(db.handle(), sql);
+        exam::db::Query query(db);
+        query.SQL().SetText(sql);
+        query.Open();
         std::vector<std::string> result;
-        while (statement.step()) result.push_back(statement.column(0).toString());
+        for (; !query.Eof(); query.Next()) result.push_back(query.Fields(0).AsString());
         return result;
     }
 
