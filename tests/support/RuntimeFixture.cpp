@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace testing_support {
 
@@ -39,7 +39,7 @@ RuntimeFixture::RuntimeFixture() : folder_(MakeTemporaryFolder("runtime")) {
 }
 
 RuntimeFixture::~RuntimeFixture() {
-    web::Sessions().FreeIdleSessions();
+    web::Sessions().freeIdle();
     web::SetServerController(nullptr);
     controller_.reset();
     std::error_code ignored;

@@ -7,7 +7,7 @@
 #include "web/server/HttpDate.h"
 #include "web/server/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -33,11 +33,9 @@ void touchCacheOwner(const std::string& cachePath, const TInHTTPAppRequest& requ
     std::string rest = cachePath;
     if (text::toLower(text::cutWord(rest, '/')) != "user") return;
     std::string sessionID = text::cutWord(rest, '/');
-    if (Sessions().LookupSession(sessionID) == nullptr) return;
+    if (!Sessions().contains(sessionID)) return;
     try {
-        TWFApplication& session =
-            Sessions().LockById(sessionID, DetectBrowser(request.userAgent()), request.peerAddress);
-        Sessions().UnlockSession(session);
+        Sessions().lock(sessionID, DetectBrowser(request.userAgent()), request.peerAddress).release();
     } catch (const EInvalidSession&) {
         // Ended in the meantime: its folder is gone with it, the file answers 404.
     }

@@ -12,7 +12,7 @@
 #include "web/server/ServerLog.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/TWFRenderStream.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -194,7 +194,7 @@ void TWFServer::readSessionAndTrack() {
     }
     std::string bind = request_->queryFields.value("bind");
     if (!request_->isPost() && !bind.empty()) {
-        if (std::optional<std::string> bound = Sessions().FindBoundSession(bind)) sessionID_ = *bound;
+        if (std::optional<std::string> bound = Sessions().findBound(bind)) sessionID_ = *bound;
     }
 }
 
@@ -230,7 +230,7 @@ TWFBrowser TWFServer::requestBrowser() const { return DetectBrowser(browserText_
 void TWFServer::startRequest() {
     cacheable_ = false;
     TWFServerControllerBase& settings = controller();
-    if (settings.MaxSessions != 0 && Sessions().Count() >= settings.MaxSessions) {
+    if (settings.MaxSessions != 0 && Sessions().count() >= settings.MaxSessions) {
         throw EWFException("The server holds as many sessions as it can. Please try again later.");
     }
     TWFSessionStart start{requestBrowser(), browserText_, clientIP_, request_->referer(), request_->queryFields};
@@ -240,9 +240,8 @@ void TWFServer::startRequest() {
     CurrentSessionScope current(&session);
     std::string startAddress = pageAddress(session.SessionID(), 0);
     session.SetStartAddress(startAddress);
-    // Entered busy: no other request may work on the session before it is set up.
-    Sessions().AddSession(std::move(owned), true);
-    SessionLockGuard lock(Sessions(), session);
+    // Entered held: no other request may work on the session before it is set up.
+    SessionLock held = Sessions().addHeld(std::move(owned));
     AttachedRequest attached(session, *request_, *response_);
 
     std::unique_ptr<IWFForm> mainForm;
@@ -266,10 +265,10 @@ void TWFServer::pageRequest() {
     long long track = trackNumber();
     cacheable_ = track != 0;
     if (track == 0) {
-        TWFApplication& session = Sessions().LockById(sessionID_, requestBrowser(), clientIP_);
-        IWFForm* page = session.ActiveForm();
+        SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+        IWFForm* page = held->ActiveForm();
         bool html40 = page != nullptr && page->isHTML40();
-        Sessions().UnlockSession(session);
+        held.release();
         if (html40) applyWindowSize();
     }
     executeSessionRequest();
@@ -277,8 +276,8 @@ void TWFServer::pageRequest() {
 }
 
 void TWFServer::executeSessionRequest() {
-    TWFApplication& session = Sessions().LockById(sessionID_, requestBrowser(), clientIP_);
-    SessionLockGuard lock(Sessions(), session);
+    SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+    TWFApplication& session = held.session();
     CurrentSessionScope current(&session);
     AttachedRequest attached(session, *request_, *response_);
 
@@ -289,8 +288,7 @@ void TWFServer::executeSessionRequest() {
     }
     if (!session.Terminated()) return;
     attached.detach();
-    lock.release();
-    Sessions().RemoveSession(session, true);
+    held.end();
 }
 
 void TWFServer::matchingRequest(TWFApplication& session) {
@@ -396,8 +394,8 @@ void TWFServer::resizeRequest() {
 
 void TWFServer::applyWindowSize() {
     cacheable_ = false;
-    TWFApplication& session = Sessions().LockById(sessionID_, requestBrowser(), clientIP_);
-    SessionLockGuard lock(Sessions(), session);
+    SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+    TWFApplication& session = held.session();
     CurrentSessionScope current(&session);
     AttachedRequest attached(session, *request_, *response_);
     IWFForm* page = session.ActiveForm();
@@ -414,7 +412,7 @@ void TWFServer::stopRequest() {
     // A session that a request is still working on is left alone; it times out. Only a
     // stop that ended a session may send the browser on: otherwise any link to this
     // server could forward candidates to whatever host it names.
-    bool ended = Sessions().RemoveIdleSession(sessionID_);
+    bool ended = Sessions().removeIdle(sessionID_);
     if (!ended || remainingPath_.empty()) return;
     if (text::startsWithNoCase(remainingPath_, "_s_.")) {
         response_->sendRedirect("https://" + remainingPath_.substr(4));
@@ -427,7 +425,7 @@ void TWFServer::pingRequest() {
     cacheable_ = false;
     // "/PING/<id>" is the keep-alive of an open page: it refreshes the session's idle
     // clock so that a candidate who reads for a long time does not lose the paper.
-    if (!firstArgument_.empty()) Sessions().TouchSession(firstArgument_);
+    if (!firstArgument_.empty()) Sessions().touch(firstArgument_);
 }
 
 void TWFServer::unrecognizedCommand() {

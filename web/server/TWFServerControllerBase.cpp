@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "web/server/Errors.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -89,7 +89,7 @@ TWFServerControllerBase::TWFServerControllerBase() {
 // Shutting down frees every idle session, stops the background threads and removes the
 // cache folder of this run.
 TWFServerControllerBase::~TWFServerControllerBase() {
-    Sessions().FreeIdleSessions();
+    Sessions().freeIdle();
     if (timeoutThread_) timeoutThread_->stop();
     if (purgeThread_) purgeThread_->stop();
     cacheFolder_.reset();

@@ -8,7 +8,7 @@
 #include "web/server/Errors.h"
 #include "web/server/TInHTTPAppBridge.h"
 #include "web/server/TWFServer.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -73,7 +73,7 @@ void TWFStandAloneServer::startBridge(const Options& options) {
 
 TWFStandAloneServer::~TWFStandAloneServer() {
     if (bridge_) bridge_->Stop();
-    Sessions().FreeIdleSessions();
+    Sessions().freeIdle();
     SetServerController(nullptr);
     controller_.reset();
 }
