@@ -15,7 +15,6 @@
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
 #include "web/server/TWFServerControllerBase.h"
-#include "web/server/session/SessionTable.h"
 #include "web/server/TWFStandAloneServer.h"
 
 namespace bench {
@@ -308,7 +307,6 @@ ExamServer::ExamServer(const std::string& name)
 
 ExamServer::~ExamServer() {
     server_.reset();
-    web::Sessions().freeIdle();
     web::RegisterServerController(nullptr);
 }
 

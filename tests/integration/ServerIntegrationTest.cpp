@@ -56,7 +56,7 @@ protected:
         return result;
     }
 
-    web::SessionTable& sessions() { return web::Sessions(); }
+    web::SessionTable& sessions() { return server_->Runtime().sessions(); }
 
     std::string startSession() {
         HttpReply probe = client_->get("/");

@@ -13,12 +13,6 @@
 namespace web {
 namespace {
 
-const TWFServerControllerBase& settings() {
-    const TWFServerControllerBase* controller = ServerController();
-    if (controller == nullptr) throw EWFException("No server controller is defined.");
-    return *controller;
-}
-
 std::string serveFromFolder(const std::string& folder, const std::string& name,
                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
     std::optional<std::string> path = PathInside(folder, name);
@@ -29,31 +23,33 @@ std::string serveFromFolder(const std::string& folder, const std::string& name,
 }
 
 // Fetching a session's generated files counts as activity of that session.
-void touchCacheOwner(const std::string& cachePath, const TInHTTPAppRequest& request) {
+void touchCacheOwner(SessionTable& sessions, const std::string& cachePath, const TInHTTPAppRequest& request) {
     std::string rest = cachePath;
     if (text::toLower(text::cutWord(rest, '/')) != "user") return;
     std::string sessionID = text::cutWord(rest, '/');
-    if (!Sessions().contains(sessionID)) return;
+    if (!sessions.contains(sessionID)) return;
     try {
-        Sessions().lock(sessionID, DetectBrowser(request.userAgent()), request.peerAddress).release();
+        sessions.lock(sessionID, DetectBrowser(request.userAgent()), request.peerAddress).release();
     } catch (const EInvalidSession&) {
         // Ended in the meantime: its folder is gone with it, the file answers 404.
     }
 }
 
 // Internal resources change only with the program, so one stamp per run dates them all.
-bool notChangedSinceRequest(const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+bool notChangedSinceRequest(const TWFServerControllerBase& settings, const TInHTTPAppRequest& request,
+                            TInHTTPAppResponse& response) {
     std::optional<TimePoint> since = parseHttpDate(request.header("If-Modified-Since"));
-    if (!since || settings().internalResourceStamp() > *since + std::chrono::seconds(1)) return false;
+    if (!since || settings.internalResourceStamp() > *since + std::chrono::seconds(1)) return false;
     response.statusCode = 304;
     response.reasonString = "Not modified";
     return true;
 }
 
-void sendResource(std::string_view bytes, const std::string& contentType, TInHTTPAppResponse& response) {
+void sendResource(const TWFServerControllerBase& settings, std::string_view bytes, const std::string& contentType,
+                  TInHTTPAppResponse& response) {
     response.setContentStream(std::make_unique<MemoryContentStream>(bytes));
     response.contentType = contentType;
-    response.lastModified = settings().internalResourceStamp();
+    response.lastModified = settings.internalResourceStamp();
 }
 
 // An image takes its type from the address, or from its own file when the address has
@@ -66,11 +62,12 @@ std::string resourceContentType(TWFServer::Kind kind, const TInHTTPAppRequest& r
     return type.empty() ? ContentTypeOf(path) : type;
 }
 
-std::string internalResource(TWFServer::Kind kind, const std::string& firstArgument,
-                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
+std::string internalResource(const RequestContext& context, TWFServer::Kind kind, const std::string& firstArgument,
                              bool& cacheable) {
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
     std::string name = InternalResourceName(kind, firstArgument);
-    if (notChangedSinceRequest(request, response)) {
+    if (notChangedSinceRequest(context.settings(), request, response)) {
         cacheable = false;
         return "(304)" + name;
     }
@@ -83,13 +80,15 @@ std::string internalResource(TWFServer::Kind kind, const std::string& firstArgum
         cacheable = false;
         return "(404)" + name;
     }
-    sendResource(*bytes, resourceContentType(kind, request, *path), response);
+    sendResource(context.settings(), *bytes, resourceContentType(kind, request, *path), response);
     return "(200)" + name;
 }
 
 // The application's own icon when its files folder has one, else the built-in icon.
-std::string favicon(const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
-    std::string own = settings().filesFolder() + "favicon.ico";
+std::string favicon(const RequestContext& context, bool& cacheable) {
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
+    std::string own = context.settings().filesFolder() + "favicon.ico";
     std::error_code ignored;
     if (std::filesystem::is_regular_file(own, ignored)) {
         int status = ServeFile(request, response, own);
@@ -97,11 +96,11 @@ std::string favicon(const TInHTTPAppRequest& request, TInHTTPAppResponse& respon
         if (status != 200) cacheable = false;
         return "Favicon: (" + std::to_string(status) + ")" + own;
     }
-    if (notChangedSinceRequest(request, response)) {
+    if (notChangedSinceRequest(context.settings(), request, response)) {
         cacheable = false;
         return "Favicon: (304)WF_FAVICON";
     }
-    sendResource(InternalResources::Find("WF_FAVICON").value_or(""), ContentTypeOf(".ico"), response);
+    sendResource(context.settings(), InternalResources::Find("WF_FAVICON").value_or(""), ContentTypeOf(".ico"), response);
     return "Favicon: (200)WF_FAVICON";
 }
 
@@ -117,29 +116,31 @@ std::string InternalResourceName(TWFServer::Kind kind, const std::string& firstA
     return (kind == TWFServer::Kind::Js ? "WF_JS_" : "WF_CSS_") + name;
 }
 
-std::string HandleFileRequest(TWFServer::Kind kind, const std::string& firstArgument, const std::string&,
-                              const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
-                              bool& cacheable) {
+std::string HandleFileRequest(const RequestContext& context, TWFServer::Kind kind, const std::string& firstArgument,
+                              const std::string&, bool& cacheable) {
     using K = TWFServer::Kind;
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
+    const TWFServerControllerBase& settings = context.settings();
     switch (kind) {
         case K::Files:
         case K::FilesNC:
             if (kind == K::FilesNC) cacheable = false;
-            serveFromFolder(settings().filesFolder(), firstArgument, request, response, cacheable);
+            serveFromFolder(settings.filesFolder(), firstArgument, request, response, cacheable);
             return "External File: " + firstArgument;
         case K::Cache:
-            touchCacheOwner(firstArgument, request);
-            serveFromFolder(settings().cacheFolder(), firstArgument, request, response, cacheable);
+            touchCacheOwner(context.sessions(), firstArgument, request);
+            serveFromFolder(settings.cacheFolder(), firstArgument, request, response, cacheable);
             if (!response.lastModified) cacheable = false;
             return "Cache File: " + firstArgument;
         case K::Gfx:
-            return "Internal Graphic: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "Internal Graphic: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Js:
-            return "Javascript: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "Javascript: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Css:
-            return "CSS: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "CSS: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Favicon:
-            return favicon(request, response, cacheable);
+            return favicon(context, cacheable);
         default:
             throw EWFException("Not a file request.");
     }

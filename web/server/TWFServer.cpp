@@ -52,17 +52,10 @@ constexpr std::array<KindWord, 12> kFixedKinds{{
     {"CALL", TWFServer::Kind::Call},
 }};
 
-TWFServerControllerBase& controller() {
-    TWFServerControllerBase* current = ServerController();
-    if (current == nullptr) throw EWFException("No server controller is defined.");
-    return *current;
-}
-
-std::optional<TWFServer::Kind> classify(const std::string& word) {
+std::optional<TWFServer::Kind> classify(const std::string& word, const TWFServerControllerBase& settings) {
     for (const KindWord& entry : kFixedKinds) {
         if (word == entry.word) return entry.kind;
     }
-    const TWFServerControllerBase& settings = controller();
     if (word == text::toUpper(settings.ExecCmd)) return TWFServer::Kind::Exec;
     if (word == text::toUpper(settings.StartCmd)) return TWFServer::Kind::Start;
     if (word == "PING") return TWFServer::Kind::Ping;
@@ -74,8 +67,7 @@ bool isSessionKind(TWFServer::Kind kind) {
     return kind == K::Exec || kind == K::Update || kind == K::Stop || kind == K::Resize || kind == K::Upload;
 }
 
-std::string pageAddress(const std::string& sessionID, long long track) {
-    const TWFServerControllerBase& settings = controller();
+std::string pageAddress(const TWFServerControllerBase& settings, const std::string& sessionID, long long track) {
     return settings.URLBase + "/" + settings.ExecCmd + "/" + std::to_string(track) + "/" + sessionID;
 }
 
@@ -102,12 +94,11 @@ private:
 
 }  // namespace
 
-std::string SizeProbePage(const std::string& startAddress, const std::string& sessionID) {
+std::string SizeProbePage(const std::string& startAddress, const std::string& sessionID,
+                          const std::string& noScriptURL) {
     std::string page =
         "<HTML><HEAD><TITLE></TITLE><meta http-equiv=\"cache-control\" content=\"no-cache\">\r\n"
         "<meta http-equiv=\"pragma\" content=\"no-cache\">";
-    const TWFServerControllerBase* settings = ServerController();
-    std::string noScriptURL = settings != nullptr ? settings->NoJavaScriptSupport.url() : "";
     if (noScriptURL.empty()) {
         page += "\r\n<NOSCRIPT><HTML><BODY>Your browser does not seem to support JavaScript. Please make sure it is "
                 "supported and activated</BODY></HTML></NOSCRIPT>";
@@ -134,9 +125,9 @@ std::string SizeProbePage(const std::string& startAddress, const std::string& se
     return page;
 }
 
-void TWFServer::Dispatch(TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
-    request_ = &request;
-    response_ = &response;
+void TWFServer::Dispatch() {
+    TInHTTPAppRequest& request = *request_;
+    TInHTTPAppResponse& response = *response_;
     try {
         readPath();
         dispatchKind();
@@ -166,9 +157,9 @@ void TWFServer::readPath() {
         *testFlag = true;
         command_ = text::toUpper(text::cutWord(remainingPath_, '/'));
     }
-    kind_ = classify(command_);
+    kind_ = classify(command_, context_.settings());
     bool wholePath = kind_ == Kind::Cache ||
-                     ((kind_ == Kind::Files || kind_ == Kind::FilesNC) && controller().AllowSubFolders);
+                     ((kind_ == Kind::Files || kind_ == Kind::FilesNC) && context_.settings().AllowSubFolders);
     if (wholePath) {
         firstArgument_ = remainingPath_;
     } else {
@@ -194,7 +185,7 @@ void TWFServer::readSessionAndTrack() {
     }
     std::string bind = request_->queryFields.value("bind");
     if (!request_->isPost() && !bind.empty()) {
-        if (std::optional<std::string> bound = Sessions().findBound(bind)) sessionID_ = *bound;
+        if (std::optional<std::string> bound = context_.sessions().findBound(bind)) sessionID_ = *bound;
     }
 }
 
@@ -229,19 +220,25 @@ TWFBrowser TWFServer::requestBrowser() const { return DetectBrowser(browserText_
 
 void TWFServer::startRequest() {
     cacheable_ = false;
-    TWFServerControllerBase& settings = controller();
-    if (settings.MaxSessions != 0 && Sessions().count() >= settings.MaxSessions) {
+    TWFServerControllerBase& settings = context_.settings();
+    if (settings.MaxSessions != 0 && context_.sessions().count() >= settings.MaxSessions) {
         throw EWFException("The server holds as many sessions as it can. Please try again later.");
     }
-    TWFSessionStart start{requestBrowser(), browserText_, clientIP_, request_->referer(), request_->queryFields};
+    TWFSessionStart start;
+    start.browserKind = requestBrowser();
+    start.userAgent = browserText_;
+    start.clientIP = clientIP_;
+    start.referer = request_->referer();
+    start.startParameters = request_->queryFields;
+    start.settings = context_.state->settings;
     auto owned = std::make_unique<TWFApplication>(start);
     TWFApplication& session = *owned;
     session.BindValue = request_->queryFields.value("bind");
     CurrentSessionScope current(&session);
-    std::string startAddress = pageAddress(session.SessionID(), 0);
+    std::string startAddress = pageAddress(settings, session.SessionID(), 0);
     session.SetStartAddress(startAddress);
     // Entered held: no other request may work on the session before it is set up.
-    SessionLock held = Sessions().addHeld(std::move(owned));
+    SessionLock held = context_.sessions().addHeld(std::move(owned));
     AttachedRequest attached(session, *request_, *response_);
 
     std::unique_ptr<IWFForm> mainForm;
@@ -249,7 +246,7 @@ void TWFServer::startRequest() {
     session.ShowStartForm(std::move(mainForm));
     IWFForm* page = session.ActiveForm();
     if (page != nullptr && page->isHTML40()) {
-        response_->setContent(SizeProbePage(startAddress, session.SessionID()));
+        response_->setContent(SizeProbePage(startAddress, session.SessionID(), settings.NoJavaScriptSupport.url()));
     } else if (request_->host.empty()) {
         response_->sendRedirect(startAddress);
     } else {
@@ -265,7 +262,7 @@ void TWFServer::pageRequest() {
     long long track = trackNumber();
     cacheable_ = track != 0;
     if (track == 0) {
-        SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+        SessionLock held = context_.sessions().lock(sessionID_, requestBrowser(), clientIP_);
         IWFForm* page = held->ActiveForm();
         bool html40 = page != nullptr && page->isHTML40();
         held.release();
@@ -276,7 +273,7 @@ void TWFServer::pageRequest() {
 }
 
 void TWFServer::executeSessionRequest() {
-    SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+    SessionLock held = context_.sessions().lock(sessionID_, requestBrowser(), clientIP_);
     TWFApplication& session = held.session();
     CurrentSessionScope current(&session);
     AttachedRequest attached(session, *request_, *response_);
@@ -308,7 +305,7 @@ void TWFServer::matchingRequest(TWFApplication& session) {
 void TWFServer::staleRequest(TWFApplication& session) {
     // The browser showed an older page (back button, refresh, double click): its values
     // are not applied and no handler runs; the current page comes back instead.
-    if (controller().ShowResyncWarning) session.ShowMessage(kResyncWarning, TWFShowMessageType::smAlert);
+    if (context_.settings().ShowResyncWarning) session.ShowMessage(kResyncWarning, TWFShowMessageType::smAlert);
     answerWithoutSubmit(session);
 }
 
@@ -347,7 +344,7 @@ void TWFServer::writeTerminationReply(TWFApplication& session) {
     response_->contentStream.reset();
     if (!address.empty() && message.empty()) return writeRedirectPage(address);
     if (!address.empty()) {
-        response_->setContent("<html>\r\n<head>\r\n" + redirectHead(address, controller().RedirectMsgDelay) +
+        response_->setContent("<html>\r\n<head>\r\n" + redirectHead(address, context_.settings().RedirectMsgDelay) +
                               "\r\n</head><body>" + message + "</body></html>");
         return;
     }
@@ -368,7 +365,7 @@ void TWFServer::writeNavigationScriptPage(TWFApplication& session, bool previous
     std::string controlParam = ScriptStringEscape(params_.value("WF_MainPageSubmitControlParam"));
     std::string page = "<html><head><script>" + std::string(kWFTop) +
                        "var p = WFTop().location.protocol + \"//\" + WFTop().location.host + \"" +
-                       pageAddress(session.SessionID(), session.TrackID()) + "\";\r\n";
+                       pageAddress(context_.settings(), session.SessionID(), session.TrackID()) + "\";\r\n";
     page += "WFTop().GSubmitting = false; WFTop().ValidClick = true;\r\n";
     if (control.empty()) {
         page += "WFTop().document." + hidden + "SubmitForm.action=p;\r\nWFTop().document." + hidden +
@@ -394,7 +391,7 @@ void TWFServer::resizeRequest() {
 
 void TWFServer::applyWindowSize() {
     cacheable_ = false;
-    SessionLock held = Sessions().lock(sessionID_, requestBrowser(), clientIP_);
+    SessionLock held = context_.sessions().lock(sessionID_, requestBrowser(), clientIP_);
     TWFApplication& session = held.session();
     CurrentSessionScope current(&session);
     AttachedRequest attached(session, *request_, *response_);
@@ -412,7 +409,7 @@ void TWFServer::stopRequest() {
     // A session that a request is still working on is left alone; it times out. Only a
     // stop that ended a session may send the browser on: otherwise any link to this
     // server could forward candidates to whatever host it names.
-    bool ended = Sessions().removeIdle(sessionID_);
+    bool ended = context_.sessions().removeIdle(sessionID_);
     if (!ended || remainingPath_.empty()) return;
     if (text::startsWithNoCase(remainingPath_, "_s_.")) {
         response_->sendRedirect("https://" + remainingPath_.substr(4));
@@ -425,18 +422,18 @@ void TWFServer::pingRequest() {
     cacheable_ = false;
     // "/PING/<id>" is the keep-alive of an open page: it refreshes the session's idle
     // clock so that a candidate who reads for a long time does not lose the paper.
-    if (!firstArgument_.empty()) Sessions().touch(firstArgument_);
+    if (!firstArgument_.empty()) context_.sessions().touch(firstArgument_);
 }
 
 void TWFServer::unrecognizedCommand() {
     ServerLog("Unrecognized Command: " + command_ + ":" + sessionID_);
-    const std::string& target = controller().InvalidCommandURL;
+    const std::string& target = context_.settings().InvalidCommandURL;
     if (!target.empty()) return response_->sendRedirect(target);
     throw EWFException("Unrecognized Command: " + std::string(": ") + command_ + ":" + sessionID_);
 }
 
 void TWFServer::fileRequest() {
-    ServerLog(HandleFileRequest(*kind_, firstArgument_, remainingPath_, *request_, *response_, cacheable_));
+    ServerLog(HandleFileRequest(context_, *kind_, firstArgument_, remainingPath_, cacheable_));
 }
 
 // ---- caching headers --------------------------------------------------------------------
@@ -445,8 +442,7 @@ void TWFServer::setCachingHeaders() {
     TimePoint now = Clock::now();
     TimePoint expiry;
     if (cacheable_) {
-        const TWFServerControllerBase* settings = ServerController();
-        expiry = now + std::chrono::minutes(settings != nullptr ? settings->CacheExpiry : 120);
+        expiry = now + std::chrono::minutes(context_.settings().CacheExpiry);
     } else {
         response_->lastModified.reset();
         response_->customHeaders.add("Pragma", "no-cache");

@@ -7,6 +7,7 @@
 #include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
 #include "web/server/TWFBrowser.h"
+#include "web/server/dispatch/RequestContext.h"
 
 namespace web {
 
@@ -17,7 +18,9 @@ class TWFApplication;
 // handlers, and sets the caching headers of the reply.
 class TWFServer {
 public:
-    void Dispatch(TInHTTPAppRequest& request, TInHTTPAppResponse& response);
+    explicit TWFServer(const RequestContext& context)
+        : context_(context), request_(&context.request), response_(&context.response) {}
+    void Dispatch();
 
     enum class Kind { Resize, Update, Upload, Cache, Gfx, Js, Files, FilesNC, Stop, Css, Favicon, Call, Exec, Start, Ping };
 
@@ -47,6 +50,7 @@ private:
     TWFBrowser requestBrowser() const;
     void setCachingHeaders();
 
+    const RequestContext& context_;
     TInHTTPAppRequest* request_ = nullptr;
     TInHTTPAppResponse* response_ = nullptr;
     std::string remainingPath_;
@@ -65,6 +69,8 @@ private:
 };
 
 // The page that answers "/": it posts the browser window's size to the start address.
-std::string SizeProbePage(const std::string& startAddress, const std::string& sessionID);
+// `noScriptURL` (may be empty) is where a browser without scripts is sent.
+std::string SizeProbePage(const std::string& startAddress, const std::string& sessionID,
+                          const std::string& noScriptURL = "");
 
 }  // namespace web

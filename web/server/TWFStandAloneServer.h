@@ -7,15 +7,15 @@
 #include <optional>
 #include <string>
 
-#include "web/server/TWFServerControllerBase.h"
+#include "web/server/ServerRuntime.h"
 
 namespace web {
 
 class TInHTTPAppBridge;
 
 // The component that runs the web application inside the host: it creates the registered
-// server controller, starts the HTTP server on the controller's port and stops both when
-// it is destroyed.
+// server controller and a ServerRuntime around it, serves the runtime on the controller's
+// port and stops both when it is destroyed.
 class TWFStandAloneServer {
 public:
     struct Options {
@@ -38,12 +38,13 @@ public:
     int Port() const;
     // "http://127.0.0.1" (or the bound address), ":" port unless 80, "/", the start command.
     std::string StartAddress() const;
-    TWFServerControllerBase& Controller() { return *controller_; }
+    TWFServerControllerBase& Controller() { return runtime_->settings(); }
+    ServerRuntime& Runtime() { return *runtime_; }
 
 private:
     void startBridge(const Options& options);
 
-    std::unique_ptr<TWFServerControllerBase> controller_;
+    std::unique_ptr<ServerRuntime> runtime_;
     std::unique_ptr<TInHTTPAppBridge> bridge_;
     std::string boundAddress_;
 };

@@ -34,7 +34,8 @@ protected:
         if (!ifModifiedSince.empty()) request.headers.add("If-Modified-Since", ifModifiedSince);
         TInHTTPAppResponse response;
         Outcome outcome;
-        outcome.log = HandleFileRequest(kind, firstArgument, "", request, response, outcome.cacheable);
+        RequestContext context{runtime_.runtime().state(), request, response};
+        outcome.log = HandleFileRequest(context, kind, firstArgument, "", outcome.cacheable);
         outcome.status = response.statusCode;
         outcome.contentType = response.contentType;
         outcome.body = response.contentStream ? readAll(*response.contentStream) : response.content;

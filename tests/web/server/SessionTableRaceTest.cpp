@@ -57,7 +57,7 @@ protected:
         return id;
     }
 
-    SessionTable& table() { return Sessions(); }
+    SessionTable& table() { return runtime_.sessions(); }
 
     testing_support::RuntimeFixture runtime_;
 };
@@ -66,7 +66,7 @@ TEST_F(SessionTableRaceTest, ASlowCloseDoesNotHoldUpTheTimeOutSweep) {
     std::promise<void> letGo;
     std::shared_future<void> released = letGo.get_future().share();
     std::atomic<int> freed = 0;
-    TSessionTimeoutThread sweep(20ms);
+    TSessionTimeoutThread sweep(table(), 20ms);
     const std::string stuck = addExpired(std::make_unique<StuckUserData>(released, freed));
     const bool firstCollected = waitFor([&] { return !table().contains(stuck); }, 5s);
 

@@ -39,7 +39,7 @@ protected:
         request.headers.add("User-Agent", kChrome);
         (method == "POST" ? request.contentFields : request.queryFields) = fields;
         TInHTTPAppResponse response;
-        TWFServer().Dispatch(request, response);
+        runtime_.dispatch(request, response);
         Reply reply{response.statusCode, response.content, response.customHeaders, response.location};
         if (response.contentStream) reply.body = readAll(*response.contentStream);
         return reply;
@@ -62,7 +62,7 @@ protected:
         return list;
     }
 
-    SessionTable& table() { return Sessions(); }
+    SessionTable& table() { return runtime_.sessions(); }
 
     // Reads an idle session without holding it (holding would refresh its idle clock).
     template <typename Read>

@@ -26,11 +26,6 @@ std::string classfulNetwork(const std::string& address) {
 
 }  // namespace
 
-SessionTable& Sessions() {
-    static SessionTable table;
-    return table;
-}
-
 void FreeSession(std::unique_ptr<TWFApplication> session) {
     if (!session) return;
     CurrentSessionScope current(session.get());

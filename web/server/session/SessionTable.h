@@ -111,9 +111,6 @@ private:
     std::unordered_set<std::string> held_;
 };
 
-// The session table of the process.
-SessionTable& Sessions();
-
 // Frees a session the way the time-out does: current session set, errors swallowed.
 void FreeSession(std::unique_ptr<TWFApplication> session);
 
