@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "web/server/Errors.h"
-#include "web/server/FileServer.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/FileServer.h"
+#include "web/server/files/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/Text.h"
 

@@ -1,6 +1,6 @@
 #include "web/server/ServerRuntime.h"
 
-#include "web/server/TWFServer.h"
+#include "web/server/dispatch/TWFServer.h"
 
 namespace web {
 

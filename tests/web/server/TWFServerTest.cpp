@@ -1,4 +1,5 @@
-#include "web/server/TWFServer.h"
+#include "web/server/dispatch/TWFServer.h"
+#include "web/server/dispatch/ScriptReplies.h"
 
 #include <gtest/gtest.h>
 

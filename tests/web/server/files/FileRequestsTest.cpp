@@ -6,13 +6,13 @@
 #include "resources/EmbeddedFiles.h"
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/Errors.h"
-#include "web/server/FileRequests.h"
+#include "web/server/files/FileRequests.h"
 #include "web/server/HttpDate.h"
 
 namespace web {
 namespace {
 
-using K = TWFServer::Kind;
+using K = RequestKind;
 
 struct Outcome {
     std::string log;

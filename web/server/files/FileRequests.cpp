@@ -1,11 +1,11 @@
-#include "web/server/FileRequests.h"
+#include "web/server/files/FileRequests.h"
 
 #include <filesystem>
 
 #include "web/server/Errors.h"
-#include "web/server/FileServer.h"
+#include "web/server/files/FileServer.h"
 #include "web/server/HttpDate.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
@@ -54,15 +54,15 @@ void sendResource(const TWFServerControllerBase& settings, std::string_view byte
 
 // An image takes its type from the address, or from its own file when the address has
 // no extension (the error page asks for "/gfx/LogoTessel").
-std::string resourceContentType(TWFServer::Kind kind, const TInHTTPAppRequest& request,
+std::string resourceContentType(RequestKind kind, const TInHTTPAppRequest& request,
                                 std::string_view path) {
-    if (kind == TWFServer::Kind::Js) return "application/x-javascript";
-    if (kind == TWFServer::Kind::Css) return "text/css";
+    if (kind == RequestKind::Js) return "application/x-javascript";
+    if (kind == RequestKind::Css) return "text/css";
     std::string type = ContentTypeOf(request.path);
     return type.empty() ? ContentTypeOf(path) : type;
 }
 
-std::string internalResource(const RequestContext& context, TWFServer::Kind kind, const std::string& firstArgument,
+std::string internalResource(const RequestContext& context, RequestKind kind, const std::string& firstArgument,
                              bool& cacheable) {
     const TInHTTPAppRequest& request = context.request;
     TInHTTPAppResponse& response = context.response;
@@ -106,19 +106,19 @@ std::string favicon(const RequestContext& context, bool& cacheable) {
 
 }  // namespace
 
-std::string InternalResourceName(TWFServer::Kind kind, const std::string& firstArgument) {
-    if (kind == TWFServer::Kind::Gfx) {
+std::string InternalResourceName(RequestKind kind, const std::string& firstArgument) {
+    if (kind == RequestKind::Gfx) {
         return "WF_GFX_" + text::replaceAll(firstArgument.substr(0, firstArgument.find('.')), "/", "_");
     }
     std::size_t version = firstArgument.find(TWFServerControllerBase::kVersion);
     std::string name = version == std::string::npos ? "" : firstArgument.substr(0, version);
     name = name.substr(0, name.find('.'));
-    return (kind == TWFServer::Kind::Js ? "WF_JS_" : "WF_CSS_") + name;
+    return (kind == RequestKind::Js ? "WF_JS_" : "WF_CSS_") + name;
 }
 
-std::string HandleFileRequest(const RequestContext& context, TWFServer::Kind kind, const std::string& firstArgument,
+std::string HandleFileRequest(const RequestContext& context, RequestKind kind, const std::string& firstArgument,
                               const std::string&, bool& cacheable) {
-    using K = TWFServer::Kind;
+    using K = RequestKind;
     const TInHTTPAppRequest& request = context.request;
     TInHTTPAppResponse& response = context.response;
     const TWFServerControllerBase& settings = context.settings();
