@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -11,6 +12,7 @@
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
+#include "web/server/session/SessionID.h"
 
 namespace web {
 namespace {
@@ -58,6 +60,11 @@ std::string NewSessionID() {
     return id;
 }
 
+bool IsSessionIDText(std::string_view id) {
+    return !id.empty() && id.size() <= 64 &&
+           std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
 TWFApplication::TWFApplication(const TWFSessionStart& start)
     : settings_(start.settings),
       browserKind_(start.browserKind),
@@ -71,6 +78,7 @@ TWFApplication::TWFApplication(const TWFSessionStart& start)
     renderMode_ = controller != nullptr ? DecideRenderMode(browserKind_, userAgent_, *controller)
                                         : TWFRenderMode::HTML40;
     if (controller != nullptr) timeout_ = controller->sessionIdleLimit();
+    if (!start.sessionID.empty() && !IsSessionIDText(start.sessionID)) throw EInvalidSession();
     sessionID_ = start.sessionID.empty() ? NewSessionID() : start.sessionID;
     trackID_ = start.trackID;
     // A resumed session's page posts where the browser's page did; a new session is given

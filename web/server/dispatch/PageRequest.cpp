@@ -1,9 +1,12 @@
 #include "web/server/dispatch/PageRequest.h"
 
+#include "web/server/Errors.h"
 #include "web/server/ServerLog.h"
 #include "web/server/TWFRenderStream.h"
 #include "web/server/Text.h"
 #include "web/server/dispatch/ScriptReplies.h"
+#include "web/server/session/SessionID.h"
+#include "web/server/session/SessionResumer.h"
 
 namespace web {
 namespace {
@@ -22,7 +25,39 @@ std::string PageAddress(const TWFServerControllerBase& settings, const std::stri
 }
 
 SessionLock PageRequest::holdSession() const {
-    return context_.sessions().lock(routed_.sessionID, DetectBrowser(routed_.browserText), routed_.clientIP);
+    SessionTable& sessions = context_.sessions();
+    TWFBrowser browser = DetectBrowser(routed_.browserText);
+    try {
+        return sessions.lock(routed_.sessionID, browser, routed_.clientIP);
+    } catch (const EInvalidSession&) {
+        if (!resume(browser)) throw;
+    }
+    return sessions.lock(routed_.sessionID, browser, routed_.clientIP);
+}
+
+// Asks the server's resumer for a session the table does not hold; true when one was
+// entered (by this request or, at the same moment, by another).
+bool PageRequest::resume(TWFBrowser browser) const {
+    SessionResumer* resumer = context_.resumer();
+    if (resumer == nullptr || !IsSessionIDText(routed_.sessionID)) return false;
+    TWFSessionStart start;
+    start.browserKind = browser;
+    start.userAgent = routed_.browserText;
+    start.clientIP = routed_.clientIP;
+    start.referer = context_.request.referer();
+    start.settings = context_.state->settings;
+    start.sessionID = routed_.sessionID;
+    std::unique_ptr<TWFApplication> session = resumer->resume(routed_.sessionID, std::move(start));
+    if (!session || !text::equalsNoCase(session->SessionID(), routed_.sessionID)) {
+        FreeSession(std::move(session));
+        return false;
+    }
+    try {
+        context_.sessions().addIdle(std::move(session));
+    } catch (const EWFException&) {
+        // Another request for the same id entered its resumed session first; that one is used.
+    }
+    return true;
 }
 
 void PageRequest::page() {

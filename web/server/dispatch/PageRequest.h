@@ -22,7 +22,10 @@ public:
     void resize();
 
 private:
+    // Holds the request's session; one the table does not hold is asked of the server's
+    // resumer before the request fails as expired.
     SessionLock holdSession() const;
+    bool resume(TWFBrowser browser) const;
     void execute();
     void matching(TWFApplication& session);
     void stale(TWFApplication& session);
