@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "web/server/Downloads.h"
+#include "web/server/files/Downloads.h"
 #include "web/server/IWFForm.h"
 
 namespace exam {

@@ -39,8 +39,9 @@ void RegisterExamApplication(vendor::VendorSiteSettings site) {
         auto controller = std::make_unique<TWFServerController>();
         controller->MainForm40 = [](web::TWFApplication&) { return std::make_unique<TWFForm2>(); };
         controller->OnSiteRequest = [vendorSite](const web::TInHTTPAppRequest& request,
-                                                 web::TInHTTPAppResponse& response) {
-            return vendorSite->Answer(request, response);
+                                                 web::TInHTTPAppResponse& response,
+                                                 const web::SessionTable& sessions) {
+            return vendorSite->Answer(request, response, &sessions);
         };
         return controller;
     });

@@ -20,7 +20,6 @@
 #include "host/InterfaceAddresses.h"
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
-#include "web/server/SessionResumer.h"
 #include "web/server/TWFStandAloneServer.h"
 #include "web/server/transport/Socket.h"
 
@@ -66,17 +65,11 @@ std::string bindAdvice(web::EBindError::Cause cause) {
     }
 }
 
-// The autosave and its resumer serve the server for one scope.
+// The exam pages save into the autosave for one scope.
 class AutosaveInstallation {
 public:
-    AutosaveInstallation(exam::Autosave& autosave, exam::ExamResumer& resumer) {
-        exam::InstallAutosave(&autosave);
-        web::SetSessionResumer(&resumer);
-    }
-    ~AutosaveInstallation() {
-        web::SetSessionResumer(nullptr);
-        exam::InstallAutosave(nullptr);
-    }
+    explicit AutosaveInstallation(exam::Autosave& autosave) { exam::InstallAutosave(&autosave); }
+    ~AutosaveInstallation() { exam::InstallAutosave(nullptr); }
     AutosaveInstallation(const AutosaveInstallation&) = delete;
     AutosaveInstallation& operator=(const AutosaveInstallation&) = delete;
 };
@@ -146,8 +139,7 @@ int RunServerHost(const HostOptions& options) {
     exam::AutosaveSettings autosaveSettings;
     autosaveSettings.log = [](const std::string& line) { std::cerr << line << std::endl; };
     exam::Autosave autosave(autosaveSettings);
-    exam::ExamResumer resumer(autosave);
-    AutosaveInstallation installed(autosave, resumer);
+    AutosaveInstallation installed(autosave);
     std::unique_ptr<web::TWFStandAloneServer> server;
     try {
         web::TWFStandAloneServer::Options serverOptions;
@@ -156,6 +148,7 @@ int RunServerHost(const HostOptions& options) {
         raiseOpenFileLimit();
         serverOptions.maxSessions = SessionCapForMemory(
             options.sessionMemoryMiB ? *options.sessionMemoryMiB << 20 : kDefaultSessionMemory);
+        serverOptions.resumer = std::make_shared<exam::ExamResumer>(autosave);
         serverOptions.onSettingsProblem = [](const std::string& problem) { std::cerr << problem << "\n"; };
         server = std::make_unique<web::TWFStandAloneServer>(serverOptions);
     } catch (const web::EBindError& error) {

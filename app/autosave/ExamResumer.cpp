@@ -1,9 +1,10 @@
 #include "app/autosave/ExamResumer.h"
 
+
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/pages/exam/TWFForm5.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace exam {
 namespace {
@@ -39,9 +40,13 @@ bool plausibleId(const std::string& id) {
 
 }  // namespace
 
-std::unique_ptr<web::TWFApplication> ExamResumer::resume(const web::TWFSessionStart& start) {
-    if (!plausibleId(start.sessionID)) return nullptr;
-    std::optional<AnswerSheet> sheet = autosave_.load(start.sessionID);
+std::unique_ptr<web::TWFApplication> ExamResumer::resume(const std::string& sessionId, web::TWFSessionStart start) {
+    if (!plausibleId(sessionId)) return nullptr;
+    // Track numbers restart: the browser's pending post carries an older one, so it only
+    // shows the restored page and is not replayed.
+    start.sessionID = sessionId;
+    start.trackID = 0;
+    std::optional<AnswerSheet> sheet = autosave_.load(sessionId);
     if (!sheet) return nullptr;
 
     auto session = std::make_unique<web::TWFApplication>(start);
@@ -53,7 +58,7 @@ std::unique_ptr<web::TWFApplication> ExamResumer::resume(const web::TWFSessionSt
         TWFUserSession& user = UserSession();
         user.ExamId = sheet->examId();
         if (sheet->handingIn() && paperStored(user, *sheet)) {
-            autosave_.remove(start.sessionID);
+            autosave_.remove(sessionId);
         } else {
             sheet->setHandingIn(false);
             try {
@@ -61,7 +66,7 @@ std::unique_ptr<web::TWFApplication> ExamResumer::resume(const web::TWFSessionSt
                 session->ShowMessage(kResumedMessage);
                 shown = true;
             } catch (const ESheetOutdated&) {
-                autosave_.remove(start.sessionID);
+                autosave_.remove(sessionId);
             }
         }
     }

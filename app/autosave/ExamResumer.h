@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/autosave/Autosave.h"
-#include "web/server/SessionResumer.h"
+#include "web/server/session/SessionResumer.h"
 
 namespace exam {
 
@@ -13,7 +13,7 @@ class ExamResumer final : public web::SessionResumer {
 public:
     explicit ExamResumer(Autosave& autosave) : autosave_(autosave) {}
 
-    std::unique_ptr<web::TWFApplication> resume(const web::TWFSessionStart& start) override;
+    std::unique_ptr<web::TWFApplication> resume(const std::string& sessionId, web::TWFSessionStart start) override;
 
 private:
     Autosave& autosave_;

@@ -16,7 +16,7 @@
 #include "app/vendor/VendorPages.h"
 #include "resources/EmbeddedFiles.h"
 #include "web/server/TWFServerControllerBase.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace exam::vendor {
@@ -84,9 +84,9 @@ std::optional<long long> papersToday() {
     }
 }
 
-NewsFacts newsFacts() {
+NewsFacts newsFacts(std::size_t liveSessions) {
     const web::TWFServerControllerBase* settings = web::ServerController();
-    return {interfaceAddresses(), settings != nullptr ? settings->Port : 0, web::Sessions().Count(),
+    return {interfaceAddresses(), settings != nullptr ? settings->Port : 0, liveSessions,
             papersToday()};
 }
 
@@ -106,7 +106,8 @@ bool isManualFileName(std::string_view name) {
 
 }  // namespace
 
-bool VendorSite::Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response) const {
+bool VendorSite::Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response,
+                        const web::SessionTable* sessions) const {
     if (!VendorIsThisServer()) return false;
     const std::string path = web::text::toLower(request.path);
     if (path == "/home") {
@@ -121,7 +122,7 @@ bool VendorSite::Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppRe
         response.customHeaders.add("Cache-Control", "no-store");
         response.setContent(VersionText(SiteOrigin(request)));
     } else if (path == "/zxtest/mshow.html") {
-        answerPage(response, NewsPage(newsFacts()));
+        answerPage(response, NewsPage(newsFacts(sessions != nullptr ? sessions->count() : 0)));
     } else if (path == "/zxtest/bannerkhd.html") {
         answerPage(response, BannerPage(settings_.organisation));
     } else if (path == "/zxtest/up.asp") {

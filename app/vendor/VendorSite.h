@@ -7,6 +7,10 @@
 #include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
 
+namespace web {
+class SessionTable;
+}
+
 // The vendor's web site served by the exam server itself, for exam rooms without the
 // internet: version text, news, manual, banner, answer review and the product page. It
 // answers only while no other vendor address was given, and touches no session.
@@ -26,7 +30,9 @@ public:
 
     // Answers a request for one of the vendor's paths ("/zxtest/..." and "/home") and
     // returns true; returns false for every other path, or when the vendor is elsewhere.
-    bool Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response) const;
+    // `sessions` (when given) is counted for the news page.
+    bool Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response,
+                const web::SessionTable* sessions = nullptr) const;
 
 private:
     void answerReview(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response) const;

@@ -17,9 +17,7 @@
 #include "app/db/Database.h"
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
-#include "web/server/SessionResumer.h"
 #include "web/server/TWFServerControllerBase.h"
-#include "web/server/TWFSessions.h"
 #include "web/server/TWFStandAloneServer.h"
 
 namespace bench {
@@ -311,9 +309,7 @@ ExamServer::ExamServer(const std::string& name, std::size_t maxSessions)
         exam::AutosaveSettings settings;
         settings.file = folder_.path() / "autosave.db";
         autosave_ = std::make_unique<exam::Autosave>(settings);
-        resumer_ = std::make_unique<exam::ExamResumer>(*autosave_);
         exam::InstallAutosave(autosave_.get());
-        web::SetSessionResumer(resumer_.get());
     }
     started_ = std::chrono::steady_clock::now();
     web::TWFStandAloneServer::Options options;
@@ -321,6 +317,7 @@ ExamServer::ExamServer(const std::string& name, std::size_t maxSessions)
     options.bindIP = "127.0.0.1";
     options.programFolder = folder_.path().string() + "/";
     options.maxSessions = maxSessions;
+    if (autosave_) options.resumer = std::make_shared<exam::ExamResumer>(*autosave_);
     server_ = std::make_unique<web::TWFStandAloneServer>(options);
     port_ = server_->Port();
 }
@@ -328,7 +325,6 @@ ExamServer::ExamServer(const std::string& name, std::size_t maxSessions)
 ExamServer::~ExamServer() {
     server_.reset();
     if (autosave_) {
-        web::SetSessionResumer(nullptr);
         exam::InstallAutosave(nullptr);
         const exam::Autosave::Counters counters = autosave_->counters();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
@@ -337,7 +333,6 @@ ExamServer::~ExamServer() {
                     static_cast<unsigned long long>(counters.rows),
                     counters.commits == 0 ? 0.0 : static_cast<double>(counters.rows) / counters.commits);
     }
-    web::Sessions().FreeIdleSessions();
     web::RegisterServerController(nullptr);
 }
 

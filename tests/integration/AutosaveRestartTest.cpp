@@ -14,7 +14,8 @@
 
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
-#include "app/db/Statement.h"
+#include "app/db/Query.h"
+#include "tests/support/DatabaseRows.h"
 #include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/RuntimeFixture.h"
@@ -178,15 +179,13 @@ protected:
     }
     void exec(const std::string& sql) {
         exam::db::Database db(folder_ / "db1.db");
-        exam::db::Statement statement(db.handle(), sql);
-        statement.step();
+        exam::db::Query statement(db);
+        statement.SQL().Add(sql);
+        statement.ExecSQL();
     }
+    // The first (here: only) column of each row.
     std::vector<std::string> column(const std::string& sql) {
-        exam::db::Database db(folder_ / "db1.db");
-        exam::db::Statement statement(db.handle(), sql);
-        std::vector<std::string> result;
-        while (statement.step()) result.push_back(statement.column(0).toString());
-        return result;
+        return exam::db::testing::JoinedRows(folder_ / "db1.db", sql);
     }
 
     std::filesystem::path folder_;

@@ -12,7 +12,8 @@
 #include <thread>
 
 #include "app/db/Database.h"
-#include "app/db/Statement.h"
+#include "app/db/Query.h"
+#include "tests/support/DatabaseRows.h"
 #include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
 #include "web/forms/CodePage.h"
@@ -85,16 +86,7 @@ struct Browser {
 
 // Every row of `sql` on the database `file`, its columns joined by "|".
 std::vector<std::string> rows(const fs::path& file, const std::string& sql) {
-    exam::db::Database db(file);
-    exam::db::Statement statement(db.handle(), sql);
-    std::vector<std::string> result;
-    while (statement.step()) {
-        std::string row;
-        for (int i = 0; i < statement.columnCount(); ++i)
-            row += (i ? "|" : "") + statement.column(i).toString();
-        result.push_back(row);
-    }
-    return result;
+    return exam::db::testing::JoinedRows(file, sql);
 }
 
 // Each paper in `file` (a cj row) has an answer row for every question of the exam.

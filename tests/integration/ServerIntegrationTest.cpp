@@ -14,7 +14,7 @@
 #include "web/server/HttpDate.h"
 #include "web/server/transport/ConnectionLoop.h"
 #include "web/server/transport/Socket.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/TWFStandAloneServer.h"
 
 namespace {
@@ -55,6 +55,8 @@ protected:
         result.programFolder = folder_.string() + "/";
         return result;
     }
+
+    web::SessionTable& sessions() { return server_->Runtime().sessions(); }
 
     std::string startSession() {
         HttpReply probe = client_->get("/");
@@ -162,10 +164,10 @@ TEST_F(ServerIntegrationTest, InternalImageIsCachedUntilTheStamp) {
 TEST_F(ServerIntegrationTest, BusySessionRefusesASecondRequest) {
     std::string id = startSession();
     ASSERT_FALSE(id.empty());
-    web::TWFApplication& session =
-        web::Sessions().LockById(id, web::DetectBrowser(testing_support::kChromeAgent), "127.0.0.1");
+    web::SessionLock session =
+        sessions().lock(id, web::DetectBrowser(testing_support::kChromeAgent), "127.0.0.1");
     HttpReply refused = client_->post("/EXEC/1/" + id, "");
-    web::Sessions().UnlockSession(session);
+    session.release();
     EXPECT_EQ(refused.status, 500);
     EXPECT_NE(refused.body.find("Session is already locked."), std::string::npos);
     EXPECT_EQ(client_->post("/EXEC/1/" + id, "").status, 200);
@@ -174,11 +176,11 @@ TEST_F(ServerIntegrationTest, BusySessionRefusesASecondRequest) {
 TEST_F(ServerIntegrationTest, SessionCapRefusesNewSessionsOnly) {
     std::string first = startSession();
     ASSERT_FALSE(first.empty());
-    web::ServerController()->MaxSessions = web::Sessions().Count();
-    std::size_t before = web::Sessions().Count();
+    server_->Controller().MaxSessions = sessions().count();
+    std::size_t before = sessions().count();
     HttpReply refused = client_->get("/");
     EXPECT_EQ(refused.status, 500);
-    EXPECT_EQ(web::Sessions().Count(), before);
+    EXPECT_EQ(sessions().count(), before);
     EXPECT_EQ(client_->post("/EXEC/1/" + first, "").status, 200);
 }
 

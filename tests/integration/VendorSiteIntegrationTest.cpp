@@ -10,7 +10,7 @@
 #include "host/HttpGet.h"
 #include "host/TForm9.h"
 #include "tests/support/ExamServer.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace {
 
@@ -63,13 +63,13 @@ TEST_F(VendorSiteIntegrationTest, HostVersionCheckFindsNoNewerVersion) {
 }
 
 TEST_F(VendorSiteIntegrationTest, SitePagesTouchNoSession) {
-    std::size_t before = web::Sessions().Count();
+    std::size_t before = server_.sessions().count();
     for (const char* path : {"/zxtest/bannerkhd.html", "/home", "/zxtest/manual/", "/zxtest/testver.txt"}) {
         HttpReply reply = server_.client().get(path);
         EXPECT_EQ(reply.status, 200) << path;
         EXPECT_EQ(reply.headers.value("Set-Cookie"), "") << path;
     }
-    EXPECT_EQ(web::Sessions().Count(), before);
+    EXPECT_EQ(server_.sessions().count(), before);
     EXPECT_EQ(server_.client().get("/zxtest/nothing.html").status, 404);
 }
 

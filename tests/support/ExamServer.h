@@ -33,6 +33,7 @@ public:
     const std::filesystem::path& folder() const { return folder_; }
     HttpTestClient& client() { return *client_; }
     int port() const { return server_->Port(); }
+    web::SessionTable& sessions() const { return server_->Runtime().sessions(); }
 
     // Opens the start address and posts the window size: the session id and the reply
     // with the session's first page (track number 1); an empty id when none was given.

@@ -2,13 +2,13 @@
 
 #include <stdexcept>
 
-#include "web/server/TWFSessions.h"
 
 namespace testing_support {
 
 void ProbePage::ProcessSubmit(const web::FieldList& params) {
     ++submits;
     lastParams = params;
+    if (onSubmit) onSubmit(params);
     web::TWFApplication* session = web::CurrentSession();
     std::string action = params.value("do");
     if (session == nullptr || action.empty()) return;
@@ -30,18 +30,22 @@ void ProbePage::RenderHTML(std::ostream& out, web::TWFApplication& session) {
     initScript_.clear();
 }
 
-RuntimeFixture::RuntimeFixture() : folder_(MakeTemporaryFolder("runtime")) {
-    controller_ = std::make_unique<web::TWFServerControllerBase>();
-    controller_->setProgramFolder(folder_.string() + "/");
-    controller_->MainForm40 = [](web::TWFApplication&) { return std::make_unique<ProbePage>(); };
-    controller_->loaded();
-    web::SetServerController(controller_.get());
+std::unique_ptr<web::TWFServerControllerBase> ProbeSettings(const std::filesystem::path& folder) {
+    auto settings = std::make_unique<web::TWFServerControllerBase>();
+    settings->setProgramFolder(folder.string() + "/");
+    settings->MainForm40 = [](web::TWFApplication&) { return std::make_unique<ProbePage>(); };
+    settings->loaded();
+    return settings;
+}
+
+RuntimeFixture::RuntimeFixture()
+    : folder_(MakeTemporaryFolder("runtime")), runtime_(std::make_unique<web::ServerRuntime>(ProbeSettings(folder_))) {
+    web::SetServerController(&runtime_->settings());
 }
 
 RuntimeFixture::~RuntimeFixture() {
-    web::Sessions().FreeIdleSessions();
     web::SetServerController(nullptr);
-    controller_.reset();
+    runtime_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "web/server/IWFForm.h"
 #include "web/server/TWFApplication.h"
+#include "web/server/ServerRuntime.h"
 #include "web/server/TWFServerControllerBase.h"
 
 namespace testing_support {
@@ -33,6 +35,8 @@ public:
 
     int submits = 0;
     web::FieldList lastParams;
+    // Runs at the start of every submit, when set.
+    std::function<void(const web::FieldList&)> onSubmit;
 
 private:
     std::string name_;
@@ -42,9 +46,10 @@ private:
     std::string pageScript_;
 };
 
-// A running runtime without a network: a controller with its folders under a fresh
-// temporary folder, a page factory and an empty session table. Frees every session and
-// the controller when it ends.
+// A running runtime without a network: a server runtime whose settings have their folders
+// under a fresh temporary folder, a page factory and an empty session table. Its settings
+// also serve page code outside requests (SetServerController). Frees every session and
+// the settings when it ends.
 class RuntimeFixture {
 public:
     RuntimeFixture();
@@ -52,15 +57,23 @@ public:
     RuntimeFixture(const RuntimeFixture&) = delete;
     RuntimeFixture& operator=(const RuntimeFixture&) = delete;
 
-    web::TWFServerControllerBase& controller() { return *controller_; }
+    web::TWFServerControllerBase& controller() { return runtime_->settings(); }
+    web::SessionTable& sessions() { return runtime_->sessions(); }
+    web::ServerRuntime& runtime() { return *runtime_; }
+    void dispatch(web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response) {
+        runtime_->dispatch(request, response);
+    }
     const std::filesystem::path& folder() const { return folder_; }
     // The probe page of a session (the active page).
     static ProbePage& pageOf(web::TWFApplication& session);
 
 private:
     std::filesystem::path folder_;
-    std::unique_ptr<web::TWFServerControllerBase> controller_;
+    std::unique_ptr<web::ServerRuntime> runtime_;
 };
+
+// Settings with their folders under `folder` that start sessions on probe pages.
+std::unique_ptr<web::TWFServerControllerBase> ProbeSettings(const std::filesystem::path& folder);
 
 // A fresh empty folder under the system's temporary folder.
 std::filesystem::path MakeTemporaryFolder(const std::string& prefix);

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "web/server/Errors.h"
-#include "web/server/FileServer.h"
 #include "web/server/HtmlEscape.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/FileServer.h"
+#include "web/server/files/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/Text.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "web/server/Errors.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace web {
 
@@ -78,9 +78,9 @@ void TSessionCloser::run() {
     }
 }
 
-TSessionTimeoutThread::TSessionTimeoutThread(std::chrono::milliseconds period)
-    : thread_("Session Timeout", period, [this] {
-          for (auto& session : Sessions().CollectExpired()) closer_.add(std::move(session));
+TSessionTimeoutThread::TSessionTimeoutThread(SessionTable& sessions, std::chrono::milliseconds period)
+    : thread_("Session Timeout", period, [this, &sessions] {
+          for (auto& session : sessions.collectExpired()) closer_.add(std::move(session));
       }) {}
 
 void TSessionTimeoutThread::stop() {

@@ -10,6 +10,7 @@
 
 namespace web {
 
+class SessionTable;
 class TWFApplication;
 
 // A background thread that runs `work` every `period` until stopped; stop() returns
@@ -63,7 +64,7 @@ private:
 // seconds) and has them freed by its closer, so a slow close never holds up the sweep.
 class TSessionTimeoutThread {
 public:
-    explicit TSessionTimeoutThread(std::chrono::milliseconds period = std::chrono::seconds(60));
+    explicit TSessionTimeoutThread(SessionTable& sessions, std::chrono::milliseconds period = std::chrono::seconds(60));
     // Ends the sweep, then frees the sessions it collected.
     void stop();
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -11,6 +12,7 @@
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
+#include "web/server/session/SessionID.h"
 
 namespace web {
 namespace {
@@ -58,19 +60,30 @@ std::string NewSessionID() {
     return id;
 }
 
+bool IsSessionIDText(std::string_view id) {
+    return !id.empty() && id.size() <= 64 &&
+           std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
 TWFApplication::TWFApplication(const TWFSessionStart& start)
-    : browserKind_(start.browserKind),
+    : settings_(start.settings),
+      browserKind_(start.browserKind),
       userAgent_(start.userAgent),
       clientIP_(start.clientIP),
       referer_(start.referer),
       startParameters_(start.startParameters),
       lastAccess_(Clock::now()),
       created_(Clock::now()) {
-    const TWFServerControllerBase* controller = ServerController();
+    const TWFServerControllerBase* controller = Settings();
     renderMode_ = controller != nullptr ? DecideRenderMode(browserKind_, userAgent_, *controller)
                                         : TWFRenderMode::HTML40;
     if (controller != nullptr) timeout_ = controller->sessionIdleLimit();
+    if (!start.sessionID.empty() && !IsSessionIDText(start.sessionID)) throw EInvalidSession();
     sessionID_ = start.sessionID.empty() ? NewSessionID() : start.sessionID;
+    trackID_ = start.trackID;
+    // A resumed session's page posts where the browser's page did; a new session is given
+    // its start address.
+    if (!start.sessionID.empty()) recomputeFormActionURL();
     if (controller != nullptr) {
         sessionCacheDir_ = controller->cacheFolder() + "user/" + sessionID_ + "/";
         std::error_code error;
@@ -95,7 +108,7 @@ void TWFApplication::removeSessionCacheDir() {
 }
 
 std::string TWFApplication::SessionCacheURL() const {
-    const TWFServerControllerBase* controller = ServerController();
+    const TWFServerControllerBase* controller = Settings();
     std::string cacheURL = controller != nullptr ? controller->cacheURL() : "/Cache/";
     return cacheURL + "user/" + sessionID_ + "/";
 }
@@ -132,7 +145,7 @@ void TWFApplication::freeReleasedForms() {
 void TWFApplication::ShowStartForm(std::unique_ptr<IWFForm> hookForm) {
     std::unique_ptr<IWFForm> form = std::move(hookForm);
     if (!form) {
-        const TWFServerControllerBase* controller = ServerController();
+        const TWFServerControllerBase* controller = Settings();
         switch (renderMode_) {
             case TWFRenderMode::HTML40:
                 if (controller == nullptr || !controller->MainForm40) throw EDeviceNotSupported();
@@ -177,7 +190,7 @@ void TWFApplication::ProcessSubmit(FieldList params) {
         freeReleasedForms();
     } catch (const std::exception& error) {
         freeReleasedForms();
-        const TWFServerControllerBase* controller = ServerController();
+        const TWFServerControllerBase* controller = Settings();
         ShowMessage(error.what(), controller != nullptr ? controller->ExceptionDisplayMode : TWFShowMessageType::smAlert);
     }
     bool wroteReply = response_ != nullptr && response_->hasContent();
@@ -191,7 +204,7 @@ void TWFApplication::ProcessSubmit(FieldList params) {
 }
 
 void TWFApplication::recomputeFormActionURL() {
-    const TWFServerControllerBase* controller = ServerController();
+    const TWFServerControllerBase* controller = Settings();
     std::string execCmd = controller != nullptr ? controller->ExecCmd : "EXEC";
     std::string base = controller != nullptr ? controller->URLBase : "";
     formActionURL_ = base + "/" + execCmd + "/" + std::to_string(trackID_) + "/" + sessionID_;

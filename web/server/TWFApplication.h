@@ -29,8 +29,13 @@ struct TWFSessionStart {
     std::string clientIP;
     std::string referer;
     FieldList startParameters;
-    // The id of a session brought back (SessionResumer); empty for a new random id.
+    // The settings of the server the session lives in; the session keeps them alive.
+    // Empty: those of ServerController() (sessions made without a server, in tests).
+    std::shared_ptr<const TWFServerControllerBase> settings;
+    // A session brought back under the id and track number it had (see SessionResumer);
+    // an empty id gives a new one.
     std::string sessionID;
+    long long trackID = 0;
 };
 
 // One browser session: its pages, its data object and the number that ties the
@@ -54,6 +59,8 @@ public:
     // The session's cache address: "/Cache/user/<id>/".
     std::string SessionCacheURL() const;
     const FieldList& StartParameters() const { return startParameters_; }
+    // The settings the session works with (see TWFSessionStart::settings); may be nullptr.
+    const TWFServerControllerBase* Settings() const { return settings_ ? settings_.get() : ServerController(); }
     std::string BindValue;
 
     // --- pages ---------------------------------------------------------------------
@@ -103,6 +110,7 @@ private:
     void freeReleasedForms();
     void removeSessionCacheDir();
 
+    std::shared_ptr<const TWFServerControllerBase> settings_;
     std::string sessionID_;
     long long trackID_ = 0;
     TWFBrowser browserKind_;

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 #include "web/server/Errors.h"
-#include "web/server/TWFSessions.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -23,6 +23,8 @@ TWFServerControllerBase*& currentController() {
     static TWFServerControllerBase* controller = nullptr;
     return controller;
 }
+
+thread_local TWFServerControllerBase* tRequestSettings = nullptr;
 
 std::string withSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
@@ -86,12 +88,8 @@ TWFServerControllerBase::TWFServerControllerBase() {
     programFolder_ = ProgramFolder();
 }
 
-// Shutting down frees every idle session, stops the background threads and removes the
-// cache folder of this run.
+// The cache folder of this run goes with the settings.
 TWFServerControllerBase::~TWFServerControllerBase() {
-    Sessions().FreeIdleSessions();
-    if (timeoutThread_) timeoutThread_->stop();
-    if (purgeThread_) purgeThread_->stop();
     cacheFolder_.reset();
     if (currentController() == this) currentController() = nullptr;
 }
@@ -134,23 +132,20 @@ void TWFServerControllerBase::readPortIni() {
 
 void TWFServerControllerBase::newSession(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm) {
     if (OnNewSession) OnNewSession(session, mainForm);
-    startBackgroundThreads();
-}
-
-void TWFServerControllerBase::startBackgroundThreads() {
-    std::lock_guard lock(threadsMutex_);
-    if (!timeoutThread_) timeoutThread_ = std::make_unique<TSessionTimeoutThread>(SessionCheckInterval);
-    if (!purgeThread_) {
-        purgeThread_ = std::make_unique<TCachePurgeThread>(cacheFolder(), std::chrono::minutes(CacheExpiry),
-                                                           CachePurgeInterval);
-    }
 }
 
 void RegisterServerController(ControllerFactory factory) { registeredFactory() = std::move(factory); }
 
 const ControllerFactory& RegisteredServerController() { return registeredFactory(); }
 
-TWFServerControllerBase* ServerController() { return currentController(); }
+TWFServerControllerBase* ServerController() {
+    return tRequestSettings != nullptr ? tRequestSettings : currentController();
+}
+
+RequestSettingsScope::RequestSettingsScope(TWFServerControllerBase* settings)
+    : previous_(std::exchange(tRequestSettings, settings)) {}
+
+RequestSettingsScope::~RequestSettingsScope() { tRequestSettings = previous_; }
 
 void SetServerController(TWFServerControllerBase* controller) { currentController() = controller; }
 

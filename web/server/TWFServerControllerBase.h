@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "web/server/CacheFolder.h"
-#include "web/server/SessionThreads.h"
 #include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
 #include "web/server/TWFBrowser.h"
@@ -16,6 +15,7 @@ namespace web {
 
 class IWFForm;
 class TWFApplication;
+class SessionTable;
 
 enum class TWFSessionTrackingMethod { tmURL, tmCookie, tmHidden };
 enum class TWFComInitialization { ciNone, ciNormal, ciMultiThreaded };
@@ -38,9 +38,9 @@ private:
 
 using FormFactory = std::function<std::unique_ptr<IWFForm>(TWFApplication&)>;
 
-// The single settings object of the web runtime. The application derives its own class,
-// sets its values in the constructor and registers a factory for it; the server creates
-// one instance at start and every part of the runtime reads it through ServerController().
+// The settings object of the web runtime. The application derives its own class, sets its
+// values in the constructor and registers a factory for it; each server creates one
+// instance at start, owns it and hands it down every request (RequestContext).
 class TWFServerControllerBase {
 public:
     TWFServerControllerBase();
@@ -111,8 +111,9 @@ public:
     FormFactory MainForm40;
     // Answers requests for the application's own site before they are dispatched (paths
     // outside the runtime's URL scheme); returns true when it answered. Runs without a
-    // session.
-    std::function<bool(const TInHTTPAppRequest& request, TInHTTPAppResponse& response)> OnSiteRequest;
+    // session; `sessions` is the server's table, for figures only.
+    std::function<bool(const TInHTTPAppRequest& request, TInHTTPAppResponse& response, const SessionTable& sessions)>
+        OnSiteRequest;
 
     // --- folders and addresses --------------------------------------------------------
     const std::string& programFolder() const { return programFolder_; }
@@ -133,12 +134,11 @@ public:
     // Overrides the program folder (tests run the runtime from other folders).
     void setProgramFolder(std::string folder);
 
-    // The new-session operation: calls OnNewSession, then starts the background threads.
+    // The new-session operation: calls OnNewSession.
     void newSession(TWFApplication& session, std::unique_ptr<IWFForm>& mainForm);
 
 private:
     void readPortIni();
-    void startBackgroundThreads();
 
     std::string programFolder_;
     std::string filesFolder_;
@@ -147,9 +147,6 @@ private:
     std::string portIniProblem_;
     std::string runStamp_;
     TimePoint internalResourceStamp_;
-    std::mutex threadsMutex_;
-    std::unique_ptr<TSessionTimeoutThread> timeoutThread_;
-    std::unique_ptr<TCachePurgeThread> purgeThread_;
 };
 
 using ControllerFactory = std::function<std::unique_ptr<TWFServerControllerBase>()>;
@@ -158,9 +155,23 @@ using ControllerFactory = std::function<std::unique_ptr<TWFServerControllerBase>
 void RegisterServerController(ControllerFactory factory);
 const ControllerFactory& RegisteredServerController();
 
-// The process-wide controller while the server runs, else nullptr.
+// The settings of the server whose request the calling thread answers; outside a request
+// the ones given to SetServerController (programs that render pages without a server, such
+// as tests), else nullptr. Page code reads them here; the request path gets them handed.
 TWFServerControllerBase* ServerController();
 void SetServerController(TWFServerControllerBase* controller);
+
+// Makes a server's settings the calling thread's for the scope of one request.
+class RequestSettingsScope {
+public:
+    explicit RequestSettingsScope(TWFServerControllerBase* settings);
+    ~RequestSettingsScope();
+    RequestSettingsScope(const RequestSettingsScope&) = delete;
+    RequestSettingsScope& operator=(const RequestSettingsScope&) = delete;
+
+private:
+    TWFServerControllerBase* previous_;
+};
 
 // The folder of the running program, with a trailing "/".
 std::string ProgramFolder();

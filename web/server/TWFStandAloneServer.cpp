@@ -7,8 +7,6 @@
 
 #include "web/server/Errors.h"
 #include "web/server/TInHTTPAppBridge.h"
-#include "web/server/TWFServer.h"
-#include "web/server/TWFSessions.h"
 #include "web/server/Text.h"
 
 namespace web {
@@ -39,54 +37,50 @@ void AppendErrorLine(const std::string& programFolder, const std::string& name, 
 TWFStandAloneServer::TWFStandAloneServer(const Options& options) {
     const ControllerFactory& factory = RegisteredServerController();
     if (!factory) throw EWFException("No server controller is defined.");
-    controller_ = factory();
-    controller_->setProgramFolder(options.programFolder.empty() ? ProgramFolder() : options.programFolder);
-    controller_->loaded();
+    std::unique_ptr<TWFServerControllerBase> controller = factory();
+    controller->setProgramFolder(options.programFolder.empty() ? ProgramFolder() : options.programFolder);
+    controller->loaded();
     if (options.port) {
-        controller_->Port = *options.port;
-    } else if (!controller_->portIniProblem().empty() && options.onSettingsProblem) {
-        options.onSettingsProblem(controller_->portIniProblem());
+        controller->Port = *options.port;
+    } else if (!controller->portIniProblem().empty() && options.onSettingsProblem) {
+        options.onSettingsProblem(controller->portIniProblem());
     }
-    if (options.maxSessions != 0) controller_->MaxSessions = options.maxSessions;
-    SetServerController(controller_.get());
+    if (options.maxSessions != 0) controller->MaxSessions = options.maxSessions;
+    runtime_ = std::make_unique<ServerRuntime>(std::move(controller));
+    if (options.resumer) runtime_->setResumer(options.resumer);
     try {
         startBridge(options);
     } catch (const EBindError& error) {
-        AppendErrorLine(controller_->programFolder(), programName(), error.what());
-        SetServerController(nullptr);
+        AppendErrorLine(runtime_->settings().programFolder(), programName(), error.what());
         throw;
     }
 }
 
 void TWFStandAloneServer::startBridge(const Options& options) {
+    TWFServerControllerBase& settings = runtime_->settings();
     std::string address = options.bindIP;
-    if (address.empty()) address = text::trim(text::split(controller_->BoundIP, ',').front());
+    if (address.empty()) address = text::trim(text::split(settings.BoundIP, ',').front());
     if (address.empty()) address = "0.0.0.0";
     boundAddress_ = address;
     bridge_ = std::make_unique<TInHTTPAppBridge>();
-    bridge_->Start(
-        address, controller_->Port,
-        [controller = controller_.get()](TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
-            if (controller->OnSiteRequest && controller->OnSiteRequest(request, response)) return;
-            TWFServer().Dispatch(request, response);
-        },
-        controller_->cacheFolder(), static_cast<std::size_t>(std::max(1, controller_->ThreadPoolSize)));
-    controller_->Port = bridge_->Port();
+    bridge_->Start(address, settings.Port, runtime_->handler(), settings.cacheFolder(),
+                   static_cast<std::size_t>(std::max(1, settings.ThreadPoolSize)));
+    settings.Port = bridge_->Port();
 }
 
 TWFStandAloneServer::~TWFStandAloneServer() {
     if (bridge_) bridge_->Stop();
-    Sessions().FreeIdleSessions();
-    SetServerController(nullptr);
-    controller_.reset();
+    // Requests still being answered keep the settings and the session table alive.
+    bridge_.reset();
+    runtime_.reset();
 }
 
-int TWFStandAloneServer::Port() const { return controller_->Port; }
+int TWFStandAloneServer::Port() const { return runtime_->settings().Port; }
 
 std::string TWFStandAloneServer::StartAddress() const {
     std::string host = boundAddress_ == "0.0.0.0" ? "127.0.0.1" : boundAddress_;
     std::string port = Port() == 80 ? "" : ":" + std::to_string(Port());
-    return "http://" + host + port + "/" + controller_->StartCmd;
+    return "http://" + host + port + "/" + runtime_->settings().StartCmd;
 }
 
 }  // namespace web

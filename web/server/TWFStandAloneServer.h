@@ -7,15 +7,15 @@
 #include <optional>
 #include <string>
 
-#include "web/server/TWFServerControllerBase.h"
+#include "web/server/ServerRuntime.h"
 
 namespace web {
 
 class TInHTTPAppBridge;
 
 // The component that runs the web application inside the host: it creates the registered
-// server controller, starts the HTTP server on the controller's port and stops both when
-// it is destroyed.
+// server controller and a ServerRuntime around it, serves the runtime on the controller's
+// port and stops both when it is destroyed.
 class TWFStandAloneServer {
 public:
     struct Options {
@@ -26,6 +26,9 @@ public:
         // Told about settings the server could not use (a "port.ini" that gives no port),
         // before the port is bound.
         std::function<void(const std::string&)> onSettingsProblem;
+        // Asked about sessions that are not live before a request gets the expired-session
+        // reply (none: it gets that reply).
+        std::shared_ptr<SessionResumer> resumer;
     };
 
     // Starts the server. A port that cannot be bound writes the error line beside the
@@ -38,12 +41,13 @@ public:
     int Port() const;
     // "http://127.0.0.1" (or the bound address), ":" port unless 80, "/", the start command.
     std::string StartAddress() const;
-    TWFServerControllerBase& Controller() { return *controller_; }
+    TWFServerControllerBase& Controller() { return runtime_->settings(); }
+    ServerRuntime& Runtime() { return *runtime_; }
 
 private:
     void startBridge(const Options& options);
 
-    std::unique_ptr<TWFServerControllerBase> controller_;
+    std::unique_ptr<ServerRuntime> runtime_;
     std::unique_ptr<TInHTTPAppBridge> bridge_;
     std::string boundAddress_;
 };

@@ -8,7 +8,8 @@
 #include "app/backup/DatabaseBackup.h"
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
-#include "app/db/Statement.h"
+#include "app/db/Query.h"
+#include "tests/app/db/TestDatabase.h"
 #include "tests/support/RuntimeFixture.h"
 
 namespace {
@@ -17,16 +18,7 @@ namespace fs = std::filesystem;
 
 // Every row of `sql`, its columns joined by "|".
 std::vector<std::string> rows(const fs::path& file, const std::string& sql) {
-    exam::db::Database db(file);
-    exam::db::Statement statement(db.handle(), sql);
-    std::vector<std::string> result;
-    while (statement.step()) {
-        std::string row;
-        for (int i = 0; i < statement.columnCount(); ++i)
-            row += (i ? "|" : "") + statement.column(i).toString();
-        result.push_back(row);
-    }
-    return result;
+    return exam::db::testing::JoinedRows(file, sql);
 }
 
 class DatabaseBackupTest : public ::testing::Test {
@@ -56,9 +48,9 @@ protected:
 TEST_F(DatabaseBackupTest, CopyHoldsTheSameRowsAndStandsAlone) {
     {
         exam::db::Database db(source());
-        exam::db::Statement insert(
-            db.handle(), "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (1,'10.0.0.7','张三',5,'')");
-        insert.step();
+        exam::db::Query insert(db);
+        insert.SQL().Add("INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (1,'10.0.0.7','张三',5,'')");
+        insert.ExecSQL();
     }
     const fs::path copy = folder_ / "copy.db";
     exam::BackupDatabase(source(), copy);

@@ -10,6 +10,7 @@
 #include "app/db/Database.h"
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
+#include "tests/support/DatabaseRows.h"
 
 namespace exam::db::testing {
 
@@ -36,20 +37,6 @@ private:
 };
 
 inline constexpr const char* kTestPassword = "secret";
-
-// Every row of the result of `sql` on `db`, each column as text.
-inline std::vector<std::vector<std::string>> ResultRows(Database& db, const std::string& sql) {
-    Query query(db);
-    query.SQL().SetText(sql);
-    query.Open();
-    std::vector<std::vector<std::string>> result;
-    for (query.First(); !query.Eof(); query.Next()) {
-        std::vector<std::string> row;
-        for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-        result.push_back(std::move(row));
-    }
-    return result;
-}
 
 // A new database file (schema and password "secret") with one open connection.
 class DatabaseTest : public ::testing::Test {

@@ -8,7 +8,6 @@
 #include "app/vendor/ProductInfo.h"
 #include "app/vendor/VendorPages.h"
 #include "app/vendor/VendorSite.h"
-#include "web/server/TWFSessions.h"
 
 namespace exam::vendor {
 namespace {
@@ -81,14 +80,12 @@ TEST_F(VendorSiteTest, EveryVendorPathIsAnswered) {
         {"/zxtest/other.asp", 404, "text/html; charset=utf-8"},
         {"/zxtest/up.asp", 400, "text/html; charset=utf-8"},
     };
-    std::size_t sessions = web::Sessions().Count();
     for (const PathCase& check : cases) {
         web::TInHTTPAppResponse response = answer(requestFor(check.path));
         EXPECT_EQ(response.statusCode, check.status) << check.path;
         EXPECT_EQ(response.contentType, check.contentType) << check.path;
         EXPECT_TRUE(response.hasContent()) << check.path;
     }
-    EXPECT_EQ(web::Sessions().Count(), sessions);
 }
 
 TEST_F(VendorSiteTest, ManualAddressesLeadToTheManualFolder) {

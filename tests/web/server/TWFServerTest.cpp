@@ -1,13 +1,15 @@
-#include "web/server/TWFServer.h"
+#include "web/server/dispatch/TWFServer.h"
+#include "web/server/dispatch/ScriptReplies.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 #include "tests/support/RuntimeFixture.h"
 #include "tests/support/ScriptLiteral.h"
 #include "web/server/TWFApplication.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace web {
 namespace {
@@ -38,7 +40,7 @@ protected:
         request.headers.add("User-Agent", kChrome);
         (method == "POST" ? request.contentFields : request.queryFields) = fields;
         TInHTTPAppResponse response;
-        TWFServer().Dispatch(request, response);
+        runtime_.dispatch(request, response);
         Reply reply{response.statusCode, response.content, response.customHeaders, response.location};
         if (response.contentStream) reply.body = readAll(*response.contentStream);
         return reply;
@@ -61,10 +63,15 @@ protected:
         return list;
     }
 
-    TWFApplication& session(const std::string& id) {
-        TWFApplication* found = Sessions().LookupSession(id);
-        if (found == nullptr) throw std::logic_error("no such session");
-        return *found;
+    SessionTable& table() { return runtime_.sessions(); }
+
+    // Reads an idle session without holding it (holding would refresh its idle clock).
+    template <typename Read>
+    auto inSession(const std::string& id, Read read) {
+        std::optional<decltype(read(std::declval<TWFApplication&>()))> value;
+        table().peek(id, [&](TWFApplication& found) { value = read(found); });
+        if (!value) throw std::logic_error("no such session");
+        return *value;
     }
 
     RuntimeFixture runtime_;
@@ -77,7 +84,7 @@ TEST_F(TWFServerTest, StartAnswersTheSizeProbeWithoutCaching) {
     ASSERT_NE(at, std::string::npos);
     std::string id = reply.body.substr(at + 16, 28);
     EXPECT_EQ(reply.body, SizeProbePage("/EXEC/0/" + id, id));
-    EXPECT_NE(Sessions().LookupSession(id), nullptr);
+    EXPECT_TRUE(table().contains(id));
     EXPECT_EQ(reply.headers.value("Pragma"), "no-cache");
     EXPECT_FALSE(reply.headers.contains("Expires"));
 }
@@ -99,10 +106,11 @@ TEST_F(TWFServerTest, SecondPostOfTheSamePageIsStaleAndResyncs) {
     EXPECT_NE(first.body.find("action=/EXEC/2/" + id), std::string::npos);
     EXPECT_TRUE(first.headers.contains("Expires"));
     EXPECT_FALSE(first.headers.contains("Pragma"));
-    int submits = RuntimeFixture::pageOf(session(id)).submits;
+    auto submitsOf = [&] { return inSession(id, [](TWFApplication& s) { return RuntimeFixture::pageOf(s).submits; }); };
+    int submits = submitsOf();
 
     Reply stale = send("POST", "/EXEC/1/" + id, fields({{"x", "2"}}));
-    EXPECT_EQ(RuntimeFixture::pageOf(session(id)).submits, submits);
+    EXPECT_EQ(submitsOf(), submits);
     EXPECT_NE(stale.body.find("action=/EXEC/2/" + id), std::string::npos);
     EXPECT_NE(stale.body.find("window.alert(\"You have attempted to post or refresh data from a page that  depends"),
               std::string::npos)
@@ -112,11 +120,11 @@ TEST_F(TWFServerTest, SecondPostOfTheSamePageIsStaleAndResyncs) {
 TEST_F(TWFServerTest, SessionErrorsGiveServerErrorPagesAndLeaveTheSessionUnlocked) {
     EXPECT_EQ(send("POST", "/EXEC/1/" + std::string(28, 'z')).status, 500);
     std::string id = startSession();
-    TWFApplication& busy = Sessions().LockById(id, DetectBrowser(kChrome), "127.0.0.1");
+    SessionLock busy = table().lock(id, DetectBrowser(kChrome), "127.0.0.1");
     Reply refused = send("POST", "/EXEC/1/" + id);
     EXPECT_EQ(refused.status, 500);
     EXPECT_NE(refused.body.find("Session is already locked."), std::string::npos);
-    Sessions().UnlockSession(busy);
+    busy.release();
     EXPECT_EQ(send("POST", "/EXEC/1/" + id).status, 200);
 }
 
@@ -140,11 +148,12 @@ TEST_F(TWFServerTest, UnknownWordsAndPing) {
 
 TEST_F(TWFServerTest, PingWithSessionIdRefreshesItsIdleClock) {
     std::string id = startSession();
-    TimePoint before = session(id).LastAccess();
+    auto lastAccess = [](TWFApplication& s) { return s.LastAccess(); };
+    TimePoint before = inSession(id, lastAccess);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     send("GET", "/PING/" + id);
-    EXPECT_GT(session(id).LastAccess(), before);
-    EXPECT_EQ(session(id).TrackID(), 1);
+    EXPECT_GT(inSession(id, lastAccess), before);
+    EXPECT_EQ(inSession(id, [](TWFApplication& s) { return s.TrackID(); }), 1);
 }
 
 TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
@@ -154,7 +163,7 @@ TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
               "<html>\r\n<head>\r\n<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0;URL=http://example.test/next\">\r\n"
               "<meta http-equiv=\"cache-control\" content=\"no-cache\">\r\n"
               "<meta http-equiv=\"pragma\" content=\"no-cache\">\r\n</head></html>");
-    EXPECT_EQ(Sessions().LookupSession(quiet), nullptr);
+    EXPECT_FALSE(table().contains(quiet));
 
     std::string talking = startSession();
     Reply message = send("POST", "/EXEC/1/" + talking, fields({{"do", "quit"}}));
@@ -163,7 +172,7 @@ TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
         message.body.find("document.writeln( \"<html><body>Bye &lt;b&gt;now&lt;/b&gt;</body></html>\")"),
         std::string::npos)
         << message.body;
-    EXPECT_EQ(Sessions().LookupSession(talking), nullptr);
+    EXPECT_FALSE(table().contains(talking));
 }
 
 // Texts that would end a script string or block, or change what it means.
@@ -289,7 +298,7 @@ TEST_F(TWFServerTest, StopFreesAnIdleSessionAndRedirects) {
     Reply stop = send("GET", "/STOP/" + id + "/example.test/bye");
     EXPECT_EQ(stop.status, 302);
     EXPECT_EQ(stop.location, "http://example.test/bye");
-    EXPECT_EQ(Sessions().LookupSession(id), nullptr);
+    EXPECT_FALSE(table().contains(id));
     EXPECT_EQ(send("GET", "/STOP/" + std::string(28, 'q')).status, 200);
 
     std::string secure = startSession();
@@ -298,7 +307,7 @@ TEST_F(TWFServerTest, StopFreesAnIdleSessionAndRedirects) {
 
 TEST_F(TWFServerTest, StopRedirectsOnlyWhenItEndedASession) {
     std::string busyId = startSession();
-    TWFApplication& busy = Sessions().LockById(busyId, DetectBrowser(kChrome), "127.0.0.1");
+    SessionLock busy = table().lock(busyId, DetectBrowser(kChrome), "127.0.0.1");
     std::string ended = startSession();
     send("GET", "/STOP/" + ended);
     struct Case {
@@ -313,8 +322,8 @@ TEST_F(TWFServerTest, StopRedirectsOnlyWhenItEndedASession) {
         EXPECT_EQ(reply.location, "");
         EXPECT_EQ(reply.body, "");
     }
-    EXPECT_NE(Sessions().LookupSession(busyId), nullptr);
-    Sessions().UnlockSession(busy);
+    EXPECT_TRUE(table().contains(busyId));
+    busy.release();
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "app/pages/exam/TWFForm5.h"
 #include "app/pages/home/TWFForm2.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
-#include "web/server/TWFSessions.h"
 
 namespace exam::pages::testing {
 namespace {
@@ -199,7 +198,7 @@ protected:
     std::unique_ptr<web::TWFApplication> resume(const std::string& id) {
         web::TWFSessionStart start{web::TWFBrowser::brSafari};
         start.sessionID = id;
-        return resumer_.resume(start);
+        return resumer_.resume(id, start);
     }
     static std::string renderOf(web::TWFApplication& session) {
         web::CurrentSessionScope current(&session);

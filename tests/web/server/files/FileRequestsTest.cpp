@@ -6,13 +6,13 @@
 #include "resources/EmbeddedFiles.h"
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/Errors.h"
-#include "web/server/FileRequests.h"
+#include "web/server/files/FileRequests.h"
 #include "web/server/HttpDate.h"
 
 namespace web {
 namespace {
 
-using K = TWFServer::Kind;
+using K = RequestKind;
 
 struct Outcome {
     std::string log;
@@ -34,7 +34,8 @@ protected:
         if (!ifModifiedSince.empty()) request.headers.add("If-Modified-Since", ifModifiedSince);
         TInHTTPAppResponse response;
         Outcome outcome;
-        outcome.log = HandleFileRequest(kind, firstArgument, "", request, response, outcome.cacheable);
+        RequestContext context{runtime_.runtime().state(), request, response};
+        outcome.log = HandleFileRequest(context, kind, firstArgument, "", outcome.cacheable);
         outcome.status = response.statusCode;
         outcome.contentType = response.contentType;
         outcome.body = response.contentStream ? readAll(*response.contentStream) : response.content;

@@ -1,4 +1,4 @@
-#include "web/server/FileServer.h"
+#include "web/server/files/FileServer.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "web/server/HttpDate.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/InternalResources.h"
 #include "web/server/Text.h"
 
 namespace web {

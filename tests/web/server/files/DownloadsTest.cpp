@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/RuntimeFixture.h"
-#include "web/server/Downloads.h"
+#include "web/server/files/Downloads.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "tests/support/RuntimeFixture.h"
-#include "web/server/FileServer.h"
+#include "web/server/files/FileServer.h"
 #include "web/server/HttpDate.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/InternalResources.h"
 
 namespace web {
 namespace {

@@ -1,4 +1,4 @@
-#include "web/server/Downloads.h"
+#include "web/server/files/Downloads.h"
 
 #include <cstdio>
 #include <fstream>

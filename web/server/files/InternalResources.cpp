@@ -1,4 +1,4 @@
-#include "web/server/InternalResources.h"
+#include "web/server/files/InternalResources.h"
 
 #include <array>
 #include <optional>

@@ -1,24 +1,18 @@
-#include "web/server/FileRequests.h"
+#include "web/server/files/FileRequests.h"
 
 #include <filesystem>
 
-#include "web/server/Downloads.h"
+#include "web/server/files/Downloads.h"
 #include "web/server/Errors.h"
-#include "web/server/FileServer.h"
+#include "web/server/files/FileServer.h"
 #include "web/server/HttpDate.h"
-#include "web/server/InternalResources.h"
+#include "web/server/files/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
 
 namespace web {
 namespace {
-
-const TWFServerControllerBase& settings() {
-    const TWFServerControllerBase* controller = ServerController();
-    if (controller == nullptr) throw EWFException("No server controller is defined.");
-    return *controller;
-}
 
 std::string serveFromFolder(const std::string& folder, const std::string& name,
                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
@@ -30,50 +24,51 @@ std::string serveFromFolder(const std::string& folder, const std::string& name,
 }
 
 // Fetching a session's generated files counts as activity of that session.
-void touchCacheOwner(const std::string& cachePath, const TInHTTPAppRequest& request) {
+void touchCacheOwner(SessionTable& sessions, const std::string& cachePath, const TInHTTPAppRequest& request) {
     std::string rest = cachePath;
     if (text::toLower(text::cutWord(rest, '/')) != "user") return;
     std::string sessionID = text::cutWord(rest, '/');
-    if (Sessions().LookupSession(sessionID) == nullptr) return;
+    if (!sessions.contains(sessionID)) return;
     try {
-        TWFApplication& session =
-            Sessions().LockById(sessionID, DetectBrowser(request.userAgent()), request.peerAddress);
-        Sessions().UnlockSession(session);
+        sessions.lock(sessionID, DetectBrowser(request.userAgent()), request.peerAddress).release();
     } catch (const EInvalidSession&) {
         // Ended in the meantime: its folder is gone with it, the file answers 404.
     }
 }
 
 // Internal resources change only with the program, so one stamp per run dates them all.
-bool notChangedSinceRequest(const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+bool notChangedSinceRequest(const TWFServerControllerBase& settings, const TInHTTPAppRequest& request,
+                            TInHTTPAppResponse& response) {
     std::optional<TimePoint> since = parseHttpDate(request.header("If-Modified-Since"));
-    if (!since || settings().internalResourceStamp() > *since + std::chrono::seconds(1)) return false;
+    if (!since || settings.internalResourceStamp() > *since + std::chrono::seconds(1)) return false;
     response.statusCode = 304;
     response.reasonString = "Not modified";
     return true;
 }
 
-void sendResource(std::string_view bytes, const std::string& contentType, TInHTTPAppResponse& response) {
+void sendResource(const TWFServerControllerBase& settings, std::string_view bytes, const std::string& contentType,
+                  TInHTTPAppResponse& response) {
     response.setContentStream(std::make_unique<MemoryContentStream>(bytes));
     response.contentType = contentType;
-    response.lastModified = settings().internalResourceStamp();
+    response.lastModified = settings.internalResourceStamp();
 }
 
 // An image takes its type from the address, or from its own file when the address has
 // no extension (the error page asks for "/gfx/LogoTessel").
-std::string resourceContentType(TWFServer::Kind kind, const TInHTTPAppRequest& request,
+std::string resourceContentType(RequestKind kind, const TInHTTPAppRequest& request,
                                 std::string_view path) {
-    if (kind == TWFServer::Kind::Js) return "application/x-javascript";
-    if (kind == TWFServer::Kind::Css) return "text/css";
+    if (kind == RequestKind::Js) return "application/x-javascript";
+    if (kind == RequestKind::Css) return "text/css";
     std::string type = ContentTypeOf(request.path);
     return type.empty() ? ContentTypeOf(path) : type;
 }
 
-std::string internalResource(TWFServer::Kind kind, const std::string& firstArgument,
-                             const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
+std::string internalResource(const RequestContext& context, RequestKind kind, const std::string& firstArgument,
                              bool& cacheable) {
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
     std::string name = InternalResourceName(kind, firstArgument);
-    if (notChangedSinceRequest(request, response)) {
+    if (notChangedSinceRequest(context.settings(), request, response)) {
         cacheable = false;
         return "(304)" + name;
     }
@@ -86,13 +81,15 @@ std::string internalResource(TWFServer::Kind kind, const std::string& firstArgum
         cacheable = false;
         return "(404)" + name;
     }
-    sendResource(*bytes, resourceContentType(kind, request, *path), response);
+    sendResource(context.settings(), *bytes, resourceContentType(kind, request, *path), response);
     return "(200)" + name;
 }
 
 // The application's own icon when its files folder has one, else the built-in icon.
-std::string favicon(const TInHTTPAppRequest& request, TInHTTPAppResponse& response, bool& cacheable) {
-    std::string own = settings().filesFolder() + "favicon.ico";
+std::string favicon(const RequestContext& context, bool& cacheable) {
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
+    std::string own = context.settings().filesFolder() + "favicon.ico";
     std::error_code ignored;
     if (std::filesystem::is_regular_file(own, ignored)) {
         int status = ServeFile(request, response, own);
@@ -100,53 +97,55 @@ std::string favicon(const TInHTTPAppRequest& request, TInHTTPAppResponse& respon
         if (status != 200) cacheable = false;
         return "Favicon: (" + std::to_string(status) + ")" + own;
     }
-    if (notChangedSinceRequest(request, response)) {
+    if (notChangedSinceRequest(context.settings(), request, response)) {
         cacheable = false;
         return "Favicon: (304)WF_FAVICON";
     }
-    sendResource(InternalResources::Find("WF_FAVICON").value_or(""), ContentTypeOf(".ico"), response);
+    sendResource(context.settings(), InternalResources::Find("WF_FAVICON").value_or(""), ContentTypeOf(".ico"), response);
     return "Favicon: (200)WF_FAVICON";
 }
 
 }  // namespace
 
-std::string InternalResourceName(TWFServer::Kind kind, const std::string& firstArgument) {
-    if (kind == TWFServer::Kind::Gfx) {
+std::string InternalResourceName(RequestKind kind, const std::string& firstArgument) {
+    if (kind == RequestKind::Gfx) {
         return "WF_GFX_" + text::replaceAll(firstArgument.substr(0, firstArgument.find('.')), "/", "_");
     }
     std::size_t version = firstArgument.find(TWFServerControllerBase::kVersion);
     std::string name = version == std::string::npos ? "" : firstArgument.substr(0, version);
     name = name.substr(0, name.find('.'));
-    return (kind == TWFServer::Kind::Js ? "WF_JS_" : "WF_CSS_") + name;
+    return (kind == RequestKind::Js ? "WF_JS_" : "WF_CSS_") + name;
 }
 
-std::string HandleFileRequest(TWFServer::Kind kind, const std::string& firstArgument, const std::string&,
-                              const TInHTTPAppRequest& request, TInHTTPAppResponse& response,
-                              bool& cacheable) {
-    using K = TWFServer::Kind;
+std::string HandleFileRequest(const RequestContext& context, RequestKind kind, const std::string& firstArgument,
+                              const std::string&, bool& cacheable) {
+    using K = RequestKind;
+    const TInHTTPAppRequest& request = context.request;
+    TInHTTPAppResponse& response = context.response;
+    const TWFServerControllerBase& settings = context.settings();
     switch (kind) {
         case K::Files:
         case K::FilesNC:
             if (kind == K::FilesNC) cacheable = false;
-            serveFromFolder(settings().filesFolder(), firstArgument, request, response, cacheable);
+            serveFromFolder(settings.filesFolder(), firstArgument, request, response, cacheable);
             return "External File: " + firstArgument;
         case K::Cache:
-            touchCacheOwner(firstArgument, request);
-            serveFromFolder(settings().cacheFolder(), firstArgument, request, response, cacheable);
+            touchCacheOwner(context.sessions(), firstArgument, request);
+            serveFromFolder(settings.cacheFolder(), firstArgument, request, response, cacheable);
             if (!response.lastModified) cacheable = false;
             // Exports and backups are saved by the browser under their own names.
-            if (auto path = PathInside(settings().cacheFolder(), firstArgument);
+            if (auto path = PathInside(settings.cacheFolder(), firstArgument);
                 path && response.statusCode == 200)
                 ApplyDownloadHeaders(*path, response);
             return "Cache File: " + firstArgument;
         case K::Gfx:
-            return "Internal Graphic: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "Internal Graphic: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Js:
-            return "Javascript: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "Javascript: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Css:
-            return "CSS: " + internalResource(kind, firstArgument, request, response, cacheable);
+            return "CSS: " + internalResource(context, kind, firstArgument, cacheable);
         case K::Favicon:
-            return favicon(request, response, cacheable);
+            return favicon(context, cacheable);
         default:
             throw EWFException("Not a file request.");
     }

@@ -10,7 +10,7 @@
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/SessionThreads.h"
 #include "web/server/TWFApplication.h"
-#include "web/server/TWFSessions.h"
+#include "web/server/session/SessionTable.h"
 
 namespace web {
 namespace {
@@ -53,9 +53,11 @@ protected:
         session->SetUserData(std::move(data));
         session->BindValue = std::move(bind);
         std::string id = session->SessionID();
-        Sessions().AddSession(std::move(session), false);
+        table().addIdle(std::move(session));
         return id;
     }
+
+    SessionTable& table() { return runtime_.sessions(); }
 
     testing_support::RuntimeFixture runtime_;
 };
@@ -64,13 +66,13 @@ TEST_F(SessionTableRaceTest, ASlowCloseDoesNotHoldUpTheTimeOutSweep) {
     std::promise<void> letGo;
     std::shared_future<void> released = letGo.get_future().share();
     std::atomic<int> freed = 0;
-    TSessionTimeoutThread sweep(20ms);
+    TSessionTimeoutThread sweep(table(), 20ms);
     const std::string stuck = addExpired(std::make_unique<StuckUserData>(released, freed));
-    const bool firstCollected = waitFor([&] { return Sessions().LookupSession(stuck) == nullptr; }, 5s);
+    const bool firstCollected = waitFor([&] { return !table().contains(stuck); }, 5s);
 
     // While the first close still waits, the next expired session must leave the table.
     const std::string next = addExpired(std::make_unique<StuckUserData>(released, freed));
-    const bool nextCollected = waitFor([&] { return Sessions().LookupSession(next) == nullptr; }, 2s);
+    const bool nextCollected = waitFor([&] { return !table().contains(next); }, 2s);
     letGo.set_value();
     sweep.stop();
 
@@ -81,12 +83,12 @@ TEST_F(SessionTableRaceTest, ASlowCloseDoesNotHoldUpTheTimeOutSweep) {
 
 TEST_F(SessionTableRaceTest, BoundSessionIsFoundByItsIdWithoutRegardToCase) {
     const std::string id = addExpired(nullptr, "Desk-7");
-    EXPECT_EQ(Sessions().FindBoundSession("desk-7"), id);
-    EXPECT_EQ(Sessions().FindBoundSession("desk-8"), std::nullopt);
+    EXPECT_EQ(table().findBound("desk-7"), id);
+    EXPECT_EQ(table().findBound("desk-8"), std::nullopt);
 
-    TWFApplication& busy = Sessions().LockById(id, TWFBrowser::brUnknown, "");
-    EXPECT_EQ(Sessions().FindBoundSession("desk-7"), std::nullopt) << "a busy session is not offered";
-    Sessions().UnlockSession(busy);
+    SessionLock busy = table().lock(id, TWFBrowser::brUnknown, "");
+    EXPECT_EQ(table().findBound("desk-7"), std::nullopt) << "a busy session is not offered";
+    busy.release();
 }
 
 TEST_F(SessionTableRaceTest, BoundLookupsBesideSessionsThatEnd) {
@@ -96,14 +98,14 @@ TEST_F(SessionTableRaceTest, BoundLookupsBesideSessionsThatEnd) {
     std::thread churn([&] {
         const auto end = std::chrono::steady_clock::now() + 1s;
         for (int round = 0; round < 5000 && std::chrono::steady_clock::now() < end; ++round) {
-            Sessions().RemoveIdleSession(addExpired(nullptr, "hall"));
+            table().removeIdle(addExpired(nullptr, "hall"));
         }
         done = true;
     });
     int found = 0;
     int malformed = 0;
     while (!done) {
-        if (std::optional<std::string> id = Sessions().FindBoundSession("HALL")) {
+        if (std::optional<std::string> id = table().findBound("HALL")) {
             ++found;
             if (id->size() != 28) ++malformed;
         }
