@@ -17,6 +17,7 @@
 #include "app/db/Query.h"
 #include "tests/support/DatabaseRows.h"
 #include "tests/support/ExamServer.h"
+#include "tests/support/PageBrowser.h"
 #include "tests/support/HttpTestClient.h"
 #include "tests/support/RuntimeFixture.h"
 #include "web/forms/CodePage.h"
@@ -31,23 +32,6 @@ std::string gb(const std::string& text) {
     return web::forms::EncodeForCharset(text, "gb2312");
 }
 
-std::string formEncode(const Fields& fields) {
-    std::string body;
-    for (const auto& [name, value] : fields) {
-        if (!body.empty()) body += '&';
-        body += name + '=';
-        for (unsigned char c : value) {
-            if (std::isalnum(c) != 0) {
-                body += static_cast<char>(c);
-            } else {
-                char escaped[4];
-                std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-                body += escaped;
-            }
-        }
-    }
-    return body;
-}
 
 // The program serving one folder until it is killed.
 class ServerProcess {
@@ -117,26 +101,12 @@ private:
 };
 
 // One browser: it posts to the page address it was last given, on whichever server runs.
-struct Browser {
-    std::string id;
-    long long track = 0;
-    HttpReply page;
-
-    HttpReply post(const HttpTestClient& client, const Fields& fields) {
-        page = client.post("/EXEC/" + std::to_string(track) + "/" + id, formEncode(fields));
-        const std::string action = "action=\"/EXEC/";
-        if (std::size_t at = page.body.rfind(action); at != std::string::npos) {
-            track = std::stoll(page.body.substr(at + action.size()));
-        }
-        return page;
+struct Browser : testing_support::PageBrowser {
+    HttpReply click(const HttpTestClient& server, const std::string& control, const std::string& parameter = "",
+                    Fields values = {}) {
+        client = &server;
+        return PageBrowser::click(control, parameter, std::move(values));
     }
-    HttpReply click(const HttpTestClient& client, const std::string& control,
-                    const std::string& parameter = "", Fields values = {}) {
-        values.emplace_back("WF_Action", control);
-        values.emplace_back("WF_ActionParam", parameter);
-        return post(client, values);
-    }
-    bool shows(const std::string& text) const { return page.body.find(gb(text)) != std::string::npos; }
     // The question shown in the question box.
     std::string question() const {
         const std::size_t open = page.body.find("<textarea name=\"WFMEMO1\"");
@@ -147,13 +117,7 @@ struct Browser {
 };
 
 Browser openHome(const HttpTestClient& client) {
-    Browser browser;
-    HttpReply probe = client.get("/");
-    const std::size_t at = probe.body.find("/EXEC/0/");
-    if (at == std::string::npos) return browser;
-    browser.id = probe.body.substr(at + 8, 28);
-    browser.post(client, {{"WF_width", "1000"}, {"WF_height", "700"}});
-    return browser;
+    return {testing_support::PageBrowser::Open(client)};
 }
 
 // A candidate's work: the posts after opening the exam, what is shown when the server is

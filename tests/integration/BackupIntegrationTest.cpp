@@ -15,6 +15,7 @@
 #include "app/db/Query.h"
 #include "tests/support/DatabaseRows.h"
 #include "tests/support/ExamServer.h"
+#include "tests/support/PageBrowser.h"
 #include "tests/support/HttpTestClient.h"
 #include "web/forms/CodePage.h"
 
@@ -24,65 +25,11 @@ namespace fs = std::filesystem;
 using testing_support::ExamServer;
 using testing_support::HttpReply;
 using testing_support::HttpTestClient;
+using testing_support::PageBrowser;
 using testing_support::ProgramResult;
 using testing_support::RunExamServerProgram;
 
-std::string formEncode(const std::vector<std::pair<std::string, std::string>>& fields) {
-    std::string body;
-    for (const auto& [name, value] : fields) {
-        if (!body.empty()) body += '&';
-        body += name + '=';
-        for (unsigned char c : value) {
-            if (std::isalnum(c) != 0) {
-                body += static_cast<char>(c);
-            } else {
-                char escaped[4];
-                std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-                body += escaped;
-            }
-        }
-    }
-    return body;
-}
 
-// One browser session driven by hand: it posts to the address of the page it was last given.
-struct Browser {
-    const HttpTestClient* client;
-    std::string id;
-    long long track = 0;
-    HttpReply page;
-
-    static Browser open(const HttpTestClient& client) {
-        HttpReply probe = client.get("/");
-        Browser browser{&client, "", 0, probe};
-        std::size_t at = probe.body.find("/EXEC/0/");
-        if (at == std::string::npos) return browser;
-        browser.id = probe.body.substr(at + 8, 28);
-        browser.post({{"WF_width", "1000"}, {"WF_height", "700"}});
-        return browser;
-    }
-
-    HttpReply post(const std::vector<std::pair<std::string, std::string>>& fields) {
-        page = client->post("/EXEC/" + std::to_string(track) + "/" + id, formEncode(fields));
-        std::string action = "action=\"/EXEC/";
-        if (std::size_t at = page.body.rfind(action); at != std::string::npos) {
-            track = std::stoll(page.body.substr(at + action.size()));
-        }
-        return page;
-    }
-
-    HttpReply click(const std::string& control, const std::string& parameter = "",
-                    std::vector<std::pair<std::string, std::string>> values = {}) {
-        values.emplace_back("WF_Action", control);
-        values.emplace_back("WF_ActionParam", parameter);
-        return post(values);
-    }
-
-    bool on(const std::string& title) const {
-        return page.body.find(web::forms::EncodeForCharset("<title>" + title + "---栎川考试系统</title>",
-                                                           "gb2312")) != std::string::npos;
-    }
-};
 
 // Every row of `sql` on the database `file`, its columns joined by "|".
 std::vector<std::string> rows(const fs::path& file, const std::string& sql) {
@@ -107,7 +54,7 @@ TEST(BackupIntegrationTest, BackupsWhileCandidatesHandInAreConsistentCopies) {
     std::atomic<bool> done{false};
     std::thread candidates([&] {
         for (int i = 0; i < kPapers && std::chrono::steady_clock::now() < deadline; ++i) {
-            Browser browser = Browser::open(server.client());
+            PageBrowser browser = PageBrowser::Open(server.client());
             browser.click("WFGRID1", "1_1");
             browser.post({{"WFEDIT1", "candidate" + std::to_string(i)},
                           {"WF_Action", "WFBUTTON4"},
@@ -158,7 +105,7 @@ TEST(BackupIntegrationTest, BackupRefusesAnExistingFileAndSaysSo) {
 
 TEST(BackupIntegrationTest, ExamListLinkDownloadsACheckedCopyNamedWithTheTime) {
     ExamServer server;
-    Browser list = Browser::open(server.client());
+    PageBrowser list = PageBrowser::Open(server.client());
     list.click("WFLINK1");
     list.click("WFBUTTON1", "", {{"WFEDIT1", "pw"}});
     ASSERT_TRUE(list.on("考试列表"));

@@ -12,6 +12,7 @@
 #include "app/db/Query.h"
 #include "tests/support/ExamServer.h"
 #include "tests/support/HttpTestClient.h"
+#include "tests/support/PageBrowser.h"
 #include "tests/support/ScriptLiteral.h"
 #include "web/forms/CodePage.h"
 
@@ -19,75 +20,22 @@ namespace {
 
 using testing_support::HttpReply;
 using testing_support::HttpTestClient;
+using testing_support::PageBrowser;
 
 constexpr const char* kPassword = "pw";
 constexpr const char* kNotFound = "window.alert(\"Cannot find submit component.\");";
 
-std::string formEncode(const std::vector<std::pair<std::string, std::string>>& fields) {
-    std::string body;
-    for (const auto& [name, value] : fields) {
-        if (!body.empty()) body += '&';
-        body += name + '=';
-        for (unsigned char c : value) {
-            if (std::isalnum(c) != 0) {
-                body += static_cast<char>(c);
-            } else {
-                char escaped[4];
-                std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-                body += escaped;
-            }
-        }
-    }
-    return body;
-}
 
-// One browser session, driven by hand: it posts to the address of the page it was last given.
-struct Browser {
-    const HttpTestClient* client;
-    std::string id;
-    long long track = 0;
-    HttpReply page;
-
-    HttpReply post(const std::vector<std::pair<std::string, std::string>>& fields) {
-        page = client->post("/EXEC/" + std::to_string(track) + "/" + id, formEncode(fields));
-        std::string action = "action=\"/EXEC/";
-        if (std::size_t at = page.body.rfind(action); at != std::string::npos) {
-            track = std::stoll(page.body.substr(at + action.size()));
-        }
-        return page;
-    }
-
-    HttpReply click(const std::string& control, const std::string& parameter = "",
-                    std::vector<std::pair<std::string, std::string>> values = {}) {
-        values.emplace_back("WF_Action", control);
-        values.emplace_back("WF_ActionParam", parameter);
-        return post(values);
-    }
-
-    bool shows(const std::string& text) const { return page.body.find(text) != std::string::npos; }
-    // The page of that title (its name before the system's).
-    bool on(const std::string& title) const {
-        return shows(web::forms::EncodeForCharset("<title>" + title + "---栎川考试系统</title>", "gb2312"));
-    }
-};
 
 // The exam application with its sample exam, on a loopback port, in a fresh folder.
 class ForgedPostIntegrationTest : public ::testing::Test {
 protected:
     // "/" and the size probe's post: the home page.
-    Browser open() {
-        HttpReply probe = client_->get("/");
-        Browser browser{client_, "", 0, probe};
-        std::size_t at = probe.body.find("/EXEC/0/");
-        if (at == std::string::npos) return browser;
-        browser.id = probe.body.substr(at + 8, 28);
-        browser.post({{"WF_width", "1000"}, {"WF_height", "700"}});
-        return browser;
-    }
+    PageBrowser open() { return PageBrowser::Open(*client_); }
 
     // From the home page through the login to the exam list.
-    Browser openExamList() {
-        Browser browser = open();
+    PageBrowser openExamList() {
+        PageBrowser browser = open();
         browser.click("WFLINK1");
         browser.click("WFBUTTON1", "", {{"WFEDIT1", kPassword}});
         return browser;
@@ -109,7 +57,7 @@ protected:
 };
 
 TEST_F(ForgedPostIntegrationTest, HiddenLinksOfTheAdminPagesCannotBeFired) {
-    Browser list = openExamList();
+    PageBrowser list = openExamList();
     ASSERT_TRUE(list.on("考试列表")) << list.page.body.substr(0, 500);
     // The exam list's hidden cloud link.
     list.click("WFLINK8");
@@ -117,7 +65,7 @@ TEST_F(ForgedPostIntegrationTest, HiddenLinksOfTheAdminPagesCannotBeFired) {
     EXPECT_TRUE(list.shows(kNotFound));
 
     // The exam settings page's hidden cloud link would open a dialog no user can see.
-    Browser settings = openExamList();
+    PageBrowser settings = openExamList();
     settings.click("WFGRID1", "1_2");
     ASSERT_TRUE(settings.on("考试设置")) << settings.page.body.substr(0, 500);
     ASSERT_FALSE(settings.shows("WFREGION9"));
@@ -131,7 +79,7 @@ TEST_F(ForgedPostIntegrationTest, HiddenLinksOfTheAdminPagesCannotBeFired) {
 TEST_F(ForgedPostIntegrationTest, CancelledDeleteCannotBeForcedByAForgedClick) {
     const std::vector<std::string> exams = rows("select id from test");
     ASSERT_EQ(exams.size(), 1u);
-    Browser list = openExamList();
+    PageBrowser list = openExamList();
     list.click("WFGRID1", "1_3");  // "点击删除": the confirmation dialog
     ASSERT_TRUE(list.shows("WFLINK6"));
     list.click("WFLINK7");  // cancelled
@@ -144,7 +92,7 @@ TEST_F(ForgedPostIntegrationTest, CancelledDeleteCannotBeForcedByAForgedClick) {
 }
 
 TEST_F(ForgedPostIntegrationTest, ConfirmedNameCannotBeReplacedByAForgedField) {
-    Browser candidate = open();
+    PageBrowser candidate = open();
     candidate.click("WFGRID1", "1_1");  // the sample exam
     ASSERT_TRUE(candidate.on("考试页面")) << candidate.page.body.substr(0, 500);
     candidate.click("WFLINK1", "", {{"WFEDIT1", "Alice"}});  // the name is confirmed and locked
@@ -170,10 +118,10 @@ const char* const kHostileTexts[] = {
 TEST_F(ForgedPostIntegrationTest, PostedSubmitControlStaysInsideItsScriptString) {
     for (const char* text : kHostileTexts) {
         SCOPED_TRACE(text);
-        Browser browser = open();
+        PageBrowser browser = open();
         HttpReply reply = client_->post(
             "/UPLOAD/" + std::to_string(browser.track) + "/" + browser.id,
-            formEncode({{"WF_MainPageSubmitControl", text}, {"WF_MainPageSubmitControlParam", text}}));
+            testing_support::FormEncode({{"WF_MainPageSubmitControl", text}, {"WF_MainPageSubmitControlParam", text}}));
         EXPECT_EQ(reply.status, 200);
         EXPECT_EQ(testing_support::ScriptEndTags(reply.body), 1) << reply.body;
         std::size_t end = 0;
@@ -191,7 +139,7 @@ TEST_F(ForgedPostIntegrationTest, PostedSubmitControlStaysInsideItsScriptString)
 }
 
 TEST_F(ForgedPostIntegrationTest, StopLinkRedirectsOnlyForTheSessionItEnds) {
-    Browser browser = open();
+    PageBrowser browser = open();
     HttpReply ending = client_->get("/STOP/" + browser.id + "/example.test/bye");
     EXPECT_EQ(ending.status, 302);
     EXPECT_EQ(ending.headers.value("Location"), "http://example.test/bye");
