@@ -70,6 +70,29 @@ const char* markupEntity(char c) {
     }
 }
 
+// Appends `text` to `out`, plain runs whole (most texts have nothing to escape) and each
+// character of `specials` through `escapeAt(out, text, index)`.
+template <typename EscapeAt>
+void appendEscaped(std::string& out, std::string_view text, std::string_view specials, EscapeAt escapeAt) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t next = text.find_first_of(specials, i);
+        if (next == std::string_view::npos) next = text.size();
+        out.append(text.data() + i, next - i);
+        if (next == text.size()) break;
+        i = next;
+        escapeAt(out, text, i);
+    }
+}
+
+// The string-returning form of an appending escaper.
+template <typename Append>
+std::string escapedCopy(std::string_view text, Append append) {
+    std::string out;
+    out.reserve(text.size());
+    append(out);
+    return out;
+}
+
 }  // namespace
 
 std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
@@ -92,86 +115,50 @@ std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool conve
 }
 
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
-    // Plain runs are appended whole: most texts have nothing to escape.
     const std::string_view specials = convertSpaces ? "\"'<>&\r\n " : "\"'<>&\r\n";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t next = text.find_first_of(specials, i);
-        if (next == std::string_view::npos) next = text.size();
-        out.append(text.data() + i, next - i);
-        if (next == text.size()) break;
-        i = next;
-        char c = text[i];
+    appendEscaped(out, text, specials, [&](std::string& to, std::string_view all, std::size_t i) {
+        char c = all[i];
         if (const char* entity = markupEntity(c)) {
-            out += entity;
+            to += entity;
         } else if (c == '&') {
-            out += startsReference(text, i) ? "&amp;" : "&";
+            to += startsReference(all, i) ? "&amp;" : "&";
         } else if (c == '\n') {
-            out += convertLineBreaks ? "<br>" : "\n";
+            to += convertLineBreaks ? "<br>" : "\n";
         } else if (c == '\r') {
-            if (!convertLineBreaks) out += c;
-        } else if (c == ' ' && convertSpaces) {
-            out += "&nbsp;";
+            if (!convertLineBreaks) to += c;
         } else {
-            out += c;
+            to += "&nbsp;";  // a space, escaped only when spaces are converted
         }
-    }
+    });
 }
 
 std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
-    std::string out;
-    out.reserve(text.size());
-    AppendHtmlText(out, text, convertLineBreaks, convertSpaces);
-    return out;
+    return escapedCopy(text, [&](std::string& out) { AppendHtmlText(out, text, convertLineBreaks, convertSpaces); });
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t next = text.find_first_of("\"'<>&", i);
-        if (next == std::string_view::npos) next = text.size();
-        out.append(text.data() + i, next - i);
-        if (next == text.size()) break;
-        i = next;
-        char c = text[i];
-        if (const char* entity = markupEntity(c)) {
-            out += entity;
-        } else if (c == '&') {
-            out += "&amp;";
-        } else {
-            out += c;
-        }
-    }
+    appendEscaped(out, text, "\"'<>&", [](std::string& to, std::string_view all, std::size_t i) {
+        const char* entity = markupEntity(all[i]);
+        to += entity != nullptr ? entity : "&amp;";
+    });
 }
 
 std::string HtmlValue(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    AppendHtmlValue(out, text);
-    return out;
+    return escapedCopy(text, [&](std::string& out) { AppendHtmlValue(out, text); });
 }
 
 void AppendAttributeValue(std::string& out, std::string_view value) {
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        std::size_t next = value.find_first_of("\"&", i);
-        if (next == std::string_view::npos) next = value.size();
-        out.append(value.data() + i, next - i);
-        if (next == value.size()) break;
-        i = next;
-        char c = value[i];
-        if (c == '"') {
-            out += "&quot;";
-        } else if (c == '&' && startsReference(value, i)) {
-            out += "&amp;";
+    appendEscaped(out, value, "\"&", [](std::string& to, std::string_view all, std::size_t i) {
+        if (all[i] == '"') {
+            to += "&quot;";
         } else {
-            out += c;
+            to += startsReference(all, i) ? "&amp;" : "&";
         }
-    }
+    });
 }
 
 std::string AttributeValue(std::string_view value) {
-    std::string out;
-    out.reserve(value.size());
-    AppendAttributeValue(out, value);
-    return out;
+    return escapedCopy(value, [&](std::string& out) { AppendAttributeValue(out, value); });
 }
 
 // References end in ";" so that a digit after a quote cannot become part of the number.
