@@ -9,16 +9,6 @@
 namespace exam {
 namespace {
 
-// Leading and trailing blanks and control characters removed, as the hand-in does.
-std::string trimmed(const std::string& text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && blank(text[begin])) ++begin;
-    while (end > begin && blank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 // Whether the paper the sheet was being handed in as is stored: under its name and the
 // exam's tag of now or of when the page was opened.
 bool paperStored(TWFUserSession& session, const AnswerSheet& sheet) {
@@ -27,7 +17,7 @@ bool paperStored(TWFUserSession& session, const AnswerSheet& sheet) {
     const std::string tag = tem.FieldByName("考试标识").AsString();
     for (const std::string& candidateTag : {tag, sheet.examTag()}) {
         OpenStatement(tem, "select 1 from cj where testid=? and 姓名=?and 考试标识=?",
-                      {sheet.examId(), trimmed(sheet.name()), candidateTag});
+                      {sheet.examId(), TrimmedName(sheet.name()), candidateTag});
         if (!tem.IsEmpty()) return true;
     }
     return false;

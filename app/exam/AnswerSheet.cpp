@@ -205,4 +205,13 @@ std::optional<AnswerSheet> AnswerSheet::restore(std::string_view text) {
     return sheet;
 }
 
+std::string TrimmedName(std::string_view name) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t begin = 0;
+    std::size_t end = name.size();
+    while (begin < end && blank(name[begin])) ++begin;
+    while (end > begin && blank(name[end - 1])) --end;
+    return std::string(name.substr(begin, end - begin));
+}
+
 }  // namespace exam

@@ -79,4 +79,8 @@ private:
     bool handingIn_ = false;
 };
 
+// A typed name as it is handed in: leading and trailing blanks and control characters
+// (codes up to 32) removed.
+std::string TrimmedName(std::string_view name);
+
 }  // namespace exam

@@ -52,16 +52,6 @@ TWFRegion& addPlainRegion(TWFContainer& parent, const char* name, int left, int 
     return region;
 }
 
-// Leading and trailing blanks and control characters (codes up to 32) removed.
-std::string trimmed(const std::string& text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && blank(text[begin])) ++begin;
-    while (end > begin && blank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 void showMessage(const std::string& text) {
     web::CurrentSession()->ShowMessage(text);
 }
@@ -391,7 +381,7 @@ void TWFForm5::WFGrid1CellClick(TWFControl&, int row, int) {
 }
 
 void TWFForm5::WFLink1Click(TWFControl&) {
-    if (trimmed(WFEdit1->Text).empty()) {
+    if (TrimmedName(WFEdit1->Text).empty()) {
         showMessage(kNameRequired);
     } else {
         WFEdit1->Enabled = false;
@@ -412,7 +402,7 @@ void TWFForm5::WFLink2Click(TWFControl&) {
 // and is never resumed into a second paper.
 void TWFForm5::WFButton4Click(TWFControl&) {
     dasave();
-    const std::string name = trimmed(WFEdit1->Text);
+    const std::string name = TrimmedName(WFEdit1->Text);
     if (name.empty()) {
         showMessage(kNameRequired);
         autosave();
