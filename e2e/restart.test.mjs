@@ -3,11 +3,11 @@
 // candidate is told, and the paper hands in with everything answered before the kill.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launchBrowser } from './lib/browser.mjs';
+import { spawnServer } from './lib/server.mjs';
 import { adminPassword, examServerProgram } from './lib/exam.mjs';
 import { acceptDialogs, submitAndWait, waitUntilReady } from './lib/pages.mjs';
 
@@ -24,22 +24,7 @@ after(async () => {
 
 // The server program in the test's folder; resolves with the child and its port.
 function run(args) {
-  const child = spawn(examServerProgram, [...args, '-headless', '-bind', '127.0.0.1'],
-    { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
-  let output = '';
-  return new Promise((resolve, reject) => {
-    const timer = setTimeout(() => reject(new Error(`no port printed: ${output}`)), 15000);
-    child.stdout.on('data', (chunk) => {
-      output += chunk;
-      const match = /listening on port (\d+)/.exec(output);
-      if (match) {
-        clearTimeout(timer);
-        resolve({ child, port: Number(match[1]) });
-      }
-    });
-    child.stderr.on('data', (chunk) => { output += chunk; });
-    child.on('exit', (code) => reject(new Error(`server ended with ${code}: ${output}`)));
-  });
+  return spawnServer(examServerProgram, [...args, '-headless', '-bind', '127.0.0.1'], folder);
 }
 
 function kill9(child) {

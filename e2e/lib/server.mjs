@@ -5,23 +5,28 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-export async function startServer(program, args = []) {
-  const folder = mkdtempSync(join(tmpdir(), 'e2e-server-'));
+// Runs `program` in `folder` and resolves with the child and the port it printed.
+export function spawnServer(program, args, folder) {
   const child = spawn(program, args, { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
   let output = '';
-  const port = await new Promise((resolve, reject) => {
+  return new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error(`no port printed: ${output}`)), 15000);
     child.stdout.on('data', (chunk) => {
       output += chunk;
       const match = /listening on port (\d+)/.exec(output);
       if (match) {
         clearTimeout(timer);
-        resolve(Number(match[1]));
+        resolve({ child, port: Number(match[1]) });
       }
     });
     child.stderr.on('data', (chunk) => { output += chunk; });
     child.on('exit', (code) => reject(new Error(`server ended with ${code}: ${output}`)));
   });
+}
+
+export async function startServer(program, args = []) {
+  const folder = mkdtempSync(join(tmpdir(), 'e2e-server-'));
+  const { child, port } = await spawnServer(program, args, folder);
   return {
     url: `http://127.0.0.1:${port}`,
     folder,
