@@ -95,25 +95,6 @@ std::string escapedCopy(std::string_view text, Append append) {
 
 }  // namespace
 
-std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (const char* entity = markupEntity(c)) {
-            out += entity;
-        } else if (c == '\n') {
-            out += convertLineBreaks ? "<br>" : "\n";
-        } else if (c == '\r') {
-            if (!convertLineBreaks) out += c;
-        } else if (c == ' ' && convertSpaces) {
-            out += "&nbsp;";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
     const std::string_view specials = convertSpaces ? "\"'<>&\r\n " : "\"'<>&\r\n";
     appendEscaped(out, text, specials, [&](std::string& to, std::string_view all, std::size_t i) {
@@ -133,7 +114,8 @@ void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBre
 }
 
 std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
-    return escapedCopy(text, [&](std::string& out) { AppendHtmlText(out, text, convertLineBreaks, convertSpaces); });
+    return escapedCopy(
+        text, [&](std::string& out) { AppendHtmlText(out, text, convertLineBreaks, convertSpaces); });
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {

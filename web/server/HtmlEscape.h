@@ -10,15 +10,11 @@ namespace web {
 
 // --- markup ----------------------------------------------------------------------------
 
-// Text for an HTML page: quotes, apostrophes, "<" and ">" become entities. With
-// `convertLineBreaks` LF becomes "<br>" and CR is dropped; with `convertSpaces` every blank
-// becomes "&nbsp;". The ampersand is kept, so texts may carry their own entities.
-std::string HtmlEscape(std::string_view text, bool convertLineBreaks, bool convertSpaces);
-
-// Element content that shows exactly the given text: HtmlEscape, and an ampersand written
-// as "&amp;" wherever the browser would otherwise read a character reference (before a
-// letter, a digit or "#"). A lone "&" followed by anything else is written as it is, which
-// the browser shows as typed.
+// Element content that shows exactly the given text: quotes, apostrophes, "<" and ">" as
+// entities, and an ampersand as "&amp;" wherever the browser would otherwise read a
+// character reference (before a letter, a digit or "#"). A lone "&" followed by anything
+// else is written as it is, which the browser shows as typed. With `convertLineBreaks` LF
+// becomes "<br>" and CR is dropped; with `convertSpaces` every blank becomes "&nbsp;".
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces);
 std::string HtmlText(std::string_view text, bool convertLineBreaks = false, bool convertSpaces = false);
 

@@ -35,7 +35,9 @@ void ignoringErrors(Step step) {
 
 }  // namespace
 
-TWFApplication* CurrentSession() { return tCurrentSession; }
+TWFApplication* CurrentSession() {
+    return tCurrentSession;
+}
 
 TWFApplication* SetCurrentSession(TWFApplication* session) {
     TWFApplication* previous = tCurrentSession;
@@ -61,8 +63,9 @@ std::string NewSessionID() {
 }
 
 bool IsSessionIDText(std::string_view id) {
-    return !id.empty() && id.size() <= 64 &&
-           std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+    return !id.empty() && id.size() <= 64 && std::all_of(id.begin(), id.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0;
+    });
 }
 
 TWFApplication::TWFApplication(const TWFSessionStart& start)
@@ -125,7 +128,9 @@ void TWFApplication::FormShown(IWFForm& form) {
     }
 }
 
-void TWFApplication::FormHidden(IWFForm& form) { std::erase(pages_, &form); }
+void TWFApplication::FormHidden(IWFForm& form) {
+    std::erase(pages_, &form);
+}
 
 void TWFApplication::ReleaseForm(IWFForm& form) {
     if (std::find(freeAfterRequest_.begin(), freeAfterRequest_.end(), &form) == freeAfterRequest_.end()) {
@@ -137,7 +142,8 @@ void TWFApplication::ReleaseForm(IWFForm& form) {
 void TWFApplication::freeReleasedForms() {
     for (IWFForm* form : freeAfterRequest_) {
         std::erase(pages_, form);
-        std::erase_if(ownedForms_, [form](const std::unique_ptr<IWFForm>& owned) { return owned.get() == form; });
+        std::erase_if(ownedForms_,
+                      [form](const std::unique_ptr<IWFForm>& owned) { return owned.get() == form; });
     }
     freeAfterRequest_.clear();
 }
@@ -191,7 +197,8 @@ void TWFApplication::ProcessSubmit(FieldList params) {
     } catch (const std::exception& error) {
         freeReleasedForms();
         const TWFServerControllerBase* controller = Settings();
-        ShowMessage(error.what(), controller != nullptr ? controller->ExceptionDisplayMode : TWFShowMessageType::smAlert);
+        ShowMessage(error.what(),
+                    controller != nullptr ? controller->ExceptionDisplayMode : TWFShowMessageType::smAlert);
     }
     bool wroteReply = response_ != nullptr && response_->hasContent();
     if (wroteReply || !redirectURL_.empty()) return;
@@ -209,7 +216,8 @@ void TWFApplication::recomputeFormActionURL() {
     std::string base = controller != nullptr ? controller->URLBase : "";
     formActionURL_ = base + "/" + execCmd + "/" + std::to_string(trackID_) + "/" + sessionID_;
     IWFForm* form = ActiveForm();
-    if (form != nullptr && form->isHTML40()) CheckBrowser(browserKind_, form->supportedBrowsers(), userAgent_);
+    if (form != nullptr && form->isHTML40())
+        CheckBrowser(browserKind_, form->supportedBrowsers(), userAgent_);
 }
 
 void TWFApplication::RenderActiveForm(std::ostream& out) {
@@ -222,9 +230,10 @@ void TWFApplication::ShowMessage(const std::string& message, TWFShowMessageType 
     // so it is shown as an alert as well.
     if (form == nullptr) return;
     if (type == TWFShowMessageType::smNewWindow) {
-        std::string html = text::replaceAll(text::replaceAll(HtmlEscape(message, false, false), "\r", ""), "\n", "<br>");
+        const std::string html = HtmlText(message, true, false);
         form->AddPageScript(
-            "msgWindow=window.open(\"\",\"ShowMessage\",\"menubar=no,scrollbars=yes,status=no,width=300,height=300,"
+            "msgWindow=window.open(\"\",\"ShowMessage\",\"menubar=no,scrollbars=yes,status=no,width=300,"
+            "height=300,"
             "toolbar=no,location=no,resizable=no,directories=no\");\r\n"
             "msgWindow.document.open(\"text/html\", \"replace\");\r\n"
             "msgWindow.document.write('<HTML><HEAD><TITLE>Message Dialog</TITLE></HEAD>');\r\n"

@@ -5,17 +5,17 @@
 namespace web {
 namespace {
 
-TEST(HtmlEscapeTest, ReplacesMarkupCharactersButKeepsTheAmpersand) {
-    EXPECT_EQ(HtmlEscape("a<b & \"c\" 'd'>", false, false), "a&lt;b & &quot;c&quot; &#39;d&#39;&gt;");
-    EXPECT_EQ(HtmlEscape("&nbsp;", false, false), "&nbsp;");
+TEST(HtmlTextTest, ReplacesMarkupCharactersAndKeepsALoneAmpersand) {
+    EXPECT_EQ(HtmlText("a<b & \"c\" 'd'>"), "a&lt;b & &quot;c&quot; &#39;d&#39;&gt;");
+    EXPECT_EQ(HtmlText("&nbsp;"), "&amp;nbsp;");
 }
 
-TEST(HtmlEscapeTest, LineBreaksAndSpacesOnlyWhenAsked) {
-    EXPECT_EQ(HtmlEscape("one\r\ntwo\nthree", true, false), "one<br>two<br>three");
-    EXPECT_EQ(HtmlEscape("one\r\ntwo", false, false), "one\r\ntwo");
-    EXPECT_EQ(HtmlEscape("a b  c", false, true), "a&nbsp;b&nbsp;&nbsp;c");
-    EXPECT_EQ(HtmlEscape("a b", false, false), "a b");
-    EXPECT_EQ(HtmlEscape("考试 名称\n", true, true), "考试&nbsp;名称<br>");
+TEST(HtmlTextTest, LineBreaksAndSpacesOnlyWhenAsked) {
+    EXPECT_EQ(HtmlText("one\r\ntwo\nthree", true, false), "one<br>two<br>three");
+    EXPECT_EQ(HtmlText("one\r\ntwo", false, false), "one\r\ntwo");
+    EXPECT_EQ(HtmlText("a b  c", false, true), "a&nbsp;b&nbsp;&nbsp;c");
+    EXPECT_EQ(HtmlText("a b", false, false), "a b");
+    EXPECT_EQ(HtmlText("考试 名称\n", true, true), "考试&nbsp;名称<br>");
 }
 
 TEST(ScriptStringEscapeTest, EscapesForEitherQuote) {

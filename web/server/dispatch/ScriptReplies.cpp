@@ -19,7 +19,7 @@ std::string redirectHead(const std::string& address, bool partialUpdate, int del
                ScriptStringEscape(address) + "\";</script>";
     }
     return "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"" + std::to_string(delaySeconds) +
-           ";URL=" + HtmlEscape(address, false, false) + "\">\r\n" + kNoCacheMetas;
+           ";URL=" + HtmlValue(address) + "\">\r\n" + kNoCacheMetas;
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ std::string RedirectPage(const std::string& address, bool partialUpdate) {
 std::string TerminationReply(const std::string& address, const std::string& text, bool partialUpdate,
                              int delaySeconds) {
     // The message is text, shown as written: its line breaks become "<br>".
-    const std::string message = HtmlEscape(text, true, false);
+    const std::string message = HtmlText(text, true, false);
     if (!address.empty() && message.empty()) return RedirectPage(address, partialUpdate);
     if (!address.empty()) {
         return "<html>\r\n<head>\r\n" + redirectHead(address, partialUpdate, delaySeconds) +
@@ -82,8 +82,8 @@ std::string SizeProbePage(const std::string& startAddress, const std::string& se
             "is "
             "supported and activated</BODY></HTML></NOSCRIPT>";
     } else {
-        page += "\r\n<NOSCRIPT><META HTTP-EQUIV=\"Refresh\" CONTENT=\"0;URL=" +
-                HtmlEscape(noScriptURL, false, false) + "\"></NOSCRIPT>";
+        page += "\r\n<NOSCRIPT><META HTTP-EQUIV=\"Refresh\" CONTENT=\"0;URL=" + HtmlValue(noScriptURL) +
+                "\"></NOSCRIPT>";
     }
     page += "\r\n<SCRIPT>\r\n";
     for (const char* line :
@@ -96,9 +96,9 @@ std::string SizeProbePage(const std::string& startAddress, const std::string& se
         page += std::string(line) + "\r\n";
     }
     page += "}</SCRIPT></HEAD><BODY onload=\"Initialize()\">\r\n<form method=post action=\"" +
-            HtmlEscape(startAddress, false, false) + "\">\r\n";
+            HtmlValue(startAddress) + "\">\r\n";
     page += "<input type=hidden name=\"WF_width\">\r\n<input type=hidden name=\"WF_height\">\r\n";
-    page += "<input type=hidden name=\"WF_SessionID_\" value=\"" + HtmlEscape(sessionID, false, false) +
+    page += "<input type=hidden name=\"WF_SessionID_\" value=\"" + HtmlValue(sessionID) +
             "\">\r\n<input type=hidden name=\"WF_TrackID_\" value=\"0\">\r\n";
     page += "</form></BODY></HTML>";
     return page;

@@ -51,6 +51,13 @@ TEST(ScriptRepliesTest, AddressesAreEscapedForWhereTheyLand) {
     EXPECT_NE(meta.find("URL=http://x.test/&quot;&gt;&lt;script&gt;"), std::string::npos) << meta;
     std::string script = RedirectPage(address, true);
     EXPECT_EQ(script.find("/\"><script>"), std::string::npos) << script;
+    // A query's ampersand reaches the browser as typed, whatever follows it.
+    EXPECT_NE(RedirectPage("/next?a=1&copy=2", false).find("URL=/next?a=1&amp;copy=2\""), std::string::npos);
+}
+
+TEST(ScriptRepliesTest, TerminationMessagesShowAsWritten) {
+    const std::string page = TerminationReply("/next", "A&amp;B <i>\r\nnow", false, 3);
+    EXPECT_NE(page.find("<body>A&amp;amp;B &lt;i&gt;<br>now</body>"), std::string::npos) << page;
 }
 
 TEST(ScriptRepliesTest, NavigationScriptSubmitsTheTopFormOrTheNextFile) {
