@@ -2,9 +2,10 @@
 
 #include "app/PageControls.h"
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
-#include "app/pages/login/TWFForm1.h"
 #include "app/pages/exam/TWFForm5.h"
+#include "app/pages/login/TWFForm1.h"
 #include "web/server/TWFApplication.h"
 
 namespace exam {
@@ -50,10 +51,7 @@ TWFForm2::TWFForm2() : TWFAppForm("WFForm2", "TWFForm2", 1000, 683) {
 // Lists the exams switched on for the home page, in the order the database gives them.
 void TWFForm2::WFAppFormCreate() {
     db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().Clear();
-    tem.SQL().Add("select id,考试名称 from test where set2=0");
-    tem.Open();
+    OpenStatement(tem, "select id,考试名称 from test where set2=0", {});
     WFGrid1->SetRowCount(tem.RecordCount() + 1);
     WFGrid1->Cell(0, 0).Text = "考试编号";
     WFGrid1->Cell(0, 0).SetWidth("80");
@@ -73,11 +71,7 @@ void TWFForm2::WFGrid1CellClick(TWFControl&, int row, int) {
     TWFUserSession& session = UserSession();
     session.ExamId = WFGrid1->Cell(row, 0).Text;
     db::Query& tem2 = session.tem2;
-    tem2.Close();
-    tem2.SQL().Clear();
-    tem2.SQL().Add("select 1 from tm where testid=?");
-    tem2.Params({session.ExamId});
-    tem2.Open();
+    OpenStatement(tem2, "select 1 from tm where testid=?", {session.ExamId});
     if (tem2.IsEmpty()) {
         web::CurrentSession()->ShowMessage(
             "该考试项目尚未设置习题，请选择其它考试项目或设置习题后再进行测试！");

@@ -2,9 +2,10 @@
 
 #include "app/LoginThrottle.h"
 #include "app/PageFrames.h"
+#include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
-#include "app/pages/home/TWFForm2.h"
 #include "app/pages/examlist/TWFForm3.h"
+#include "app/pages/home/TWFForm2.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/Text.h"
 
@@ -94,11 +95,7 @@ void TWFForm1::WFLink1Click(TWFControl&) {
 
 bool TWFForm1::passwordMatches(const std::string& password) {
     db::Query& tem = UserSession().tem;
-    tem.Close();
-    tem.SQL().Clear();
-    tem.SQL().Add("select 1 from shezhi where setx='pass' and setz=?");
-    tem.Params({password});
-    tem.Open();
+    OpenStatement(tem, "select 1 from shezhi where setx='pass' and setz=?", {password});
     return !tem.IsEmpty();
 }
 
