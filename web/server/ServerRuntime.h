@@ -3,8 +3,9 @@
 #include <functional>
 #include <memory>
 
-#include "web/server/SessionThreads.h"
 #include "web/server/dispatch/RequestContext.h"
+#include "web/server/files/CachePurge.h"
+#include "web/server/session/SessionExpiry.h"
 
 namespace web {
 

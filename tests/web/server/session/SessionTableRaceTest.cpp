@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "tests/support/RuntimeFixture.h"
-#include "web/server/SessionThreads.h"
+#include "web/server/session/SessionExpiry.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/session/SessionTable.h"
 
