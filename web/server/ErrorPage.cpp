@@ -6,10 +6,10 @@
 
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
-#include "web/server/files/FileServer.h"
-#include "web/server/files/InternalResources.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/Text.h"
+#include "web/server/files/FileServer.h"
+#include "web/server/files/InternalResources.h"
 
 namespace web {
 namespace {
@@ -63,9 +63,8 @@ struct ErrorPage {
     std::string contentType;
 };
 
-ErrorPage buildPage(const std::string& message, bool sessionExpired, bool scriptWrapped,
-                    const FieldList& extra) {
-    const TWFServerControllerBase* controller = ServerController();
+ErrorPage buildPage(const TWFServerControllerBase* controller, const std::string& message,
+                    bool sessionExpired, bool scriptWrapped, const FieldList& extra) {
     std::string page = readTemplate(controller);
     std::string charset = declaredCharset(page);
     page = text::replaceAll(page, "{%CONTENT%}", HtmlTextForScript(message), true);
@@ -115,12 +114,11 @@ void serverErrorReply(TInHTTPAppResponse& response, const ErrorPage& page) {
 
 // The reply for a browser the application cannot serve: the setting's address, its
 // file, or the error page with status 200.
-void browserReply(const TWFFileReference& setting, const ErrorPage& page, const TInHTTPAppRequest& request,
-                  TInHTTPAppResponse& response) {
+void browserReply(const TWFServerControllerBase* controller, const TWFFileReference& setting,
+                  const ErrorPage& page, const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
     response.statusCode = 200;
     response.reasonString.clear();
     if (!setting.url().empty()) return response.sendRedirect(setting.url());
-    const TWFServerControllerBase* controller = ServerController();
     if (!setting.filename().empty() && controller != nullptr) {
         std::optional<std::string> path = PathInside(controller->filesFolder(), setting.filename());
         if (path) {
@@ -144,36 +142,35 @@ void clearResponse(TInHTTPAppResponse& response) {
 
 }  // namespace
 
-std::string BuildErrorPage(const std::string& message, bool sessionExpired, bool scriptWrapped,
-                           const FieldList& extra) {
-    return buildPage(message, sessionExpired, scriptWrapped, extra).html;
+std::string BuildErrorPage(const TWFServerControllerBase* settings, const std::string& message,
+                           bool sessionExpired, bool scriptWrapped, const FieldList& extra) {
+    return buildPage(settings, message, sessionExpired, scriptWrapped, extra).html;
 }
 
-void WriteErrorReply(std::exception_ptr error, const TInHTTPAppRequest& request,
-                     TInHTTPAppResponse& response) {
+void WriteErrorReply(const TWFServerControllerBase* controller, std::exception_ptr error,
+                     const TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
     clearResponse(response);
-    const TWFServerControllerBase* controller = ServerController();
     try {
         std::rethrow_exception(error);
     } catch (const EUnknownBrowserException& unknown) {
-        ErrorPage page = buildPage(unknown.what(), false, unknown.pageCapable(), {});
-        browserReply(controller != nullptr ? controller->UnknownBrowser : TWFFileReference{}, page, request,
-                     response);
+        ErrorPage page = buildPage(controller, unknown.what(), false, unknown.pageCapable(), {});
+        browserReply(controller, controller != nullptr ? controller->UnknownBrowser : TWFFileReference{},
+                     page, request, response);
     } catch (const EDeviceNotSupported& device) {
-        ErrorPage page = buildPage(device.what(), false, false, {});
-        browserReply(controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{}, page,
-                     request, response);
+        ErrorPage page = buildPage(controller, device.what(), false, false, {});
+        browserReply(controller, controller != nullptr ? controller->DeviceNotSupported : TWFFileReference{},
+                     page, request, response);
     } catch (const EInvalidSession& expired) {
         const TWFFileReference none;
         const TWFFileReference& target = controller != nullptr ? controller->SessionTimeoutURL : none;
         if (!target.url().empty()) return response.setContent(topWindowScriptPage(target.url()));
         if (!target.filename().empty())
             return response.setContent(topWindowScriptPage("/files/" + target.filename()));
-        serverErrorReply(response, buildPage(expired.what(), true, true, {}));
+        serverErrorReply(response, buildPage(controller, expired.what(), true, true, {}));
     } catch (const std::exception& other) {
-        serverErrorReply(response, buildPage(other.what(), false, true, {}));
+        serverErrorReply(response, buildPage(controller, other.what(), false, true, {}));
     } catch (...) {
-        serverErrorReply(response, buildPage("Unknown error", false, true, {}));
+        serverErrorReply(response, buildPage(controller, "Unknown error", false, true, {}));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "web/server/ServerRuntime.h"
 
+#include "web/server/ErrorPage.h"
 #include "web/server/dispatch/TWFServer.h"
 
 namespace web {
@@ -44,7 +45,11 @@ void ServerRuntime::Dispatch(const std::shared_ptr<const ServerState>& state, TI
     RequestSettingsScope settings(state->settings.get());
     // Pages the application serves outside every session (its built-in vendor site).
     const auto& siteRequest = state->settings->OnSiteRequest;
-    if (siteRequest && siteRequest(request, response, *state->sessions)) return;
+    try {
+        if (siteRequest && siteRequest(request, response, *state->sessions)) return;
+    } catch (...) {
+        return WriteErrorReply(state->settings.get(), std::current_exception(), request, response);
+    }
     TWFServer(context).Dispatch();
 }
 

@@ -141,11 +141,11 @@ TEST_F(EscapingContextsTest, ProgramAttributeKeepsWhatCannotEndItsQuotes) {
 
 TEST_F(EscapingContextsTest, ErrorPageMessage) {
     for (const Hostile& c : kHostile) {
-        std::string plain = web::BuildErrorPage(c.input, false, false);
+        std::string plain = web::BuildErrorPage(nullptr, c.input, false, false);
         EXPECT_TRUE(contains(plain, c.errorPage)) << c.input << "\n" << plain;
         // Written through a single-quoted script string: its line breaks go, nothing else
         // changes and nothing ends the string or the script early.
-        std::string wrapped = web::BuildErrorPage(c.input, false, true);
+        std::string wrapped = web::BuildErrorPage(nullptr, c.input, false, true);
         std::string expected = c.errorPage;
         std::erase(expected, '\r');
         std::erase(expected, '\n');

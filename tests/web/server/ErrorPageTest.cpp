@@ -21,6 +21,8 @@ class ErrorPageTest : public ::testing::Test {
 protected:
     ErrorPageTest() { runtime_.controller().Description = "My Tessel Application"; }
 
+    const TWFServerControllerBase* settings() { return &runtime_.controller(); }
+
     static bool contains(const std::string& page, const std::string& part) {
         return page.find(part) != std::string::npos;
     }
@@ -29,7 +31,7 @@ protected:
 };
 
 TEST_F(ErrorPageTest, MessageIsShownAsTextInsideTheWrappedPage) {
-    std::string page = BuildErrorPage("Bob's <script>alert(\"5\")</script> \\ end", false, true);
+    std::string page = BuildErrorPage(settings(), "Bob's <script>alert(\"5\")</script> \\ end", false, true);
     EXPECT_EQ(
         page.rfind("<html><head><script>\r\n" + std::string(kWFTop) + " WFTop().document.writeln('<!DOCTYPE",
                    0),
@@ -55,7 +57,7 @@ TEST_F(ErrorPageTest, ExpiredSessionTextFollowsTheTimeout) {
                           Case{10, "The current session timeout value is 10 minutes.<BR>"},
                           Case{600, "The current session timeout value is 600 minutes.<BR>"}}) {
         runtime_.controller().SessionTimeout = c.timeout;
-        EXPECT_TRUE(contains(BuildErrorPage("x", true, false), c.ending)) << c.timeout;
+        EXPECT_TRUE(contains(BuildErrorPage(settings(), "x", true, false), c.ending)) << c.timeout;
     }
 }
 
@@ -63,7 +65,7 @@ TEST_F(ErrorPageTest, SessionExpiredReplyShowsTheRestartPage) {
     TInHTTPAppRequest request;
     TInHTTPAppResponse response;
     response.setContentStream(std::make_unique<MemoryContentStream>("half a page"));
-    WriteErrorReply(std::make_exception_ptr(EInvalidSession()), request, response);
+    WriteErrorReply(settings(), std::make_exception_ptr(EInvalidSession()), request, response);
     EXPECT_EQ(response.statusCode, 500);
     EXPECT_EQ(response.reasonString, "Server error");
     EXPECT_EQ(response.contentStream, nullptr);
@@ -93,7 +95,7 @@ TEST_F(ErrorPageTest, SessionTimeoutSettingSendsTheWindowElsewhere) {
         c.isURL ? setting.setURL(c.value) : setting.setFilename(c.value);
         TInHTTPAppRequest request;
         TInHTTPAppResponse response;
-        WriteErrorReply(std::make_exception_ptr(EInvalidSession()), request, response);
+        WriteErrorReply(settings(), std::make_exception_ptr(EInvalidSession()), request, response);
         EXPECT_EQ(response.content, "<html>\r\n<head>\r\n<script>\r\n" + std::string(kWFTop) +
                                         " WFTop().window.location.href = \"" + c.target +
                                         "\";</script>\r\n</head></html>");
@@ -118,7 +120,7 @@ TEST_F(ErrorPageTest, RepliesByKindOfError) {
         TInHTTPAppRequest request;
         TInHTTPAppResponse response;
         response.setContent("half a page");
-        WriteErrorReply(c.error, request, response);
+        WriteErrorReply(settings(), c.error, request, response);
         EXPECT_EQ(response.statusCode, c.status) << c.message;
         EXPECT_FALSE(contains(response.content, "half a page"));
         EXPECT_EQ(response.content.rfind("<html><head><script>", 0) == 0, c.wrapped) << c.message;
@@ -132,7 +134,8 @@ TEST_F(ErrorPageTest, UnsupportedBrowserSettingsRedirectOrServeAFile) {
     runtime_.controller().UnknownBrowser.setURL("http://exam.test/browsers");
     TInHTTPAppRequest request;
     TInHTTPAppResponse redirected;
-    WriteErrorReply(std::make_exception_ptr(EUnknownBrowserException("old", false)), request, redirected);
+    WriteErrorReply(settings(), std::make_exception_ptr(EUnknownBrowserException("old", false)), request,
+                    redirected);
     EXPECT_EQ(redirected.statusCode, 302);
     EXPECT_EQ(redirected.location, "http://exam.test/browsers");
 
@@ -140,14 +143,14 @@ TEST_F(ErrorPageTest, UnsupportedBrowserSettingsRedirectOrServeAFile) {
     std::ofstream(runtime_.controller().filesFolder() + "device.htm") << "<p>Use a desktop browser</p>";
     runtime_.controller().DeviceNotSupported.setFilename("device.htm");
     TInHTTPAppResponse served;
-    WriteErrorReply(std::make_exception_ptr(EDeviceNotSupported()), request, served);
+    WriteErrorReply(settings(), std::make_exception_ptr(EDeviceNotSupported()), request, served);
     EXPECT_EQ(served.statusCode, 200);
     ASSERT_NE(served.contentStream, nullptr);
     EXPECT_EQ(readAll(*served.contentStream), "<p>Use a desktop browser</p>");
 
     runtime_.controller().DeviceNotSupported.setFilename("../secret.htm");
     TInHTTPAppResponse refused;
-    WriteErrorReply(std::make_exception_ptr(EDeviceNotSupported()), request, refused);
+    WriteErrorReply(settings(), std::make_exception_ptr(EDeviceNotSupported()), request, refused);
     EXPECT_EQ(refused.statusCode, 404);
 }
 
@@ -169,7 +172,7 @@ TEST_F(ErrorPageTest, TemplateOfTheProgramChoosesItsTextsByKindAndCharset) {
                                "db1.db: no such file"}}) {
         TInHTTPAppRequest request;
         TInHTTPAppResponse response;
-        WriteErrorReply(c.error, request, response);
+        WriteErrorReply(settings(), c.error, request, response);
         EXPECT_EQ(response.statusCode, 500);
         EXPECT_EQ(response.contentType, "text/html; charset=utf-8");
         EXPECT_TRUE(contains(response.content, "<body class=\"" + std::string(c.kind) + "\">")) << c.kind;
@@ -187,7 +190,7 @@ TEST_F(ErrorPageTest, TemplateScriptBlockStaysInsideTheWrappingScript) {
     std::filesystem::create_directories(runtime_.controller().templateFolder());
     std::ofstream(runtime_.controller().templateFolder() + "WFError.html")
         << "<html><body><SCRIPT>var a = 1;</SCRIPT>{%CONTENT%}\xE2\x80\xA8</body></html>";
-    std::string page = BuildErrorPage("boom", false, true);
+    std::string page = BuildErrorPage(settings(), "boom", false, true);
     EXPECT_TRUE(
         contains(page, "writeln('<html><body><SCRIPT>var a = 1;<\\/script>boom\\u2028</body></html>');"))
         << page;
@@ -197,7 +200,7 @@ TEST_F(ErrorPageTest, TemplateScriptBlockStaysInsideTheWrappingScript) {
 TEST_F(ErrorPageTest, BuiltInTemplateDeclaresItsCharsetOnTheReply) {
     TInHTTPAppRequest request;
     TInHTTPAppResponse response;
-    WriteErrorReply(std::make_exception_ptr(std::runtime_error("boom")), request, response);
+    WriteErrorReply(settings(), std::make_exception_ptr(std::runtime_error("boom")), request, response);
     EXPECT_EQ(response.contentType, "text/html; charset=iso-8859-1");
 }
 

@@ -118,5 +118,25 @@ TEST_F(ServerRuntimeTest, TwoServersKeepTheirSessionsApart) {
     EXPECT_EQ(second.sessions().count(), 0u);
 }
 
+// An error in the application's own site pages is answered with the server's error page,
+// made from this server's settings (its application name), not the built-in defaults.
+TEST_F(ServerRuntimeTest, SitePageErrorIsAnsweredFromTheServersSettings) {
+    auto settings = testing_support::ProbeSettings(folder_);
+    settings->Description = "Hall 3";
+    settings->OnSiteRequest = [](const TInHTTPAppRequest& request, TInHTTPAppResponse&, const SessionTable&) {
+        if (request.path == "/site") throw std::runtime_error("site broke");
+        return false;
+    };
+    ServerRuntime runtime(std::move(settings));
+    TInHTTPAppRequest request;
+    request.method = "GET";
+    request.path = "/site";
+    TInHTTPAppResponse response;
+    runtime.handler()(request, response);
+    EXPECT_EQ(response.statusCode, 500);
+    EXPECT_NE(response.content.find("site broke"), std::string::npos) << response.content;
+    EXPECT_NE(response.content.find("Hall 3"), std::string::npos) << response.content;
+}
+
 }  // namespace
 }  // namespace web

@@ -19,7 +19,7 @@ void TWFServer::Dispatch() {
         // An error page must never be kept by a browser or proxy: the next visit has to
         // reach the server again.
         cacheable_ = false;
-        WriteErrorReply(std::current_exception(), context_.request, context_.response);
+        WriteErrorReply(&context_.settings(), std::current_exception(), context_.request, context_.response);
     }
     ApplyCachePolicy(context_.response, cacheable_, std::chrono::minutes(context_.settings().CacheExpiry));
     SetCurrentSession(nullptr);

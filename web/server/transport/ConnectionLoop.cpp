@@ -354,7 +354,8 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
         handler_(job.request, response);
     } catch (...) {
         try {
-            WriteErrorReply(std::current_exception(), job.request, response);
+            // The handler answers its own errors with its settings; this is the last resort.
+            WriteErrorReply(nullptr, std::current_exception(), job.request, response);
         } catch (...) {
             response = TInHTTPAppResponse{};
             response.statusCode = 500;
