@@ -19,17 +19,10 @@ const char* const kCacheWriteFailed =
     "An error occurred while writing to the Cache Directory, please make sure the permissions are set "
     "correctly.";
 
-// This run's cache folder; empty outside a loaded runtime.
-std::string loadedCacheFolder() {
-    const TWFServerControllerBase* controller = ServerController();
-    return controller != nullptr ? controller->cacheFolder() : std::string();
-}
-
-// Render streams live in the cache folder's "temp" subfolder. Outside a loaded runtime they
-// go straight into the temporary folder: the file is unlinked at once, so no shared folder
-// of a fixed name is needed there.
-std::string renderFolder() {
-    std::string cache = loadedCacheFolder();
+// Render streams live in the cache folder's "temp" subfolder. Without a server they go
+// straight into the temporary folder: the file is unlinked at once, so no shared folder of
+// a fixed name is needed there.
+std::string renderFolder(const std::string& cache) {
     if (cache.empty()) return TemporaryFolder();
     std::string folder = cache + "temp/";
     std::error_code ignored;
@@ -39,8 +32,8 @@ std::string renderFolder() {
 
 // A file that no other process can open: O_TMPFILE where the file system supports it,
 // else a new file unlinked at once.
-std::FILE* openUnlinkedTemporary() {
-    std::string folder = renderFolder();
+std::FILE* openUnlinkedTemporary(const std::string& cacheFolder) {
+    std::string folder = renderFolder(cacheFolder);
     int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) {
         std::string pattern = folder + "WFRXXXXXX";
@@ -58,7 +51,8 @@ std::FILE* openUnlinkedTemporary() {
 
 }  // namespace
 
-TWFRenderStream::TWFRenderStream() : buffer_(*this), out_(&buffer_) {}
+TWFRenderStream::TWFRenderStream(std::string cacheFolder)
+    : cacheFolder_(std::move(cacheFolder)), buffer_(*this), out_(&buffer_) {}
 
 TWFRenderStream::~TWFRenderStream() {
     if (file_ != nullptr) std::fclose(file_);
@@ -74,7 +68,7 @@ bool TWFRenderStream::append(const char* data, std::size_t count) {
 }
 
 void TWFRenderStream::spill() {
-    file_ = openUnlinkedTemporary();
+    file_ = openUnlinkedTemporary(cacheFolder_);
     std::fwrite(memory_.data(), 1, memory_.size(), file_);
     std::string().swap(memory_);
 }
@@ -113,9 +107,8 @@ std::streamsize TWFRenderStream::Buffer::xsputn(const char* data, std::streamsiz
     return owner_.append(data, static_cast<std::size_t>(count)) ? count : 0;
 }
 
-std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder) {
-    std::string folder = !sessionFolder.empty() ? sessionFolder : loadedCacheFolder();
-    if (folder.empty()) folder = TemporaryFolder();
+std::string CreateCacheFile(const std::string& prefix, const std::string& cacheFolder) {
+    const std::string folder = cacheFolder.empty() ? TemporaryFolder() : cacheFolder;
     std::string pattern = folder + text::toUpper(prefix) + "XXXXXX.tmp";
     int fd = mkstemps(pattern.data(), 4);
     if (fd < 0) {

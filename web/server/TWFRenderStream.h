@@ -12,13 +12,14 @@ namespace web {
 
 // What a page is rendered into and sent from. An ordinary page stays in memory and is sent
 // as it is, so nothing is created or unlinked for it; a page that grows beyond
-// kSpillThreshold moves into a temporary file (in the cache folder's "temp" subfolder,
-// unlinked as soon as it is open), so a large page is never held in memory as a whole.
+// kSpillThreshold moves into a temporary file (in the "temp" subfolder of the server's cache
+// folder, unlinked as soon as it is open), so a large page is never held in memory as a whole.
 class TWFRenderStream final : public ContentStream {
 public:
     static constexpr std::size_t kSpillThreshold = 1024 * 1024;
 
-    TWFRenderStream();
+    // `cacheFolder` is the server's; empty (no server) means the system's temporary folder.
+    explicit TWFRenderStream(std::string cacheFolder);
     ~TWFRenderStream() override;
     TWFRenderStream(const TWFRenderStream&) = delete;
     TWFRenderStream& operator=(const TWFRenderStream&) = delete;
@@ -49,6 +50,7 @@ private:
     bool append(const char* data, std::size_t count);
     void spill();
 
+    std::string cacheFolder_;
     std::string memory_;
     std::size_t position_ = 0;
     std::FILE* file_ = nullptr;
@@ -56,10 +58,10 @@ private:
     std::ostream out_;
 };
 
-// A new empty file for generated content in the session's cache folder (or, with an
-// empty `sessionFolder`, the cache folder itself): the upper-cased prefix, six random
-// letters or digits and ".tmp" ("MIMEa81QzK.tmp"). Returns its name inside the folder. Fails with the
-// cache-folder message when it cannot be created.
-std::string CreateCacheFile(const std::string& prefix, const std::string& sessionFolder = "");
+// A new empty file for generated content in `folder` (a session's cache folder or the
+// server's; empty means the system's temporary folder): the upper-cased prefix, six random
+// letters or digits and ".tmp" ("MIMEa81QzK.tmp"). Returns its name inside the folder.
+// Fails with the cache-folder message when it cannot be created.
+std::string CreateCacheFile(const std::string& prefix, const std::string& folder);
 
 }  // namespace web

@@ -34,7 +34,7 @@ TEST_F(TWFRenderStreamTest, WhatIsWrittenIsReadBackAndLeavesNoFile) {
     for (const Case& c : {Case{70000, false}, Case{TWFRenderStream::kSpillThreshold - kFrame, false},
                           Case{TWFRenderStream::kSpillThreshold - kFrame + 1, true},
                           Case{3 * TWFRenderStream::kSpillThreshold, true}}) {
-        TWFRenderStream page;
+        TWFRenderStream page(runtime_.controller().cacheFolder());
         page.stream() << "<html>" << 42 << std::string(c.filler, 'x') << "</html>";
         page.rewind();
         EXPECT_EQ(page.spilled(), c.spilled) << c.filler;
@@ -53,10 +53,11 @@ TEST_F(TWFRenderStreamTest, WhatIsWrittenIsReadBackAndLeavesNoFile) {
 }
 
 TEST_F(TWFRenderStreamTest, CacheFilesAreNamedByTheirPrefix) {
-    std::string name = CreateCacheFile("mime");
+    const std::string cache = runtime_.controller().cacheFolder();
+    std::string name = CreateCacheFile("mime", cache);
     EXPECT_TRUE(std::regex_match(name, std::regex("MIME[0-9A-Za-z]{6}\\.tmp"))) << name;
     EXPECT_TRUE(std::filesystem::is_regular_file(runtime_.controller().cacheFolder() + name));
-    EXPECT_NE(CreateCacheFile("mime"), name);
+    EXPECT_NE(CreateCacheFile("mime", cache), name);
 
     std::string session = runtime_.controller().cacheFolder() + "user/abc/";
     std::filesystem::create_directories(session);

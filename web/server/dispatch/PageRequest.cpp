@@ -24,8 +24,8 @@ std::string PageAddress(const TWFServerControllerBase& settings, const std::stri
     return settings.URLBase + "/" + settings.ExecCmd + "/" + std::to_string(track) + "/" + sessionID;
 }
 
-bool ResumeSession(const RequestContext& context, const std::string& sessionID, const std::string& browserText,
-                   const std::string& clientIP) {
+bool ResumeSession(const RequestContext& context, const std::string& sessionID,
+                   const std::string& browserText, const std::string& clientIP) {
     SessionResumer* resumer = context.resumer();
     if (resumer == nullptr || !IsSessionIDText(sessionID)) return false;
     TWFSessionStart start;
@@ -132,7 +132,7 @@ void PageRequest::answerWithoutSubmit(TWFApplication& session) {
 }
 
 void PageRequest::render(TWFApplication& session) {
-    auto stream = std::make_unique<TWFRenderStream>();
+    auto stream = std::make_unique<TWFRenderStream>(context_.settings().cacheFolder());
     session.RenderActiveForm(stream->stream());
     stream->stream().flush();
     if (stream->size() > 0) context_.response.setContentStream(std::move(stream));
