@@ -38,10 +38,12 @@ void RegisterExamApplication(vendor::VendorSiteSettings site) {
     web::RegisterServerController([vendorSite] {
         auto controller = std::make_unique<TWFServerController>();
         controller->MainForm40 = [](web::TWFApplication&) { return std::make_unique<TWFForm2>(); };
-        controller->OnSiteRequest = [vendorSite](const web::TInHTTPAppRequest& request,
-                                                 web::TInHTTPAppResponse& response,
-                                                 const web::SessionTable& sessions) {
-            return vendorSite->Answer(request, response, &sessions);
+        // The hook belongs to the settings it reads the port from, so they outlive it.
+        const web::TWFServerControllerBase* settings = controller.get();
+        controller->OnSiteRequest = [vendorSite, settings](const web::TInHTTPAppRequest& request,
+                                                           web::TInHTTPAppResponse& response,
+                                                           const web::SessionTable& sessions) {
+            return vendorSite->Answer(request, response, &sessions, settings->Port);
         };
         return controller;
     });

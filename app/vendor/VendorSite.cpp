@@ -15,9 +15,8 @@
 #include "app/vendor/SiteOrigin.h"
 #include "app/vendor/VendorPages.h"
 #include "resources/EmbeddedFiles.h"
-#include "web/server/TWFServerControllerBase.h"
-#include "web/server/session/SessionTable.h"
 #include "web/server/Text.h"
+#include "web/server/session/SessionTable.h"
 
 namespace exam::vendor {
 namespace {
@@ -84,10 +83,8 @@ std::optional<long long> papersToday() {
     }
 }
 
-NewsFacts newsFacts(std::size_t liveSessions) {
-    const web::TWFServerControllerBase* settings = web::ServerController();
-    return {interfaceAddresses(), settings != nullptr ? settings->Port : 0, liveSessions,
-            papersToday()};
+NewsFacts newsFacts(std::size_t liveSessions, int port) {
+    return {interfaceAddresses(), port, liveSessions, papersToday()};
 }
 
 std::string contentTypeOf(std::string_view name) {
@@ -107,7 +104,7 @@ bool isManualFileName(std::string_view name) {
 }  // namespace
 
 bool VendorSite::Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response,
-                        const web::SessionTable* sessions) const {
+                        const web::SessionTable* sessions, int port) const {
     if (!VendorIsThisServer()) return false;
     const std::string path = web::text::toLower(request.path);
     if (path == "/home") {
@@ -122,7 +119,7 @@ bool VendorSite::Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppRe
         response.customHeaders.add("Cache-Control", "no-store");
         response.setContent(VersionText(SiteOrigin(request)));
     } else if (path == "/zxtest/mshow.html") {
-        answerPage(response, NewsPage(newsFacts(sessions != nullptr ? sessions->count() : 0)));
+        answerPage(response, NewsPage(newsFacts(sessions != nullptr ? sessions->count() : 0, port)));
     } else if (path == "/zxtest/bannerkhd.html") {
         answerPage(response, BannerPage(settings_.organisation));
     } else if (path == "/zxtest/up.asp") {

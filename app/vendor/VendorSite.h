@@ -30,9 +30,9 @@ public:
 
     // Answers a request for one of the vendor's paths ("/zxtest/..." and "/home") and
     // returns true; returns false for every other path, or when the vendor is elsewhere.
-    // `sessions` (when given) is counted for the news page.
+    // The news page counts `sessions` (when given) and names `port`, the server's.
     bool Answer(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response,
-                const web::SessionTable* sessions = nullptr) const;
+                const web::SessionTable* sessions = nullptr, int port = 0) const;
 
 private:
     void answerReview(const web::TInHTTPAppRequest& request, web::TInHTTPAppResponse& response) const;

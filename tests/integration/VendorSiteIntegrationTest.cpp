@@ -81,6 +81,9 @@ TEST_F(VendorSiteIntegrationTest, NewsCountsLiveSessionsAndTodaysPapers) {
     EXPECT_EQ(newsFigure("sessions"), std::to_string(std::stoul(sessions) + 1));
     server_.client().get("/home");
     EXPECT_EQ(newsFigure("sessions"), std::to_string(std::stoul(sessions) + 1));
+    // The addresses name the port this server really listens on.
+    const std::string news = server_.client().get("/zxtest/mshow.html").body;
+    EXPECT_NE(news.find("http://127.0.0.1:" + std::to_string(server_.port()) + "/"), std::string::npos) << news;
 }
 
 TEST_F(VendorSiteIntegrationTest, ForgedHostNeverReachesTheVersionText) {
