@@ -35,7 +35,7 @@ case "${1:-}" in
     folder=$(mktemp -d "${TMPDIR:-/tmp}/private-postgres.XXXXXX")
     chmod 700 "$folder"
     [ "$(id -u)" -eq 0 ] && chown "$owner" "$folder"
-    if ! as_owner "$bin/initdb" -D "$folder/data" -U postgres --auth=trust -E UTF8 --locale=C.UTF-8 \
+    if ! as_owner "$bin/initdb" -D "$folder/data" -U postgres --auth=trust --no-sync -E UTF8 --locale=C.UTF-8 \
         >"$folder/initdb.log" 2>&1; then
       cat "$folder/initdb.log" >&2
       rm -rf "$folder"
