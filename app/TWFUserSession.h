@@ -6,6 +6,8 @@
 
 #include "app/db/Database.h"
 #include "app/db/Query.h"
+#include "app/library/LibrarySettings.h"
+#include "app/library/RemoteQuery.h"
 #include "web/server/IWFForm.h"
 #include "web/server/TWFApplication.h"
 
@@ -26,8 +28,9 @@ public:
     db::Query tem{ADOConnection1};
     db::Query ADOQuery1{ADOConnection1};
     db::Query tem2{ADOConnection1};
-    // The remote shared-exam connection stays closed: nothing opens it in this product.
-    db::Database yccon;
+    // The shared-exam library: closed except while a click loads from it.
+    library::RemoteConnection yccon{library::LibraryConnection()};
+    library::RemoteQuery ycquery{yccon};
 
     std::string ExamId;
     std::string CandidateName;

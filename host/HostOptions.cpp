@@ -77,6 +77,25 @@ void checkPasswordUse(const HostOptions& options) {
     }
 }
 
+// The value switches of the shared-exam library: where their value goes, or nullptr.
+std::optional<std::string>* libraryValue(HostOptions& options, const std::string& name) {
+    if (name == "LIBRARY") return &options.library;
+    if (name == "PUBLISH") return &options.publishExam;
+    if (name == "UNPUBLISH") return &options.unpublishNumber;
+    if (name == "FBQ") return &options.closedDays;
+    if (name == "YYKL") return &options.applicationPassword;
+    return nullptr;
+}
+
+void checkLibraryUse(const HostOptions& options) {
+    if ((options.closedDays || options.applicationPassword) && !options.publishExam) {
+        throw std::invalid_argument("-fbq and -yykl are only used with -publish.");
+    }
+    if (options.publishExam && options.unpublishNumber) {
+        throw std::invalid_argument("Use -publish or -unpublish, not both.");
+    }
+}
+
 }  // namespace
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -92,7 +111,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         if (name != "PORT" && name != "PASSWORD" && name != "VENDOR" && name != "BIND" && name != "BACKUP" &&
-            name != "ORG" && name != "SESSIONMEMORY") {
+            name != "ORG" && name != "SESSIONMEMORY" && !libraryValue(options, name)) {
             throw std::invalid_argument("Unknown switch \"" + argument + "\".");
         }
         if (i + 1 >= arguments.size())
@@ -105,8 +124,10 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "BACKUP") options.backupFile = value;
         if (name == "ORG") options.organisation = value;
         if (name == "SESSIONMEMORY") options.sessionMemoryMiB = parseMemory(value);
+        if (auto field = libraryValue(options, name)) *field = value;
     }
     checkPasswordUse(options);
+    checkLibraryUse(options);
     return options;
 }
 
@@ -136,6 +157,12 @@ std::string HostUsage(const std::string& programName) {
            "  -vendor URL      address of the vendor's web server (version text, news, manual); without it\n"
            "                   this server answers those pages itself\n"
            "  -org NAME        the school or organisation shown in the banner of every page\n"
+           "  -library CONNINFO  the shared-exam library (a PostgreSQL connection string or URI); the exam\n"
+           "                   list then offers to load exams from it\n"
+           "  -publish EXAMID  with -library: send the exam EXAMID of db1.db to the library, print its\n"
+           "                   shared number, then exit; -fbq DAYS closes it for DAYS days (default 0),\n"
+           "                   during which a copy needs -yykl PASSWORD, its application password\n"
+           "  -unpublish NUMBER  with -library: withdraw the shared exam NUMBER, then exit\n"
            "  -help            show this list\n";
 }
 
@@ -143,7 +170,8 @@ void HidePasswordArguments(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
         std::string argument = argv[i];
         if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) continue;
-        if (switchName(argument) != "PASSWORD") continue;
+        const std::string name = switchName(argument);
+        if (name != "PASSWORD" && name != "YYKL" && name != "LIBRARY") continue;
         std::memset(argv[i + 1], 0, std::strlen(argv[i + 1]));
         ++i;
     }

@@ -28,6 +28,14 @@ struct HostOptions {
     std::optional<std::string> backupFile;
     // Memory for live sessions, in MiB; the session cap follows from it.
     std::optional<std::size_t> sessionMemoryMiB;
+    // "-library CONNINFO": the shared-exam library the exam list loads from, and the one
+    // "-publish EXAMID" (with "-fbq DAYS" and "-yykl PASSWORD") and "-unpublish NUMBER"
+    // work on; those two run their command and exit. Checked by the command.
+    std::optional<std::string> library;
+    std::optional<std::string> publishExam;
+    std::optional<std::string> unpublishNumber;
+    std::optional<std::string> closedDays;
+    std::optional<std::string> applicationPassword;
 };
 
 // Throws std::invalid_argument with a message for the user on an unknown switch, a
@@ -38,8 +46,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 // The text "-help" prints.
 std::string HostUsage(const std::string& programName);
 
-// Blanks the values of "-password" in the program's own argument memory, so the process
-// list stops showing the password once the options have been read.
+// Blanks the values of "-password", "-yykl" and "-library" (which may carry a password) in the program's own
+// argument memory, so the process list stops showing the password once the options have been read.
 void HidePasswordArguments(int argc, char** argv);
 
 }  // namespace host

@@ -17,6 +17,7 @@
 #include "app/autosave/ExamResumer.h"
 #include "app/db/Database.h"
 #include "app/db/Schema.h"
+#include "app/library/LibrarySettings.h"
 #include "host/InterfaceAddresses.h"
 #include "host/TForm9.h"
 #include "web/server/ServerLog.h"
@@ -134,6 +135,7 @@ int RunServerHost(const HostOptions& options) {
     signal(SIGPIPE, SIG_IGN);
 
     exam::RegisterExamApplication({options.organisation.value_or("")});
+    if (options.library) exam::library::SetLibraryConnection(*options.library);
     // Opened before the server takes requests and closed after it stops, so every answer
     // a page confirmed is in the file. Problems with the file are reported, never fatal.
     exam::AutosaveSettings autosaveSettings;

@@ -6,6 +6,7 @@
 #include "host/BackupCommand.h"
 #include "host/HostOptions.h"
 #include "host/PasswordReset.h"
+#include "host/PublishCommand.h"
 #include "host/ServerHost.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.backupFile) return host::RunBackup(*options.backupFile, std::cout, std::cerr);
+    if (options.publishExam || options.unpublishNumber)
+        return host::RunPublish(options, std::cout, std::cerr);
     if (options.resetPassword) return host::RunPasswordReset(options, std::cin, std::cout, std::cerr);
     return host::RunServerHost(options);
 }

@@ -3,7 +3,7 @@
 # With "--e2e" it also installs what the browser tests need (Chromium, Node.js, npm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libsqlite3-dev libxlsxwriter-dev libzip-dev libxml2-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libsqlite3-dev libxlsxwriter-dev libzip-dev libxml2-dev libpq-dev postgresql)
 need=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")

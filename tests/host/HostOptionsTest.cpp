@@ -97,5 +97,34 @@ TEST(HostOptionsTest, UsageNamesEverySwitch) {
     }
 }
 
+TEST(HostOptionsTest, LibrarySwitchesKeepTheirValuesForTheCommand) {
+    HostOptions options =
+        ParseHostOptions({"-Library", "host=lib dbname=x", "/publish", "3", "-FBQ", "7", "-yykl", "Ab c"});
+    EXPECT_EQ(options.library.value_or(""), "host=lib dbname=x");
+    EXPECT_EQ(options.publishExam.value_or(""), "3");
+    EXPECT_EQ(options.closedDays.value_or(""), "7");
+    EXPECT_EQ(options.applicationPassword.value_or(""), "Ab c");
+    EXPECT_EQ(ParseHostOptions({"-unpublish", "12"}).unpublishNumber.value_or(""), "12");
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"-fbq", "7"}, {"-yykl", "x"}, {"-publish", "1", "-unpublish", "2"}, {"-library"}}) {
+        EXPECT_THROW(ParseHostOptions(arguments), std::invalid_argument) << arguments.front();
+    }
+    const std::string usage = HostUsage("examserver");
+    for (const char* name : {"-library", "-publish", "-unpublish", "-fbq", "-yykl"}) {
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+TEST(HostOptionsTest, LibraryConnectionAndApplicationPasswordAreBlankedToo) {
+    std::string program = "examserver", library = "-library", connection = "password=pw", yykl = "-YYKL",
+                secret = "Ab", publish = "-publish", exam = "1";
+    char* argv[] = {program.data(), library.data(), connection.data(), yykl.data(),
+                    secret.data(),  publish.data(), exam.data()};
+    HidePasswordArguments(7, argv);
+    EXPECT_EQ(std::string(connection.c_str()), "");
+    EXPECT_EQ(std::string(secret.c_str()), "");
+    EXPECT_EQ(std::string(argv[6]), "1");
+}
+
 }  // namespace
 }  // namespace host

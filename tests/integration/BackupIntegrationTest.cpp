@@ -111,7 +111,7 @@ TEST(BackupIntegrationTest, ExamListLinkDownloadsACheckedCopyNamedWithTheTime) {
     ASSERT_TRUE(list.on("考试列表"));
     ASSERT_NE(list.page.body.find(ExamServer::pageText("【备份数据】")), std::string::npos);
 
-    list.click("WFLINK9");
+    list.click("WFLINK10");
     ASSERT_TRUE(list.on("考试列表"));
     const std::string script = "window.location.href='";
     const std::size_t at = list.page.body.find(script);

@@ -1,18 +1,24 @@
 #include "app/pages/examlist/TWFForm3.h"
 
+#include <chrono>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/PageControls.h"
+#include "app/PageDownloads.h"
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
-#include "app/PageDownloads.h"
 #include "app/TWFUserSession.h"
 #include "app/backup/DatabaseBackup.h"
 #include "app/db/Transaction.h"
+#include "app/exam/QuestionBank.h"
+#include "app/library/LibrarySettings.h"
+#include "app/library/SharedExam.h"
 #include "app/pages/home/TWFForm2.h"
-#include "app/pages/settings/TWFForm4.h"
 #include "app/pages/results/TWFForm6.h"
+#include "app/pages/settings/TWFForm4.h"
 #include "web/server/TWFApplication.h"
 #include "web/server/Text.h"
 
@@ -63,6 +69,7 @@ TWFForm3::TWFForm3() : TWFAppForm("WFForm3", "TWFForm3", 1000, 653) {
     buildCreateDialog();
     buildPasswordDialog();
     buildDeleteConfirmation();
+    buildLibraryRegion();
     PlaceHeaderFrame(*this, 10, 0);
     PlaceFooterFrame(*this, 8, 582, 70);
     WFAppFormCreate();
@@ -80,11 +87,14 @@ void TWFForm3::buildMainArea() {
     WFLink1->OnClick = [this](TWFControl& sender) { WFLink1Click(sender); };
     WFLink5 = link(*WFRegion2, "WFLink5", 848, 16, " 【退出设置】", 10);
     WFLink5->OnClick = [this](TWFControl& sender) { WFLink5Click(sender); };
-    // The entry to loading exams from the shared-exam service stays hidden.
+    WFLink10 = link(*WFRegion2, "WFLink10", 576, 16, "【备份数据】", 10);
+    WFLink10->OnClick = [this](TWFControl& sender) { WFLink10Click(sender); };
+    // The entry to the shared-exam library shows only when this server has one; the
+    // backup link then moves left to make room.
     WFLink8 = link(*WFRegion2, "WFLink8", 528, 16, "【从栎川云载入】", 10);
-    WFLink8->Visible = false;
-    WFLink9 = link(*WFRegion2, "WFLink9", 576, 16, "【备份数据】", 10);
-    WFLink9->OnClick = [this](TWFControl& sender) { WFLink9Click(sender); };
+    WFLink8->OnClick = [this](TWFControl& sender) { WFLink8Click(sender); };
+    WFLink8->Visible = library::LibraryConfigured();
+    if (WFLink8->Visible) WFLink10->Left = 440;
 
     WFRegion3 = PlaceControl<TWFRegion>(*WFRegion2, "WFRegion3", 24, 40, 937, 457);
     WFRegion3->BorderOptions.Style = TWFBorderStyle::cbsNone;
@@ -186,6 +196,34 @@ void TWFForm3::buildDeleteConfirmation() {
     WFLink6->OnClick = [this](TWFControl& sender) { WFLink6Click(sender); };
     WFLink7 = link(*WFRegion8, "WFLink7", 200, 72, "【取消】", 10);
     WFLink7->OnClick = [this](TWFControl& sender) { WFLink7Click(sender); };
+}
+
+void TWFForm3::buildLibraryRegion() {
+    WFRegion9 = PlaceControl<TWFRegion>(*WFRegion3, "WFRegion9", 216, 376, 500, 201);
+    WFRegion9->Visible = false;
+    WFRegion9->BorderOptions.Color = clWebTAN;
+    WFRegion9->Color = 15595518;
+    WFRegion9->ZIndex = 1000;
+    WFLabel14 = dialogHeading(*WFRegion9, "WFLabel14", "从栎川云载入考试数据");
+    WFLink9 = link(*WFRegion9, "WFLink9", 435, 8, "【关闭】", 9);
+    WFLink9->OnClick = [this](TWFControl& sender) { WFLink9Click(sender); };
+    WFRegion10 = headingLine(*WFRegion9, "WFRegion10", 490);
+
+    const auto label = [this](const char* name, int left, int top, const char* caption) {
+        TWFLabel* placed = PlaceControl<TWFLabel>(*WFRegion9, name, left, top);
+        placed->Caption = caption;
+        return placed;
+    };
+    WFLabel15 = label("WFLabel15", 24, 48, "云考试编号");
+    WFEdit7 = PlaceControl<TWFEdit>(*WFRegion9, "WFEdit7", 112, 48, 137);
+    WFLabel17 = label("WFLabel17", 264, 48, "点此查找栎川云中的共享考试");
+    WFLabel18 = label("WFLabel18", 24, 88, "考试项目名称");
+    WFEdit8 = PlaceControl<TWFEdit>(*WFRegion9, "WFEdit8", 136, 88, 337);
+    WFLabel19 = label("WFLabel19", 24, 120, "应用口令");
+    WFEdit9 = PlaceControl<TWFEdit>(*WFRegion9, "WFEdit9", 136, 120, 121);
+    WFButton3 = PlaceControl<TWFButton>(*WFRegion9, "WFButton3", 128, 152, 217, 25);
+    WFButton3->Caption = "查找";
+    WFButton3->OnClick = [this](TWFControl& sender) { WFButton3Click(sender); };
 }
 
 // Lists every exam with its three action cells and whether the home page shows it.
@@ -309,13 +347,123 @@ void TWFForm3::WFLink5Click(TWFControl&) {
 
 namespace exam {
 
-void TWFForm3::WFLink9Click(web::forms::TWFControl&) {
+void TWFForm3::WFLink10Click(web::forms::TWFControl&) {
     const web::DownloadInfo info{"application/vnd.sqlite3", "db1-" + FileNameStamp() + ".db"};
     OfferDownload(*this, "BAK", info, [](const std::string& path) {
         // The backup makes its file itself and never writes over one.
         std::filesystem::remove(path);
         BackupDatabase(std::string(db::kDatabaseFileName), path);
     });
+}
+
+}  // namespace exam
+
+namespace exam {
+
+void TWFForm3::WFLink8Click(TWFControl&) {
+    WFRegion9->Visible = true;
+    WFEdit7->Text.clear();
+    WFEdit7->ReadOnly = false;
+    for (TWFEdit* edit : {WFEdit8, WFEdit9}) {
+        edit->Text.clear();
+        edit->Visible = false;
+    }
+    WFLabel18->Visible = false;
+    WFLabel19->Visible = false;
+    WFButton3->Caption = "查找";
+    foundNumber_ = 0;
+}
+
+void TWFForm3::WFLink9Click(TWFControl&) {
+    WFRegion9->Visible = false;
+}
+
+// The caption says which step is next. The library connection is open for this click
+// only: every way out, a message included, closes it again.
+void TWFForm3::WFButton3Click(TWFControl&) {
+    std::int64_t typed = 0;
+    if (!web::text::parseInt64(web::text::trim(WFEdit7->Text), typed)) {
+        web::CurrentSession()->ShowMessage("考试编号必须为数字，请检查！！！");
+        return;
+    }
+    struct Disconnect {
+        TWFUserSession& session;
+        ~Disconnect() {
+            session.ycquery.Close();
+            session.yccon.Close();
+        }
+    } disconnect{UserSession()};
+    UserSession().yccon.Open();
+    if (WFButton3->Caption == "查找") {
+        // Library numbers are positive SQL integers; no exam has any other.
+        findSharedExam(typed >= 1 && typed <= INT32_MAX ? static_cast<int>(typed) : 0);
+    } else {
+        loadSharedExam(foundNumber_);
+    }
+}
+
+void TWFForm3::findSharedExam(int number) {
+    library::RemoteQuery& ycquery = UserSession().ycquery;
+    if (number > 0) {
+        ycquery.Open(
+            "select extract(epoch from shijian+fbq*interval '1 day')::float8 as sj,name from zxtest where "
+            "id=$1",
+            {std::to_string(number)});
+    }
+    if (number == 0 || ycquery.RecordCount() == 0) {
+        web::CurrentSession()->ShowMessage("考试编号错误，请检查！！！");
+        return;
+    }
+    WFEdit8->Text = ycquery.FieldByName("name");
+    WFEdit7->ReadOnly = true;
+    WFEdit8->Visible = true;
+    WFLabel18->Visible = true;
+    const double closedUntil = std::strtod(ycquery.FieldByName("sj").c_str(), nullptr);
+    const auto now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch());
+    const bool open = now.count() >= closedUntil;
+    WFEdit9->Visible = !open;
+    WFLabel19->Visible = !open;
+    WFButton3->Caption = "载入";
+    foundNumber_ = number;
+}
+
+// Everything is read from the library and checked before anything is written; the exam
+// and its questions are then stored together, or nothing is.
+void TWFForm3::loadSharedExam(int number) {
+    TWFUserSession& session = UserSession();
+    const std::string numberText = std::to_string(number);
+    // An exam withdrawn since the find is reported like an unknown number.
+    session.ycquery.Open("select yykl from zxtest where id=$1", {numberText});
+    if (session.ycquery.Eof()) {
+        web::CurrentSession()->ShowMessage("考试编号错误，请检查！！！");
+        return;
+    }
+    if (WFEdit9->Visible && web::text::trim(WFEdit9->Text) != session.ycquery.FieldByName("yykl")) {
+        web::CurrentSession()->ShowMessage("应用口令错误，请检查！！！");
+        return;
+    }
+    session.ycquery.Close();
+    const std::vector<library::SharedQuestion> questions = library::ReadSharedQuestions(
+        session.yccon.Execute("select * from  zxtm where testid=$1 order by id", {numberText}));
+    if (const std::string refusal = library::CheckSharedQuestions(questions); !refusal.empty()) {
+        web::CurrentSession()->ShowMessage(refusal);
+        return;
+    }
+    db::Query& tem = session.tem;
+    db::Transaction transaction(session.ADOConnection1);
+    OpenStatement(tem, "select * from test where id is null", {});
+    tem.Append();
+    tem.FieldByName("wid").SetAsInteger(number);
+    tem.FieldByName("考试名称").SetAsString(web::text::trim(WFEdit8->Text));
+    tem.Post();
+    const std::int64_t examId = tem.FieldByName("id").AsInteger();
+    for (const library::SharedQuestion& question : questions) {
+        const QuestionRow& row = question.row;
+        ExecuteStatement(
+            tem, "INSERT INTO tm (testid,wid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?,?)",
+            {examId, std::stoll(question.id), row.type, row.text, row.options, row.answer, row.points});
+    }
+    transaction.Commit();
 }
 
 }  // namespace exam

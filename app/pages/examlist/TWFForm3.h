@@ -24,7 +24,7 @@ public:
     web::forms::TWFLink* WFLink1;
     web::forms::TWFLink* WFLink5;
     web::forms::TWFLink* WFLink8;
-    web::forms::TWFLink* WFLink9;
+    web::forms::TWFLink* WFLink10;
     web::forms::TWFRegion* WFRegion3;
     web::forms::TWFGrid* WFGrid1;
 
@@ -66,6 +66,20 @@ public:
     web::forms::TWFLink* WFLink6;
     web::forms::TWFLink* WFLink7;
 
+    // Loading from the shared-exam library: find an exam by its number, then copy it.
+    web::forms::TWFRegion* WFRegion9;
+    web::forms::TWFLabel* WFLabel14;
+    web::forms::TWFLink* WFLink9;
+    web::forms::TWFRegion* WFRegion10;
+    web::forms::TWFLabel* WFLabel15;
+    web::forms::TWFEdit* WFEdit7;
+    web::forms::TWFLabel* WFLabel17;
+    web::forms::TWFLabel* WFLabel18;
+    web::forms::TWFEdit* WFEdit8;
+    web::forms::TWFLabel* WFLabel19;
+    web::forms::TWFEdit* WFEdit9;
+    web::forms::TWFButton* WFButton3;
+
     void WFAppFormCreate();
     void WFGrid1CellClick(web::forms::TWFControl& sender, int row, int column);
     void WFLink2Click(web::forms::TWFControl& sender);
@@ -78,13 +92,24 @@ public:
     void WFLink7Click(web::forms::TWFControl& sender);
     void WFLink5Click(web::forms::TWFControl& sender);
     // "【备份数据】": a checked copy of the database for the browser to save.
+    void WFLink10Click(web::forms::TWFControl& sender);
+    void WFLink8Click(web::forms::TWFControl& sender);
     void WFLink9Click(web::forms::TWFControl& sender);
+    void WFButton3Click(web::forms::TWFControl& sender);
 
 private:
     void buildMainArea();
     void buildCreateDialog();
     void buildPasswordDialog();
     void buildDeleteConfirmation();
+    void buildLibraryRegion();
+    // The find and load steps of WFButton3Click, run while the library connection is open.
+    void findSharedExam(int number);
+    void loadSharedExam(int number);
+
+    // The number the last find succeeded with: the load copies that exam, whatever a
+    // forged post puts into the read-only number field.
+    int foundNumber_ = 0;
 };
 
 }  // namespace exam
