@@ -2,13 +2,14 @@
 
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <pthread.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
-#include <thread>
+#include <vector>
 
 #include "host/HttpGet.h"
 #include "host/TForm9.h"
@@ -59,42 +60,39 @@ void sayOnStandardError(const std::string& line) {
     std::cerr << line + "\n" << std::flush;
 }
 
-// Takes the stop signals while the window runs and ends its loop on one; woken with a
-// signal of its own when the window ended first.
-class StopSignalWatch {
+// While the window runs, the stop signals reach the GTK thread, where GLib turns them into
+// events of the loop; every other thread keeps them blocked. Blocked again afterwards, so
+// a console host that takes over can wait for them.
+class StopSignals {
 public:
-    StopSignalWatch(const sigset_t& signals, GMainLoop* loop)
-        : signals_(signals), loop_(loop), thread_([this] { watch(); }) {}
-    ~StopSignalWatch() {
-        done_ = true;
-        pthread_kill(thread_.native_handle(), SIGTERM);
-        thread_.join();
+    StopSignals(const sigset_t& signals, GMainLoop* loop) : signals_(signals), loop_(loop) {
+        for (int number : {SIGINT, SIGTERM}) {
+            if (sigismember(&signals_, number) == 1)
+                sources_.push_back(g_unix_signal_add(number, stop, this));
+        }
+        pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
     }
-    StopSignalWatch(const StopSignalWatch&) = delete;
-    StopSignalWatch& operator=(const StopSignalWatch&) = delete;
+    ~StopSignals() {
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+        for (guint source : sources_) g_source_remove(source);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
 
-    bool Signalled() const { return signalled_; }
+    bool Received() const { return received_; }
 
 private:
-    void watch() {
-        int received = 0;
-        sigwait(&signals_, &received);
-        if (done_) return;
-        signalled_ = true;
-        // Queued for the GTK thread; invoking could run it here.
-        g_idle_add(
-            +[](gpointer loop) -> gboolean {
-                g_main_loop_quit(static_cast<GMainLoop*>(loop));
-                return G_SOURCE_REMOVE;
-            },
-            loop_);
+    static gboolean stop(gpointer self) {
+        auto* watch = static_cast<StopSignals*>(self);
+        watch->received_ = true;
+        g_main_loop_quit(watch->loop_);
+        return G_SOURCE_CONTINUE;
     }
 
     sigset_t signals_;
     GMainLoop* loop_;
-    std::atomic<bool> done_{false};
-    std::atomic<bool> signalled_{false};
-    std::thread thread_;
+    std::vector<guint> sources_;
+    bool received_ = false;
 };
 
 DesktopWindowSettings windowSettings(const HostOptions& options, const ServingState& state) {
@@ -131,10 +129,10 @@ WindowEnd RunDesktopHost(const HostOptions& options, const ServingState& state) 
     {
         DesktopWindow window(windowSettings(options, state));
         window.OnClosed([loop] { g_main_loop_quit(loop); });
-        StopSignalWatch watch(state.stopSignals, loop);
+        StopSignals signals(state.stopSignals, loop);
         window.Show();
         g_main_loop_run(loop);
-        if (watch.Signalled()) end = WindowEnd::Stopped;
+        if (signals.Received()) end = WindowEnd::Stopped;
         if (gDisplayLost) {
             window.Abandon();
             end = WindowEnd::DisplayLost;

@@ -18,7 +18,8 @@ struct ServingState {
     std::vector<std::string> addresses;
     // Candidates taking an exam now.
     std::function<std::size_t()> candidatesInExam;
-    // The stop signals, blocked on every thread; the window takes them while it runs.
+    // The stop signals, blocked on every thread started by the host; the window takes them
+    // on its own thread while it runs.
     sigset_t stopSignals{};
 };
 

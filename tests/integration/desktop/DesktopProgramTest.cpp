@@ -43,7 +43,8 @@ public:
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             std::string line = *entry;
-            if (!line.starts_with("DISPLAY=") && !line.starts_with("WAYLAND_DISPLAY=")) environment.push_back(line);
+            if (!line.starts_with("DISPLAY=") && !line.starts_with("WAYLAND_DISPLAY="))
+                environment.push_back(line);
         }
         environment.push_back("DISPLAY=" + display);
         std::vector<std::string> words{testing_support::ExamServerProgram()};
@@ -215,11 +216,15 @@ TEST(DesktopProgramTest, ConsoleHostServesWithoutAUsableDisplayOrWhenAskedFor) {
         ASSERT_NE(port, 0) << c.what << program.err();
         EXPECT_TRUE(serves(port)) << c.what;
         EXPECT_TRUE(program.waitFor(c.said, true)) << c.what << program.err();
-        if (c.keys) EXPECT_TRUE(program.waitFor("Keys:")) << c.what << program.out();
+        if (c.keys) {
+            EXPECT_TRUE(program.waitFor("Keys:")) << c.what << program.out();
+        }
         EXPECT_EQ(testing_support::FindTopLevelWindow(display.name(), kCaption, 1s), 0u) << c.what;
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(), 0) << c.what << program.err();
-        if (!c.keys) EXPECT_EQ(program.out().find("Keys:"), std::string::npos) << c.what;
+        if (!c.keys) {
+            EXPECT_EQ(program.out().find("Keys:"), std::string::npos) << c.what;
+        }
     }
 }
 
