@@ -76,6 +76,16 @@ TEST_F(CandidatesInExamTest, CountsPapersSavedWithinTheTimeOut) {
     EXPECT_EQ(CandidatesInExam(file_, kNow, std::chrono::hours(3)), 5u);
 }
 
+// The server keeps the file open while the window asks; the count reads beside its writer.
+TEST_F(CandidatesInExamTest, CountsWhileTheServerHoldsTheFile) {
+    exam::AutosaveStore server(file_, [](const std::string&) {});
+    server.apply({{"a", std::string("answersheet 1\nexam 1"), kNow - 10}});
+    EXPECT_EQ(CandidatesInExam(file_, kNow, std::chrono::minutes(10)), 1u);
+    server.apply({{"a", std::nullopt, kNow}, {"b", std::string("answersheet 1\nexam 1"), kNow}});
+    server.apply({{"c", std::string("answersheet 1\nexam 1"), kNow}});
+    EXPECT_EQ(CandidatesInExam(file_, kNow, std::chrono::minutes(10)), 2u);
+}
+
 TEST_F(CandidatesInExamTest, MissingOrForeignFileCountsNone) {
     EXPECT_EQ(CandidatesInExam(file_, kNow, std::chrono::minutes(10)), 0u);
     std::ofstream(file_) << "not a database";
