@@ -95,6 +95,7 @@ public:
     }
 
     void signal(int number) const { kill(pid_, number); }
+    pid_t pid() const { return pid_; }
 
     // The exit status, or -1 when it did not end within the limit.
     int waitForExit(std::chrono::milliseconds limit = 20s) {
@@ -180,6 +181,15 @@ TEST(DesktopProgramTest, DisplayThatGoesAwayLeavesTheServerServing) {
     const int port = program.port();
     ASSERT_NE(port, 0) << program.err();
     ASSERT_NE(testing_support::FindTopLevelWindow(display.name(), kCaption, 20s), 0u) << program.err();
+    // Once the news view's web process runs: WebKit ends the whole program when that
+    // process dies while it is being started.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (testing_support::WebProcessesOf(program.pid()).empty() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_FALSE(testing_support::WebProcessesOf(program.pid()).empty());
+    std::this_thread::sleep_for(1s);
     display.stop();
     EXPECT_TRUE(program.waitFor("The desktop display went away; the server goes on in the console.\n", true))
         << program.err();

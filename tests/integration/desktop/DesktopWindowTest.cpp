@@ -56,20 +56,6 @@ std::string dialogText(GtkWidget* dialog) {
     return copy;
 }
 
-// The process ids of this test's WebKit helpers.
-std::vector<pid_t> webProcesses() {
-    std::vector<pid_t> found;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string pid, name;
-        char state = 0;
-        pid_t parent = 0;
-        if (!(stat >> pid >> name >> state >> parent) || parent != getpid()) continue;
-        if (name.find("WebProces") != std::string::npos) found.push_back(std::stoi(pid));
-    }
-    return found;
-}
-
 // GTK keeps its display for the life of the process, so the tests of one process share
 // one virtual display.
 testing_support::XvfbDisplay& sharedDisplay() {
@@ -290,7 +276,7 @@ TEST_F(DesktopWindowTest, ClosingDuringAnExamAsksFirstAndCancelKeepsTheService) 
 TEST_F(DesktopWindowTest, NewsViewThatStopsIsReportedAndTheWindowGoesOn) {
     host::DesktopWindow& window = open(settings());
     ASSERT_TRUE(pumpUntil([&] { return newsShown(window); }));
-    const std::vector<pid_t> helpers = webProcesses();
+    const std::vector<pid_t> helpers = testing_support::WebProcessesOf(getpid());
     ASSERT_FALSE(helpers.empty());
     for (pid_t helper : helpers) kill(helper, SIGKILL);
     ASSERT_TRUE(pumpUntil([&] { return window.NewsView() == nullptr; }));

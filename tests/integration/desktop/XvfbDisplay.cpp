@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -158,6 +159,20 @@ bool StartsIconic(const std::string& display, unsigned long window) {
     bool iconic = (hints->flags & StateHint) != 0 && hints->initial_state == IconicState;
     XFree(hints);
     return iconic;
+}
+
+std::vector<pid_t> WebProcessesOf(pid_t parent) {
+    std::vector<pid_t> found;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name;
+        char state = 0;
+        pid_t up = 0;
+        if (!(stat >> pid >> name >> state >> up) || up != parent) continue;
+        // The kernel keeps 15 characters of "WebKitWebProcess".
+        if (name.find("WebProces") != std::string::npos) found.push_back(std::stoi(pid));
+    }
+    return found;
 }
 
 }  // namespace testing_support

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -39,6 +40,9 @@ bool SendCloseRequest(const std::string& display, unsigned long window);
 
 // Whether the window asked to start iconic (the -Minimize switch) in its WM hints.
 bool StartsIconic(const std::string& display, unsigned long window);
+
+// The process ids of the WebKit web processes started by `parent`.
+std::vector<pid_t> WebProcessesOf(pid_t parent);
 
 }  // namespace testing_support
 
