@@ -18,6 +18,7 @@ const std::map<std::string, Flag>& flagSwitches() {
     // start address: this server has neither.
     static const std::map<std::string, Flag> switches{
         {"HEADLESS", &HostOptions::headless},
+        {"CONSOLE", &HostOptions::console},
         {"HELP", &HostOptions::help},
         {"?", &HostOptions::help},
         {"LOG", &HostOptions::log},
@@ -139,11 +140,13 @@ std::string HostUsage(const std::string& programName) {
            "  -bind ADDRESS    listen on this IPv4 address only (e.g. 127.0.0.1) instead of every address\n"
            "  -sessionmemory MIB  memory for live sessions (default 1024); sets how many sessions may be "
            "open at once\n"
-           "  -headless        no console window: read no keys, no version check; run until SIGTERM or "
+           "  -headless        no window and no console keys, no version check; run until SIGTERM or "
            "SIGINT\n"
+           "  -console         the console host even on a desktop (the window opens when DISPLAY or\n"
+           "                   WAYLAND_DISPLAY is set and the program was built with it)\n"
            "  -log             write one line per request to standard error\n"
            "  -LaunchBrowser   open the start address in the desktop's browser\n"
-           "  -Minimize        accepted for compatibility; a console has nothing to minimise\n"
+           "  -Minimize        start the window minimised (the console has nothing to minimise)\n"
            "  -initdb          first create db1.db in the working directory (never over an existing one)\n"
            "  -resetpassword   set a new administrator password in db1.db (asked twice on the terminal), "
            "then exit\n"

@@ -12,6 +12,8 @@ namespace host {
 struct HostOptions {
     std::optional<int> port;
     bool headless = false;
+    // The console host even where a desktop is at hand.
+    bool console = false;
     bool help = false;
     bool log = false;
     bool launchBrowser = false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -20,6 +21,7 @@
 #include "app/library/LibrarySettings.h"
 #include "host/InterfaceAddresses.h"
 #include "host/TForm9.h"
+#include "host/desktop/ExamsInProgress.h"
 #include "web/server/ServerLog.h"
 #include "web/server/TWFStandAloneServer.h"
 #include "web/server/transport/Socket.h"
@@ -109,7 +111,7 @@ std::size_t SessionCapForMemory(std::size_t budgetBytes) {
     return std::max<std::size_t>(16, budgetBytes / kSessionCost);
 }
 
-int RunServerHost(const HostOptions& options) {
+int RunServerHost(const HostOptions& options, const WindowHost& windowHost) {
     if (options.initDatabase && !createDatabase(options)) return 1;
     if (!std::filesystem::exists(exam::db::kDatabaseFileName)) {
         std::cerr << "Warning: there is no " << exam::db::kDatabaseFileName << " in "
@@ -171,6 +173,25 @@ int RunServerHost(const HostOptions& options) {
             window->Label4Click();
         } catch (const std::exception& error) {
             std::cerr << error.what() << "\n";
+        }
+    }
+    if (windowHost) {
+        ServingState state;
+        state.port = server->Port();
+        state.addresses =
+            CandidateAddresses(InterfaceAddresses(), state.port, options.bindAddress.value_or(""));
+        state.candidatesInExam = [file = std::filesystem::absolute(autosaveSettings.file),
+                                  timeout = std::chrono::minutes(server->Controller().SessionTimeout)] {
+            auto now = std::chrono::system_clock::now().time_since_epoch();
+            return CandidatesInExam(file, std::chrono::duration_cast<std::chrono::seconds>(now).count(),
+                                    timeout);
+        };
+        state.stopSignals = signals;
+        WindowEnd end = windowHost(options, state);
+        if (end == WindowEnd::Closed || end == WindowEnd::Stopped) {
+            std::cout << "Stopping the server." << std::endl;
+            server.reset();
+            return 0;
         }
     }
     if (!options.headless) {

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,10 @@
 #include "host/PasswordReset.h"
 #include "host/PublishCommand.h"
 #include "host/ServerHost.h"
+#include "host/desktop/HostSelection.h"
+#if EXAM_DESKTOP_WINDOW
+#include "host/desktop/DesktopHost.h"
+#endif
 
 int main(int argc, char** argv) {
     std::string program = argc > 0 ? argv[0] : "examserver";
@@ -27,5 +32,12 @@ int main(int argc, char** argv) {
     if (options.publishExam || options.unpublishNumber)
         return host::RunPublish(options, std::cout, std::cerr);
     if (options.resetPassword) return host::RunPasswordReset(options, std::cin, std::cout, std::cerr);
-    return host::RunServerHost(options);
+    host::WindowHost window;
+#if EXAM_DESKTOP_WINDOW
+    if (host::ChooseHost(options, true, [](const char* name) { return std::getenv(name); }) ==
+        host::HostKind::Window) {
+        window = host::RunDesktopHost;
+    }
+#endif
+    return host::RunServerHost(options, window);
 }
