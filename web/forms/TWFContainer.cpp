@@ -21,12 +21,12 @@ std::string flag(bool value) {
 
 void addLayoutScripts(const TWFControl& control, const std::string& name, const std::string& parentLayout,
                       TWFPageContext40& context) {
-    std::string layout = name + "WFCL";
-    context.AddPageScript("var " + layout + " = null;");
-    context.AddWFCLInitScript(layout + " = CreateWFCLObject(" + parentLayout + ", \"" + name + "\", \"" +
-                              layout + "\");");
-    context.AddWFCLInitScript("SetVisibility(" + layout + ", true);");
+    appendParts(context.pageScript, "var ", name, "WFCL = null;\r\n");
+    context.AddWFCLInitLine(name, "WFCL = CreateWFCLObject(", parentLayout, ", \"", name, "\", \"", name,
+                            "WFCL\");");
+    context.AddWFCLInitLine("SetVisibility(", name, "WFCL, true);");
     if (control.Align == TWFAlign::alNone && control.Anchors.isDefault()) return;
+    const std::string layout = name + "WFCL";
     const TWFAnchors& a = control.Anchors;
     context.AddWFCLInitScript("if (" + layout + " != null) {");
     context.AddWFCLInitScript("  " + layout + ".SetAlign(" + alignName(control.Align) + ");\r\n " + layout +
@@ -122,7 +122,7 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     applyControlAttributes(
         *tag, style,
         TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint, control.Hint});
-    context.styleRules += style.headRule();
+    style.appendHeadRule(context.styleRules);
     if (control.hasSubmitField() || (control.isInputControl() && control.isEditable()))
         context.AddSubmitField(control.InputName());
     addEventScripts(control, name, context);
