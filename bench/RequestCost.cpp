@@ -9,7 +9,9 @@
 //     bench/request-cost.sh build-cc [candidates] [clicks]        (default 40 200)
 //     build-cc/bench/RequestCost [candidates] [clicks] [--callgrind]
 //
-// Without callgrind it prints wall time per step only. Every reply is checked as the
+// Without callgrind it prints wall time per step only. With --save FOLDER every page the
+// server sent is also written there (session ids replaced by "SESSION", the questions in
+// their stored order, so that two runs can be compared byte for byte). Every reply is checked as the
 // other benchmarks check them; exits with 1 when one is wrong.
 
 #include <unistd.h>
@@ -19,11 +21,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/db/Database.h"
+#include "app/db/Query.h"
 #include "bench/BenchSupport.h"
 #include "bench/ExamHall.h"
 
@@ -54,10 +61,32 @@ private:
     bool enabled_;
 };
 
+// Writes the pages the server sends into a folder, when asked to.
+class PageLog {
+public:
+    explicit PageLog(std::string folder) : folder_(std::move(folder)) {}
+
+    void save(const std::string& page) {
+        if (folder_.empty()) return;
+        static const std::regex kSessionId("[0-9a-z]{28}");
+        const std::string text = std::regex_replace(page, kSessionId, "SESSION");
+        char name[32];
+        std::snprintf(name, sizeof name, "%05d.html", ++count_);
+        std::ofstream(std::filesystem::path(folder_) / name, std::ios::binary) << text;
+    }
+
+private:
+    std::string folder_;
+    int count_ = 0;
+};
+
+PageLog* pageLog = nullptr;
+
 std::string fetch(const bench::Endpoint& server, int seat, const std::string& bytes, const char* title) {
     bench::Reply reply = bench::exchange(server, bench::clientAddress(seat), bytes, kTimeout);
     const std::string problem = bench::pageProblem(reply, title);
     if (!problem.empty()) throw std::runtime_error(problem);
+    if (pageLog != nullptr) pageLog->save(reply.body);
     return std::move(reply.body);
 }
 
@@ -76,6 +105,13 @@ int run(int candidates, int clicks, bool callgrind) {
     bench::ExamServer server("request-cost");
     const bench::Endpoint endpoint = server.endpoint();
     Counters counters(callgrind);
+    if (pageLog != nullptr) {
+        // Saved pages are compared between runs: the questions keep their order.
+        exam::db::Database db(server.database());
+        exam::db::Query query(db);
+        query.SQL().SetText("update test set set3=1");
+        query.ExecSQL();
+    }
     std::vector<std::string> pages(static_cast<std::size_t>(candidates));
     auto page = [&](int seat) -> std::string& { return pages[static_cast<std::size_t>(seat)]; };
 
@@ -121,15 +157,20 @@ int run(int candidates, int clicks, bool callgrind) {
 int main(int argc, char** argv) {
     std::vector<int> counts;
     bool callgrind = false;
+    std::string saveFolder;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--callgrind") == 0) {
             callgrind = true;
+        } else if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
+            saveFolder = argv[++i];
         } else {
             counts.push_back(std::clamp(std::atoi(argv[i]), 1, kMaxCount));
         }
     }
     const int candidates = counts.size() > 0 ? counts[0] : kDefaultCandidates;
     const int clicks = counts.size() > 1 ? counts[1] : kDefaultClicks;
+    PageLog log(saveFolder);
+    if (!saveFolder.empty()) pageLog = &log;
     try {
         return run(candidates, clicks, callgrind);
     } catch (const std::exception& error) {
