@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -160,6 +161,20 @@ std::string utf8Of(char32_t c) {
     return out;
 }
 
+// Where the run of ASCII bytes from `at` ends, looked at eight bytes at a time: markup is
+// mostly ASCII, and ASCII is the same in GB18030.
+std::size_t asciiRunEnd(std::string_view text, std::size_t at) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (at + sizeof(std::uint64_t) <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word & kHighBits) != 0) break;
+        at += sizeof word;
+    }
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
+
 // The GB18030 bytes of every character of the basic plane, taken once from the system's
 // conversion: a page is then encoded at a table look-up per character, byte for byte as
 // the conversion itself would write it (GB18030 has no shift states, so a character's
@@ -190,8 +205,7 @@ public:
         output.reserve(input.size() + input.size() / 8 + 16);
         std::string slow;
         for (std::size_t at = 0; at < input.size();) {
-            std::size_t plain = at;
-            while (plain < input.size() && static_cast<unsigned char>(input[plain]) < 0x80) ++plain;
+            std::size_t plain = asciiRunEnd(input, at);
             output.append(input, at, plain - at);
             at = plain;
             if (at == input.size()) break;
