@@ -209,6 +209,9 @@ int run(std::chrono::seconds duration, const std::vector<int>& clientCounts) {
                 static_cast<long long>(duration.count()), server.endpoint().port);
 
     std::unique_ptr<bench::Nginx> nginx;
+    // The questions come in each session's own order, so the pages of later sessions may
+    // differ in length from the copy nginx serves; its replies are checked against the copy.
+    std::size_t servedSize = 0;
     bool failed = false;
     bool targetsMet = true;
     for (const int count : clientCounts) {
@@ -217,13 +220,14 @@ int run(std::chrono::seconds duration, const std::vector<int>& clientCounts) {
         std::vector<std::unique_ptr<LoadClient>> clicks = clickClients(server.endpoint(), count, examPage);
         if (!nginx) {
             nginx = std::make_unique<bench::Nginx>(kPageFile, examPage);
+            servedSize = examPage.size();
             std::printf("nginx (%s) on 127.0.0.1:%d serving the exam page, %zu bytes\n",
                         nginx->program().c_str(), nginx->endpoint().port, examPage.size());
         }
         const Measurement clicked = measure(server.endpoint(), clicks, duration);
         std::vector<std::unique_ptr<LoadClient>> fetches;
         for (int i = 0; i < count; ++i)
-            fetches.push_back(std::make_unique<FileClient>(nginx->endpoint(), examPage.size()));
+            fetches.push_back(std::make_unique<FileClient>(nginx->endpoint(), servedSize));
         const Measurement fetched = measure(nginx->endpoint(), fetches, duration);
         if (interrupted) break;
 

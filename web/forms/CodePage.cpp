@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -78,6 +81,13 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    const std::string& replacement() const { return replacement_; }
+
+    // One character (a valid UTF-8 sequence) in the code page; false when it has none.
+    bool convertOne(std::string_view sequence, std::string& output) {
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        return convertPlain(sequence, output);
+    }
 
     std::string convert(std::string_view input) {
         std::string output;
@@ -136,14 +146,133 @@ Converter* converterFor(const std::string& name) {
     return converter->valid() ? converter.get() : nullptr;
 }
 
+std::string utf8Of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Where the run of ASCII bytes from `at` ends, looked at eight bytes at a time: markup is
+// mostly ASCII, and ASCII is the same in GB18030.
+std::size_t asciiRunEnd(std::string_view text, std::size_t at) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (at + sizeof(std::uint64_t) <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word & kHighBits) != 0) break;
+        at += sizeof word;
+    }
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
+
+// The GB18030 bytes of every character of the basic plane, taken once from the system's
+// conversion: a page is then encoded at a table look-up per character, byte for byte as
+// the conversion itself would write it (GB18030 has no shift states, so a character's
+// bytes do not depend on its neighbours). Characters beyond the plane, rare in a page, go
+// through the conversion one at a time.
+class Gb18030Table {
+public:
+    explicit Gb18030Table(Converter& converter) {
+        std::string bytes;
+        for (char32_t c = 0; c < kPlaneSize; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF) continue;  // never reaches the table: not valid UTF-8
+            if (!converter.convertOne(utf8Of(c), bytes)) {
+                lengths_[c] = kNotInCodePage;
+            } else if (bytes.empty() || bytes.size() > sizeof(std::uint32_t)) {
+                lengths_[c] = kAskConverter;
+            } else {
+                lengths_[c] = static_cast<std::uint8_t>(bytes.size());
+                bytes.copy(reinterpret_cast<char*>(&codes_[c]), bytes.size());
+            }
+            if (c < 0x80 && (lengths_[c] != 1 || bytes[0] != static_cast<char>(c))) asciiKept_ = false;
+        }
+    }
+
+    // Both conversions replace a malformed sequence with the replacement character, one per
+    // byte, and write a character the code page lacks as a numeric character reference.
+    std::string encode(std::string_view input, Converter& converter) const {
+        std::string output;
+        output.reserve(input.size() + input.size() / 8 + 16);
+        std::string slow;
+        for (std::size_t at = 0; at < input.size();) {
+            std::size_t plain = asciiRunEnd(input, at);
+            output.append(input, at, plain - at);
+            at = plain;
+            if (at == input.size()) break;
+            std::string_view rest = input.substr(at);
+            std::size_t length = validLengthAt(rest);
+            if (length == 0) {
+                output += converter.replacement();
+                ++at;
+                continue;
+            }
+            std::string_view sequence = rest.substr(0, length);
+            char32_t c = codePoint(sequence);
+            std::uint8_t known = c < kPlaneSize ? lengths_[c] : kAskConverter;
+            if (known == kNotInCodePage) {
+                output += characterReference(sequence);
+            } else if (known != kAskConverter) {
+                output.append(reinterpret_cast<const char*>(&codes_[c]), known);
+            } else if (converter.convertOne(sequence, slow)) {
+                output += slow;
+            } else {
+                output += characterReference(sequence);
+            }
+            at += length;
+        }
+        return output;
+    }
+
+    bool usable() const { return asciiKept_; }
+
+private:
+    static constexpr char32_t kPlaneSize = 0x10000;
+    static constexpr std::uint8_t kNotInCodePage = 0xFE;
+    static constexpr std::uint8_t kAskConverter = 0xFF;
+
+    std::array<std::uint32_t, kPlaneSize> codes_{};
+    std::array<std::uint8_t, kPlaneSize> lengths_{};
+    bool asciiKept_ = true;
+};
+
+// Built on first use by whichever thread needs it, then only read.
+const Gb18030Table* gb18030Table() {
+    static const std::unique_ptr<Gb18030Table> table = [] {
+        Converter converter("GB18030");
+        std::unique_ptr<Gb18030Table> built;
+        if (converter.valid()) built = std::make_unique<Gb18030Table>(converter);
+        return built && built->usable() ? std::move(built) : nullptr;
+    }();
+    return table.get();
+}
+
 }  // namespace
+
+std::string EncodeGB18030ByConverter(const std::string& utf8) {
+    Converter* converter = converterFor("GB18030");
+    return converter != nullptr ? converter->convert(utf8) : utf8;
+}
 
 std::string EncodeForCharset(const std::string& utf8, std::string_view charset) {
     std::string name = web::text::toUpper(web::text::trim(charset));
     if (name.empty() || name == "UTF-8" || name == "UTF8") return utf8;
     if (name == "GB2312" || name == "GBK" || name == "CP936") name = "GB18030";
     Converter* converter = converterFor(name);
-    return converter != nullptr ? converter->convert(utf8) : utf8;
+    if (converter == nullptr) return utf8;
+    if (name == "GB18030") {
+        if (const Gb18030Table* table = gb18030Table()) return table->encode(utf8, *converter);
+    }
+    return converter->convert(utf8);
 }
 
 std::string ToValidUTF8(std::string_view text) {

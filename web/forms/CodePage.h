@@ -13,6 +13,11 @@ namespace web::forms {
 // charset, or one the system cannot convert to, leaves the text as it is.
 std::string EncodeForCharset(const std::string& utf8, std::string_view charset);
 
+// The GB18030 text of EncodeForCharset written through the system's conversion alone,
+// without the table of the basic plane it normally uses: the reference the table is
+// checked against.
+std::string EncodeGB18030ByConverter(const std::string& utf8);
+
 // The text with every malformed UTF-8 sequence replaced by U+FFFD.
 std::string ToValidUTF8(std::string_view text);
 

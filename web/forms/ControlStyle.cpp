@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "web/forms/TextParts.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
@@ -9,6 +10,9 @@ namespace web::forms {
 namespace {
 
 using web::TWFBrowser;
+
+// Room for the position, size, clip and font of a control at once.
+constexpr std::size_t kUsualStyleSize = 200;
 
 // Opera and Safari put a region's border inside its content box twice, Safari one pixel more.
 int regionOffset(int borderWidth, TWFBrowser browser) {
@@ -22,7 +26,7 @@ int regionOffset(int borderWidth, TWFBrowser browser) {
     }
 }
 
-std::string position(const TWFControlStyleInput& input) {
+void appendPosition(std::string& out, const TWFControlStyleInput& input) {
     int left = input.frameOrigin ? input.frameOrigin->x : input.Left;
     int top = input.frameOrigin ? input.frameOrigin->y : input.Top;
     if (input.placement == TWFPlacement::Region) {
@@ -30,7 +34,11 @@ std::string position(const TWFControlStyleInput& input) {
         left -= offset;
         top -= offset;
     }
-    return "position:absolute;left:" + std::to_string(left) + ";top:" + std::to_string(top) + ";";
+    out += "position:absolute;left:";
+    appendInt(out, left);
+    out += ";top:";
+    appendInt(out, top);
+    out += ';';
 }
 
 bool isGecko(TWFBrowser browser) {
@@ -39,8 +47,13 @@ bool isGecko(TWFBrowser browser) {
 
 std::string styleText(const TWFControlStyleInput& input) {
     std::string out;
-    if (input.placement != TWFPlacement::Other) out += position(input);
-    if (input.ZIndex != -100) out += "z-index:" + std::to_string(input.ZIndex + 100) + ";";
+    out.reserve(kUsualStyleSize);
+    if (input.placement != TWFPlacement::Other) appendPosition(out, input);
+    if (input.ZIndex != -100) {
+        out += "z-index:";
+        appendInt(out, input.ZIndex + 100);
+        out += ';';
+    }
     if (!input.Font.CSSStyle.empty() && !input.RenderSize) return out;
     int width = input.Width;
     int height = input.Height;
@@ -49,12 +62,20 @@ std::string styleText(const TWFControlStyleInput& input) {
         height -= 2 * input.ownBorderWidth;
     }
     if (!input.AutoSize || input.RenderSize) {
-        out += "width:" + std::to_string(width) + ";height:" + std::to_string(height) + ";";
+        out += "width:";
+        appendInt(out, width);
+        out += ";height:";
+        appendInt(out, height);
+        out += ';';
     }
     if (input.clipContent) {
-        out += "clip:rect(0px," + std::to_string(width) + "px," + std::to_string(height) + "px,0px);";
+        out += "clip:rect(0px,";
+        appendInt(out, width);
+        out += "px,";
+        appendInt(out, height);
+        out += "px,0px);";
     }
-    out += input.Font.styleText(input.browser);
+    input.Font.appendStyleText(out, input.browser);
     if (input.Cursor != TWFCursor::crAuto) out += "cursor :" + std::string(cursorName(input.Cursor)) + ";";
     return out;
 }
@@ -62,8 +83,13 @@ std::string styleText(const TWFControlStyleInput& input) {
 }  // namespace
 
 std::string TWFControlStyle::headRule() const {
-    if (siteClass) return {};
-    return "." + className + " {" + styleText + "}\r\n";
+    std::string rule;
+    appendHeadRule(rule);
+    return rule;
+}
+
+void TWFControlStyle::appendHeadRule(std::string& out) const {
+    if (!siteClass) appendParts(out, ".", className, " {", styleText, "}\r\n");
 }
 
 TWFControlStyle buildControlStyle(const TWFControlStyleInput& input, std::string_view htmlName) {

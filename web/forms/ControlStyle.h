@@ -54,6 +54,7 @@ struct TWFControlStyle {
     // The rule for the page's head style element; empty for a site class, whose style text
     // goes into the tag's style attribute instead.
     std::string headRule() const;
+    void appendHeadRule(std::string& out) const;
 };
 
 TWFControlStyle buildControlStyle(const TWFControlStyleInput& input, std::string_view htmlName);

@@ -29,7 +29,8 @@ std::string internalFilesBase(const web::TWFServerControllerBase* controller) {
     return base;
 }
 
-std::string referenceURL(const web::TWFFileReference& reference, const web::TWFServerControllerBase* controller) {
+std::string referenceURL(const web::TWFFileReference& reference,
+                         const web::TWFServerControllerBase* controller) {
     if (reference.empty()) return "";
     if (controller == nullptr) return reference.url();
     return fileReferenceURL(reference, controller->filesURL(), controller->filesFolder());
@@ -37,12 +38,16 @@ std::string referenceURL(const web::TWFFileReference& reference, const web::TWFS
 
 const char* browserScript(web::TWFBrowser browser) {
     switch (browser) {
-        case web::TWFBrowser::brIE: return "/js/WFExplorer.js";
+        case web::TWFBrowser::brIE:
+            return "/js/WFExplorer.js";
         case web::TWFBrowser::brNetscape6:
         case web::TWFBrowser::brNetscape7:
-        case web::TWFBrowser::brSafari: return "/js/WFGecko.js";
-        case web::TWFBrowser::brOpera: return "/js/WFOpera.js";
-        default: return nullptr;
+        case web::TWFBrowser::brSafari:
+            return "/js/WFGecko.js";
+        case web::TWFBrowser::brOpera:
+            return "/js/WFOpera.js";
+        default:
+            return nullptr;
     }
 }
 
@@ -279,9 +284,10 @@ void TWFAppForm::appendBodyOpening(std::string& out, const web::TWFServerControl
     }
     TWFMarkupLanguageTag& busy = body.addTag("div");
     busy.setAttribute("id", "bussyCursor");
-    busy.setAttribute("style",
-                      "position:absolute;left:0;top:0;width:10000;height:10000;visibility:hidden;display:none;"
-                      "cursor:wait;z-index:10000");
+    busy.setAttribute(
+        "style",
+        "position:absolute;left:0;top:0;width:10000;height:10000;visibility:hidden;display:none;"
+        "cursor:wait;z-index:10000");
     body.renderOpen(out);
 }
 
@@ -301,9 +307,10 @@ void TWFAppForm::fillPageScript(TWFPageContext40& context, web::TWFApplication& 
     int keepAlive = controller != nullptr ? controller->KeepAliveSeconds : 0;
     if (keepAlive > 0) {
         // While the page is shown its session stays alive, however long the reader takes.
-        context.AddPageScript("setInterval(function(){ var ping = new Image(); ping.src = GURLBase + \"/PING/\" + GAppID "
-                              "+ \"?\" + new Date().getTime(); }, " +
-                              std::to_string(keepAlive * 1000) + ");");
+        context.AddPageScript(
+            "setInterval(function(){ var ping = new Image(); ping.src = GURLBase + \"/PING/\" + GAppID "
+            "+ \"?\" + new Date().getTime(); }, " +
+            std::to_string(keepAlive * 1000) + ");");
     }
     for (const std::string& line : JavaScript) context.AddPageScript(line);
     context.pageScript += pageScriptAddition_;
@@ -335,17 +342,20 @@ void TWFAppForm::applyHiddenFields(web::FieldList& fields) {
 // does not keep the others from their values.
 void TWFAppForm::applyValues(const web::FieldList& fields) {
     std::vector<std::pair<TWFControl*, std::string>> targets;
+    HtmlNameIndex index;
+    IndexByHtmlName(index);
     for (const auto& field : fields) {
         if (field.name == "WF_FormName" || field.name == "WF_FormClass") continue;
-        std::vector<TWFControl*> found;
-        FindByHtmlName(web::text::toUpper(field.name), found);
-        for (TWFControl* control : found) {
+        auto found = index.find(web::text::toUpper(field.name));
+        if (found == index.end()) continue;
+        for (TWFControl* control : found->second) {
             // Browsers post no disabled field, so a disabled control keeps its own value.
             if (!control->isInputControl() || !control->isEditable() || !control->isEnabled() ||
                 !control->Visible) {
                 continue;
             }
-            bool known = std::any_of(targets.begin(), targets.end(), [control](const auto& t) { return t.first == control; });
+            bool known = std::any_of(targets.begin(), targets.end(),
+                                     [control](const auto& t) { return t.first == control; });
             if (!known) targets.emplace_back(control, field.value);
         }
     }
@@ -357,7 +367,8 @@ void TWFAppForm::applyValues(const web::FieldList& fields) {
             failures += "  " + control->Name + ": " + error.what() + "\r\n";
         }
     }
-    if (!failures.empty()) throw web::EWFException("The submitted values could not be applied:\r\n" + failures);
+    if (!failures.empty())
+        throw web::EWFException("The submitted values could not be applied:\r\n" + failures);
 }
 
 // Whether the control is on the page as the user sees it now: it and every region
@@ -403,7 +414,8 @@ void TWFAppForm::ProcessSubmit(const web::FieldList& params) {
     if (!width.empty() && !height.empty()) {
         setSize(web::text::toIntDef(width, Width), web::text::toIntDef(height, Height));
         if (web::TWFApplication* session = web::CurrentSession()) session->SetWindowSize(Width, Height);
-        for (const char* name : {"WF_width", "WF_height"}) fields.erase(static_cast<std::size_t>(fields.indexOf(name)));
+        for (const char* name : {"WF_width", "WF_height"})
+            fields.erase(static_cast<std::size_t>(fields.indexOf(name)));
     }
     if (action.empty() && parameter.empty()) return;
     applyHiddenFields(fields);

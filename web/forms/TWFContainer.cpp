@@ -15,21 +15,23 @@ const char* alignName(TWFAlign align) {
     return kNames[static_cast<int>(align)];
 }
 
-std::string flag(bool value) { return value ? "true" : "false"; }
+std::string flag(bool value) {
+    return value ? "true" : "false";
+}
 
 void addLayoutScripts(const TWFControl& control, const std::string& name, const std::string& parentLayout,
                       TWFPageContext40& context) {
-    std::string layout = name + "WFCL";
-    context.AddPageScript("var " + layout + " = null;");
-    context.AddWFCLInitScript(layout + " = CreateWFCLObject(" + parentLayout + ", \"" + name + "\", \"" + layout +
-                              "\");");
-    context.AddWFCLInitScript("SetVisibility(" + layout + ", true);");
+    appendParts(context.pageScript, "var ", name, "WFCL = null;\r\n");
+    context.AddWFCLInitLine(name, "WFCL = CreateWFCLObject(", parentLayout, ", \"", name, "\", \"", name,
+                            "WFCL\");");
+    context.AddWFCLInitLine("SetVisibility(", name, "WFCL, true);");
     if (control.Align == TWFAlign::alNone && control.Anchors.isDefault()) return;
+    const std::string layout = name + "WFCL";
     const TWFAnchors& a = control.Anchors;
     context.AddWFCLInitScript("if (" + layout + " != null) {");
     context.AddWFCLInitScript("  " + layout + ".SetAlign(" + alignName(control.Align) + ");\r\n " + layout +
-                              ".SetAnchors(new CreateAnchors(" + flag(a.akLeft) + ", " + flag(a.akRight) + ", " +
-                              flag(a.akTop) + ", " + flag(a.akBottom) + "));");
+                              ".SetAnchors(new CreateAnchors(" + flag(a.akLeft) + ", " + flag(a.akRight) +
+                              ", " + flag(a.akTop) + ", " + flag(a.akBottom) + "));");
     context.AddWFCLInitScript("}");
 }
 
@@ -117,10 +119,12 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     style.styleText += control.styleAddition(context);
     std::optional<int> tab;
     if (control.wantsFormWrapper() && control.tagIsTabStop()) tab = control.tabIndex() - 1;
-    applyControlAttributes(*tag, style, TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint,
-                                                             control.Hint});
-    context.styleRules += style.headRule();
-    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable())) context.AddSubmitField(control.InputName());
+    applyControlAttributes(
+        *tag, style,
+        TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint, control.Hint});
+    style.appendHeadRule(context.styleRules);
+    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable()))
+        context.AddSubmitField(control.InputName());
     addEventScripts(control, name, context);
     control.addScripts(context);
     if (control.GrowsWithContent) {
@@ -175,6 +179,19 @@ void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFCo
         if (control->HasHtmlName(htmlName)) found.push_back(control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
             if (control->Visible) container->FindByHtmlName(htmlName, found);
+        }
+    }
+}
+
+void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
+    if (!ContainerVisible()) return;
+    for (const auto& control : controls_) {
+        std::string name = web::text::toUpper(control->HtmlName());
+        std::string input = web::text::toUpper(control->InputName());
+        index[name].push_back(control.get());
+        if (input != name) index[input].push_back(control.get());
+        if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
+            if (control->Visible) container->IndexByHtmlName(index);
         }
     }
 }

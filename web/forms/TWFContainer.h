@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "web/forms/TWFControl.h"
@@ -50,6 +51,10 @@ public:
     // Every component of this name, searching regions recursively; invisible containers
     // are skipped with everything in them.
     void FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const;
+    // What FindByHtmlName finds for every name at once, from one walk over the controls:
+    // each control under its names upper-cased, in the order FindByHtmlName finds them.
+    using HtmlNameIndex = std::unordered_map<std::string, std::vector<TWFControl*>>;
+    void IndexByHtmlName(HtmlNameIndex& index) const;
 
 private:
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);

@@ -67,8 +67,9 @@ public:
     // The field of SubmitForm that carries the control's value (some controls post under
     // a suffixed name).
     virtual std::string InputName() const { return HtmlName(); }
-    // Whether a posted field or action of this name belongs to the control.
-    virtual bool HasHtmlName(std::string_view name) const;
+    // Whether a posted field or action of this name belongs to the control: its name or
+    // its input's name, in any letter case.
+    bool HasHtmlName(std::string_view name) const;
 
     // --- roles --------------------------------------------------------------------
     virtual bool isContainer() const { return false; }

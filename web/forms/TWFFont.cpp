@@ -1,38 +1,42 @@
 #include "web/forms/TWFFont.h"
 
+#include "web/forms/TextParts.h"
+
 namespace web::forms {
 namespace {
 
 // Internet Explorer understands the "font" shorthand.
-std::string explorerFont(const TWFFont& font) {
-    std::string out = "font:";
+void appendExplorerFont(std::string& out, const TWFFont& font) {
+    out += "font:";
     if (font.Style.contains(TFontStyle::fsItalic)) out += " italic";
     if (font.Style.contains(TFontStyle::fsBold)) out += " bold";
-    out += " " + std::to_string(fontPixels(font.Size)) + "px";
-    if (!font.FontName.empty()) out += " '" + font.FontName + "'";
-    return out + ";";
+    out += ' ';
+    appendInt(out, fontPixels(font.Size));
+    out += "px";
+    if (!font.FontName.empty()) appendParts(out, " '", font.FontName, "'");
+    out += ';';
 }
 
-std::string standardFont(const TWFFont& font) {
+void appendStandardFont(std::string& out, const TWFFont& font) {
     bool italic = font.Style.contains(TFontStyle::fsItalic);
     bool bold = font.Style.contains(TFontStyle::fsBold);
-    std::string out;
     if (italic) out += "font-style:italic;";
     if (bold) out += "font-weight:bold;";
     if (!italic && !bold) out += "font-style:normal;";
-    out += "font-size:" + std::to_string(fontPixels(font.Size)) + "px;";
-    if (!font.FontName.empty()) out += "font-family:'" + font.FontName + "';";
-    return out;
+    out += "font-size:";
+    appendInt(out, fontPixels(font.Size));
+    out += "px;";
+    if (!font.FontName.empty()) appendParts(out, "font-family:'", font.FontName, "';");
 }
 
-std::string textDecoration(const TWFFont& font) {
-    std::string out = "text-decoration:";
+void appendTextDecoration(std::string& out, const TWFFont& font) {
+    out += "text-decoration:";
     bool underline = font.Style.contains(TFontStyle::fsUnderline);
     bool strikeOut = font.Style.contains(TFontStyle::fsStrikeOut);
     if (underline) out += " underline";
     if (strikeOut) out += " line-through";
     if (!underline && !strikeOut) out += " none";
-    return out + ";";
+    out += ';';
 }
 
 }  // namespace
@@ -47,11 +51,20 @@ int fontPixels(int points) {
 }
 
 std::string TWFFont::styleText(web::TWFBrowser browser) const {
-    if (!CSSStyle.empty()) return {};
-    std::string out = isInternetExplorer(browser) ? explorerFont(*this) : standardFont(*this);
-    out += textDecoration(*this);
-    if (Color != clNone && Color != clWindowText) out += "color:" + htmlColor(Color) + ";";
+    std::string out;
+    appendStyleText(out, browser);
     return out;
+}
+
+void TWFFont::appendStyleText(std::string& out, web::TWFBrowser browser) const {
+    if (!CSSStyle.empty()) return;
+    if (isInternetExplorer(browser)) {
+        appendExplorerFont(out, *this);
+    } else {
+        appendStandardFont(out, *this);
+    }
+    appendTextDecoration(out, *this);
+    if (Color != clNone && Color != clWindowText) appendParts(out, "color:", htmlColor(Color), ";");
 }
 
 }  // namespace web::forms

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "web/forms/TextParts.h"
 #include "web/server/TWFBrowser.h"
 
 namespace web::forms {
@@ -16,7 +18,13 @@ class TWFControl;
 class TWFPageContext40 {
 public:
     explicit TWFPageContext40(web::TWFBrowser browser, std::string userAgent = "")
-        : browser_(browser), userAgent_(std::move(userAgent)) {}
+        : browser_(browser), userAgent_(std::move(userAgent)) {
+        // The scripts of an exam page run to several kilobytes; grown from empty they
+        // would be copied a dozen times each.
+        pageScript.reserve(kScriptReserve);
+        wfclInitScript.reserve(kScriptReserve);
+        styleRules.reserve(kScriptReserve);
+    }
 
     web::TWFBrowser browser() const { return browser_; }
     const std::string& userAgent() const { return userAgent_; }
@@ -34,9 +42,14 @@ public:
 
     // Each addition is followed by CR LF unless the text already ends its only line.
     void AddPageScript(const std::string& text);
-    void AddWFCLInitScript(const std::string& text) { wfclInitScript += text + "\r\n"; }
-    void AddInitScript(const std::string& text) { initScript += text + "\r\n"; }
-    void AddControlPart(const std::string& text) { controlPart += text + "\r\n"; }
+    void AddWFCLInitScript(std::string_view text) { appendParts(wfclInitScript, text, "\r\n"); }
+    void AddInitScript(std::string_view text) { appendParts(initScript, text, "\r\n"); }
+    void AddControlPart(std::string_view text) { appendParts(controlPart, text, "\r\n"); }
+    // One line of the layout objects' set-up, given in parts.
+    template <typename... Parts>
+    void AddWFCLInitLine(const Parts&... parts) {
+        appendParts(wfclInitScript, parts..., "\r\n");
+    }
     // Returns the position of the file in the list (an existing entry keeps its place).
     std::size_t AddScriptFile(const std::string& file);
     const std::vector<std::string>& scriptFiles() const { return scriptFiles_; }
@@ -48,6 +61,8 @@ public:
     std::vector<std::pair<std::string, TWFControl*>> rendered;
 
 private:
+    static constexpr std::size_t kScriptReserve = 8192;
+
     web::TWFBrowser browser_;
     std::string userAgent_;
     std::vector<std::string> scriptFiles_;

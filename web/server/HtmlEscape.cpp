@@ -74,9 +74,12 @@ const char* markupEntity(char c) {
 // character of `specials` through `escapeAt(out, text, index)`.
 template <typename EscapeAt>
 void appendEscaped(std::string& out, std::string_view text, std::string_view specials, EscapeAt escapeAt) {
+    // A byte table: find_first_of would search `specials` once for every character.
+    bool special[256] = {};
+    for (char c : specials) special[static_cast<unsigned char>(c)] = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t next = text.find_first_of(specials, i);
-        if (next == std::string_view::npos) next = text.size();
+        std::size_t next = i;
+        while (next < text.size() && !special[static_cast<unsigned char>(text[next])]) ++next;
         out.append(text.data() + i, next - i);
         if (next == text.size()) break;
         i = next;

@@ -35,10 +35,6 @@ std::string coolBoxScript() {
 
 TWFCheckBox::TWFCheckBox(std::string name) : TWFControl(std::move(name), 121, 21) {}
 
-bool TWFCheckBox::HasHtmlName(std::string_view name) const {
-    return TWFControl::HasHtmlName(name) || web::text::equalsNoCase(InputName(), name);
-}
-
 std::unique_ptr<TWFHTMLTag> TWFCheckBox::renderTag(TWFPageContext40&) {
     auto outer = std::make_unique<TWFHTMLTag>("span");
     outer->setAttribute("ID", HtmlName());

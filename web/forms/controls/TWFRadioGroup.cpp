@@ -7,10 +7,6 @@ namespace web::forms {
 
 TWFRadioGroup::TWFRadioGroup(std::string name) : TWFControl(std::move(name), 89, 112) {}
 
-bool TWFRadioGroup::HasHtmlName(std::string_view name) const {
-    return TWFControl::HasHtmlName(name) || web::text::equalsNoCase(InputName(), name);
-}
-
 // Each caption is the label of its button: a click on the text chooses it and a screen
 // reader reads it with the button. The label's own click stays inside it, so a group that
 // posts on click posts once, from the button, after the choice changed.

@@ -31,7 +31,6 @@ public:
     bool isEnabled() const override { return Enabled; }
     bool tagIsTabStop() const override { return false; }
     std::string InputName() const override { return HtmlName() + "_INPUT"; }
-    bool HasHtmlName(std::string_view name) const override;
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     std::string styleAddition(const TWFPageContext40& context) const override;

@@ -29,6 +29,9 @@ constexpr std::uint64_t kFirstConnectionId = 2;
 constexpr int kTickMilliseconds = 100;
 constexpr std::size_t kReadChunk = 16384;
 constexpr std::size_t kStreamChunk = 65536;
+// A streamed body up to this size (every ordinary page) is read by the worker into the
+// reply itself, so the loop sends header and body in one piece and never reads the stream.
+constexpr std::uint64_t kInlineBody = 256 * 1024;
 // After the system refused a descriptor (EMFILE), accepting waits this long.
 constexpr std::chrono::milliseconds kAcceptPause{100};
 // A client address over its limit is logged at most this often.
@@ -42,6 +45,24 @@ std::string peerText(const sockaddr_in& address) {
 
 void nameThread(const char* name) {
     pthread_setname_np(pthread_self(), name);
+}
+
+// Appends the whole stream of `size` bytes to `out`; false (and `out` as it was) when the
+// stream ends early, so that the reply is streamed as before.
+bool appendWhole(ContentStream& stream, std::string& out, std::uint64_t size) {
+    const std::size_t start = out.size();
+    const auto wanted = static_cast<std::size_t>(size);
+    out.resize(start + wanted);
+    std::size_t got = 0;
+    while (got < wanted) {
+        std::size_t read = stream.read(out.data() + start + got, wanted - got);
+        if (read == 0) break;
+        got += read;
+    }
+    if (got == wanted) return true;
+    out.resize(start);
+    stream.rewind();
+    return false;
 }
 
 }  // namespace
@@ -292,13 +313,18 @@ void ConnectionLoop::close(std::uint64_t id) {
 }
 
 // Ends connections past their deadline and takes up accepting again when there is room.
+// The deadlines are looked at once per sweep interval, not after every event: with many
+// connections open, walking them all for each request would cost more than the request.
 void ConnectionLoop::sweep(TimePoint now) {
-    std::vector<std::uint64_t> expired;
-    for (const auto& [id, connection] : connections_) {
-        if (connection->phase != Connection::Phase::Working && now >= connection->deadline)
-            expired.push_back(id);
+    if (now >= nextSweep_) {
+        nextSweep_ = now + kSweepInterval;
+        std::vector<std::uint64_t> expired;
+        for (const auto& [id, connection] : connections_) {
+            if (connection->phase != Connection::Phase::Working && now >= connection->deadline)
+                expired.push_back(id);
+        }
+        for (std::uint64_t id : expired) close(id);
     }
-    for (std::uint64_t id : expired) close(id);
     bool paused = !listening_ && !stopping_;
     if (paused && connections_.size() < limits_.total && now >= resumeAcceptAt_) {
         epoll_event listen{EPOLLIN, {.u64 = kListenerEvent}};
@@ -365,7 +391,10 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
     bool streamFollows = false;
     Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0};
     reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
-    if (streamFollows) reply.stream = std::move(response.contentStream);
+    if (!streamFollows) return reply;
+    if (reply.bodyBytes <= kInlineBody && appendWhole(*response.contentStream, reply.bytes, reply.bodyBytes))
+        return reply;
+    reply.stream = std::move(response.contentStream);
     return reply;
 }
 

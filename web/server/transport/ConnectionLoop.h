@@ -73,6 +73,7 @@ private:
         std::uint64_t bodyBytes;
     };
     using TimePoint = std::chrono::steady_clock::time_point;
+    static constexpr std::chrono::milliseconds kSweepInterval{50};
 
     void run();
     void acceptAll();
@@ -107,6 +108,7 @@ private:
     bool stopping_ = false;
     TimePoint stopDeadline_{};
     TimePoint resumeAcceptAt_{};
+    TimePoint nextSweep_{};
 
     // Shared between the loop and the workers.
     std::mutex mutex_;

@@ -1,0 +1,79 @@
+// The index a post's fields are looked up in must find what the search by name finds:
+// the same controls, in the same order, for a name in any letter case, with the input
+// names of check boxes and radio groups, and nothing inside a hidden region.
+
+#include <gtest/gtest.h>
+
+#include "web/forms/TWFAppForm.h"
+#include "web/forms/controls/TWFButton.h"
+#include "web/forms/controls/TWFCheckBox.h"
+#include "web/forms/controls/TWFEdit.h"
+#include "web/forms/controls/TWFRadioGroup.h"
+#include "web/forms/controls/TWFRegion.h"
+#include "web/server/Text.h"
+
+namespace web::forms {
+namespace {
+
+template <typename Control>
+Control& place(TWFContainer& parent, const char* name) {
+    return parent.Add(std::make_unique<Control>(name));
+}
+
+class NamedPage : public TWFAppForm {
+public:
+    NamedPage() : TWFAppForm("WFForm9", "TWFForm9", 1000, 679) {}
+
+    TWFEdit& edit = place<TWFEdit>(*this, "WFEdit1");
+    TWFCheckBox& box = place<TWFCheckBox>(*this, "WFCheckBox1");
+    TWFRadioGroup& radio = place<TWFRadioGroup>(*this, "WFRadioGroup1");
+    TWFRegion& outer = place<TWFRegion>(*this, "WFRegion1");
+    TWFEdit& innerEdit = place<TWFEdit>(outer, "WFEdit2");
+    TWFCheckBox& innerBox = place<TWFCheckBox>(outer, "WFCheckBox2");
+    TWFRegion& hidden = place<TWFRegion>(outer, "WFRegion2");
+    TWFButton& hiddenButton = place<TWFButton>(hidden, "WFButton1");
+};
+
+std::vector<TWFControl*> indexed(const TWFContainer& page, const std::string& name) {
+    TWFContainer::HtmlNameIndex index;
+    page.IndexByHtmlName(index);
+    auto found = index.find(web::text::toUpper(name));
+    return found == index.end() ? std::vector<TWFControl*>{} : found->second;
+}
+
+std::vector<TWFControl*> searched(const TWFContainer& page, const std::string& name) {
+    std::vector<TWFControl*> found;
+    page.FindByHtmlName(name, found);
+    return found;
+}
+
+TEST(HtmlNameIndexTest, FindsWhatTheSearchByNameFinds) {
+    NamedPage page;
+    page.hidden.Visible = false;
+    std::vector<std::string> names;
+    for (TWFControl* control :
+         {static_cast<TWFControl*>(&page.edit), static_cast<TWFControl*>(&page.box),
+          static_cast<TWFControl*>(&page.radio), static_cast<TWFControl*>(&page.innerEdit),
+          static_cast<TWFControl*>(&page.innerBox), static_cast<TWFControl*>(&page.hiddenButton)}) {
+        names.push_back(control->HtmlName());
+        names.push_back(web::text::toLower(control->InputName()));
+    }
+    names.push_back("NOSUCHCONTROL");
+    for (const std::string& name : names) EXPECT_EQ(indexed(page, name), searched(page, name)) << name;
+
+    // The names the browser posts reach the controls that own them; the hidden region's
+    // button is not found at all.
+    const struct {
+        std::string name;
+        std::vector<TWFControl*> expected;
+    } cases[] = {
+        {page.box.InputName(), {&page.box}},
+        {page.radio.InputName(), {&page.radio}},
+        {web::text::toLower(page.innerEdit.HtmlName()), {&page.innerEdit}},
+        {page.hiddenButton.HtmlName(), {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(indexed(page, c.name), c.expected) << c.name;
+}
+
+}  // namespace
+}  // namespace web::forms
