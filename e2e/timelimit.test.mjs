@@ -118,6 +118,26 @@ test('an answer posted after the deadline is not stored; a closed page is handed
   }
 });
 
+test('five minutes before the end of a longer exam the candidate is warned once', async () => {
+  const server = await startExamServer();
+  try {
+    // Six minutes: the warning comes one minute in.
+    prepareExam(server, 6);
+    const page = await openExam(server);
+    const warning = '距离考试结束还有5分钟，请抓紧时间！';
+    for (let i = 0; i < 40 && page.dialogs.length === 0; i++) await page.waitForTimeout(250);
+    assert.deepEqual(page.dialogs, [warning]);
+    // The page drawn anew keeps counting down from the same deadline and does not warn again.
+    await next(page);
+    await page.waitForTimeout(1500);
+    assert.deepEqual(page.dialogs, [warning]);
+    assert.match(await page.textContent('#WFLABEL12'), /^剩余时间 00:(1\d|2[0-4])$/);
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
 test('the hand-in question names the unanswered questions, counting the one shown as the browser has it', async () => {
   const server = await startExamServer();
   try {

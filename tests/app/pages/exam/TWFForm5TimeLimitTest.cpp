@@ -48,6 +48,8 @@ TEST_F(TWFForm5TimeLimitTest, ExamWithoutLimitHasNoDeadlineAndShowsThePosition) 
     EXPECT_FALSE(page.WFLabel12->Visible);
     EXPECT_FALSE(page.keepAliveDue());
     EXPECT_EQ(page.WFLabel11->Caption, "第 1 / 2 题");
+    // No countdown is written into the page.
+    EXPECT_EQ(render().find("WFLABEL12"), std::string::npos);
     post({{"WF_Action", "WFBUTTON2"}, {"WF_ActionParam", ""}});
     EXPECT_EQ(page.WFLabel11->Caption, "第 2 / 2 题");
 }
