@@ -77,7 +77,8 @@ void PageRequest::page() {
 void PageRequest::keepAlive() {
     SessionTable& sessions = context_.sessions();
     bool due = false;
-    sessions.peek(routed_.firstArgument, [&due](const TWFApplication& session) { due = session.KeepAliveDue(); });
+    sessions.peek(routed_.firstArgument,
+                  [&due](const TWFApplication& session) { due = session.KeepAliveDue(); });
     if (!due) return;
     SessionLock held;
     try {
