@@ -101,8 +101,8 @@ test('the results page saves the shown results as a workbook and as CSV', async 
       "INSERT INTO test (id,考试名称) VALUES (1,'期中考试')",
       "INSERT INTO tm (id,testid,题型,题目,候选项,答案,分数) VALUES (11,1,'单选题','一加一？','A.一'||char(13,10)||'B.二'||char(13,10),'B',50)," +
         "(12,1,'多选题','哪些是偶数？','A.2'||char(13,10)||'B.3'||char(13,10)||'C.4'||char(13,10),'AC',50)",
-      "INSERT INTO cj (testid,ip,姓名,成绩,考试标识,提交时间) VALUES (1,'10.0.0.7','李四',100,'一班','2024-05-01 10:00:00')," +
-        "(1,'10.0.0.8','=cmd|'' /C calc''!A0',50,'一班','2024-05-01 10:01:00'),(1,'10.0.0.9','王五',0,'二班','2024-05-01 10:02:00')",
+      "INSERT INTO cj (testid,ip,姓名,成绩,考试标识,提交时间,自动交卷) VALUES (1,'10.0.0.7','李四',100,'一班','2024-05-01 10:00:00',0)," +
+        "(1,'10.0.0.8','=cmd|'' /C calc''!A0',50,'一班','2024-05-01 10:01:00',0),(1,'10.0.0.9','王五',0,'二班','2024-05-01 10:02:00',1)",
       "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (1,11,'李四','B','一班'),(1,12,'李四','AC','一班')," +
         "(1,11,'=cmd|'' /C calc''!A0','B','一班'),(1,12,'=cmd|'' /C calc''!A0','A','一班'),(1,11,'王五','A','二班')",
     ].join(';\n') + ';');
@@ -115,10 +115,10 @@ test('the results page saves the shown results as a workbook and as CSV', async 
     const sheets = workbookSheets(workbook.path);
     assert.deepEqual(Object.keys(sheets), ['成绩', '答题矩阵']);
     assert.deepEqual(texts(sheets['成绩']), [
-      ['姓名', '成绩', '考试标识', 'IP', '提交时间'],
+      ['姓名', '成绩', '考试标识', 'IP', '提交时间', '自动交卷'],
       ['李四', '100', '一班', '10.0.0.7', '2024-05-01 10:00:00'],
       ["=cmd|' /C calc'!A0", '50', '一班', '10.0.0.8', '2024-05-01 10:01:00'],
-      ['王五', '0', '二班', '10.0.0.9', '2024-05-01 10:02:00'],
+      ['王五', '0', '二班', '10.0.0.9', '2024-05-01 10:02:00', '是'],
       [],
       ['参考人数：3   总成绩：150   平均分：50.00'],
     ]);
@@ -159,7 +159,7 @@ test('an exam without results exports the headings only', async () => {
     const page = await logIn(server);
     await openExam(page, '空考试', '点击查看');
     const sheets = workbookSheets((await download(page, '【导出Excel】')).path);
-    assert.deepEqual(texts(sheets['成绩']), [['姓名', '成绩', '考试标识', 'IP', '提交时间']]);
+    assert.deepEqual(texts(sheets['成绩']), [['姓名', '成绩', '考试标识', 'IP', '提交时间', '自动交卷']]);
     assert.deepEqual(texts(sheets['答题矩阵']), [['姓名', '考试标识', '成绩', '5']]);
   } finally {
     await server.stop();

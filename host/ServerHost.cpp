@@ -43,6 +43,21 @@ bool createDatabase(const HostOptions& options) {
     }
 }
 
+// An older db1.db gets the newest layout before the first session opens it; a newer one
+// is refused rather than worked on.
+bool upgradeDatabase() {
+    try {
+        if (exam::db::UpgradeDatabase(std::string(exam::db::kDatabaseFileName))) {
+            std::cout << "Updated " << exam::db::kDatabaseFileName << " to database version "
+                      << exam::db::kSchemaVersion << ".\n";
+        }
+        return true;
+    } catch (const std::exception& error) {
+        std::cerr << "Could not open " << exam::db::kDatabaseFileName << ": " << error.what() << "\n";
+        return false;
+    }
+}
+
 // Every request holds a socket while it is served; sessions hold no descriptor, so the
 // limit is raised for the sockets alone and no longer bounds the sessions.
 void raiseOpenFileLimit() {
@@ -113,6 +128,7 @@ std::size_t SessionCapForMemory(std::size_t budgetBytes) {
 
 int RunServerHost(const HostOptions& options, const WindowHost& windowHost) {
     if (options.initDatabase && !createDatabase(options)) return 1;
+    if (!upgradeDatabase()) return 1;
     if (!std::filesystem::exists(exam::db::kDatabaseFileName)) {
         std::cerr << "Warning: there is no " << exam::db::kDatabaseFileName << " in "
                   << std::filesystem::current_path().string()

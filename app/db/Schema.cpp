@@ -29,7 +29,8 @@ constexpr std::array<std::string_view, 10> kSchema{
     " set3 INTEGER DEFAULT 0,"
     " set4 INTEGER DEFAULT 0,"
     " set5 INTEGER DEFAULT 1,"
-    " wid INTEGER)",
+    " wid INTEGER,"
+    " 考试时限 INTEGER DEFAULT 0)",
 
     "CREATE TABLE tm ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -47,7 +48,8 @@ constexpr std::array<std::string_view, 10> kSchema{
     " 姓名 TEXT COLLATE NOCASE,"
     " 成绩 REAL,"
     " 考试标识 TEXT COLLATE NOCASE,"
-    " 提交时间 DATETIME DEFAULT (datetime('now','localtime')))",
+    " 提交时间 DATETIME DEFAULT (datetime('now','localtime')),"
+    " 自动交卷 INTEGER DEFAULT 0)",
 
     "CREATE TABLE dtxb ("
     " testid INTEGER,"
@@ -65,8 +67,18 @@ constexpr std::array<std::string_view, 10> kSchema{
     "CREATE INDEX dtxb_question_name ON dtxb (tmid, xm)",
     "CREATE INDEX cj_exam_name ON cj (testid, 姓名)",
     "CREATE INDEX tm_exam ON tm (testid)",
-    "PRAGMA user_version=1",
+    "PRAGMA user_version=2",
 };
+
+// The steps from each older layout to the next, in order: step i turns version i + 1
+// into version i + 2. Existing columns keep their names and meaning; a step only adds.
+constexpr std::array<std::array<std::string_view, 2>, 1> kUpgrades{{
+    // The exam's time limit in minutes (0: none) and the mark of a paper handed in when
+    // its time ran out.
+    {"ALTER TABLE test ADD COLUMN 考试时限 INTEGER DEFAULT 0",
+     "ALTER TABLE cj ADD COLUMN 自动交卷 INTEGER DEFAULT 0"},
+}};
+static_assert(kUpgrades.size() + 1 == kSchemaVersion);
 
 struct SampleQuestion {
     std::string_view type;
@@ -130,6 +142,20 @@ void removeCreated(const std::filesystem::path& file) {
         std::filesystem::remove(withSuffix(file, suffix), ignored);
 }
 
+std::int64_t readVersion(Database& db) {
+    Query query(db);
+    query.SQL().SetText("PRAGMA user_version");
+    query.Open();
+    return query.Fields(0).AsInteger();
+}
+
+bool hasExamTables(Database& db) {
+    Query query(db);
+    query.SQL().SetText("select 1 from sqlite_master where type='table' and name='test'");
+    query.Open();
+    return !query.IsEmpty();
+}
+
 void fill(Database& db, const std::string& password, bool sampleExam) {
     Transaction transaction(db);
     CreateSchema(db);
@@ -149,6 +175,46 @@ void CreateSchema(Database& db) {
         query.SQL().SetText(statement);
         query.ExecSQL();
     }
+}
+
+std::int64_t SchemaVersion(Database& db) {
+    const std::int64_t stored = readVersion(db);
+    // Files from before the version was kept carry 0 but have the first layout.
+    if (stored == 0 && hasExamTables(db)) return 1;
+    return stored;
+}
+
+bool UpgradeSchema(Database& db) {
+    Transaction transaction(db);
+    const std::int64_t version = SchemaVersion(db);
+    if (version > kSchemaVersion) {
+        throw std::runtime_error("db1.db was written by a newer version of this program (database version " +
+                                 std::to_string(version) + ", this program knows up to " +
+                                 std::to_string(kSchemaVersion) +
+                                 "); it is left unchanged. Start the newer program, or restore a backup made "
+                                 "for this version.");
+    }
+    // An empty file is no exam database; there is nothing to bring up to date.
+    if (version == kSchemaVersion || version < 1) return false;
+    Query query(db);
+    for (std::int64_t step = version; step < kSchemaVersion; ++step) {
+        for (const std::string_view statement : kUpgrades[static_cast<std::size_t>(step - 1)]) {
+            query.SQL().SetText(statement);
+            query.ExecSQL();
+        }
+    }
+    query.SQL().SetText("PRAGMA user_version=" + std::to_string(kSchemaVersion));
+    query.ExecSQL();
+    transaction.Commit();
+    return true;
+}
+
+bool UpgradeDatabase(const std::filesystem::path& file) {
+    if (!std::filesystem::is_regular_file(file)) return false;
+    Database db(file);
+    const bool upgraded = UpgradeSchema(db);
+    db.Close();
+    return upgraded;
 }
 
 std::int64_t InsertSampleExam(Database& db) {

@@ -31,6 +31,20 @@ std::string InitDatabase(const std::filesystem::path& file, const InitOptions& o
 // std::invalid_argument the passwords InitDatabase refuses.
 void ResetPassword(const std::filesystem::path& file, const std::string& password);
 
+// The layout version a new file gets (kept in PRAGMA user_version).
+inline constexpr std::int64_t kSchemaVersion = 2;
+
+// The layout version of the open file; a file from before versions were kept counts as 1.
+// 0 for a file without the exam tables.
+std::int64_t SchemaVersion(Database& db);
+
+// Brings an older file up to kSchemaVersion in one write transaction (all steps or none);
+// true when it changed anything. A file of a newer version is never downgraded: it is
+// refused with std::runtime_error, whose message says so, and left as it is.
+bool UpgradeSchema(Database& db);
+// The same for the file `file`, when it exists; false when there is none.
+bool UpgradeDatabase(const std::filesystem::path& file);
+
 // The tables and indexes, created through `db` inside its open transaction.
 void CreateSchema(Database& db);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/exam/ExamClock.h"
+
 namespace exam {
 namespace {
 
@@ -67,6 +69,14 @@ bool isAnswer(std::string_view text) {
 
 std::optional<int> integer(std::string_view text) {
     int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<std::int64_t> seconds(std::string_view text) {
+    std::int64_t value = 0;
+    if (!isDecimal(text)) return std::nullopt;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
@@ -137,6 +147,23 @@ void AnswerSheet::moveTo(int position) {
     if (position >= 0 && position < questionCount()) current_ = position;
 }
 
+bool AnswerSheet::closed(std::int64_t now) const {
+    return deadline_ && now > *deadline_ + kDeadlineGraceSeconds;
+}
+
+std::int64_t AnswerSheet::secondsLeft(std::int64_t now) const {
+    if (!deadline_ || now >= *deadline_) return 0;
+    return *deadline_ - now;
+}
+
+std::vector<int> AnswerSheet::unansweredNumbers() const {
+    std::vector<int> numbers;
+    for (std::size_t i = 0; i < answers_.size(); ++i) {
+        if (answers_[i].empty()) numbers.push_back(static_cast<int>(i) + 1);
+    }
+    return numbers;
+}
+
 std::vector<PaperAnswer> AnswerSheet::paperAnswers() const {
     std::vector<PaperAnswer> paper;
     for (std::size_t i = 0; i < questionIds_.size(); ++i) paper.push_back({questionIds_[i], answers_[i]});
@@ -151,6 +178,8 @@ std::string AnswerSheet::serialise() const {
     text += "\nname " + escaped(name_);
     text += std::string("\nconfirmed ") + (nameConfirmed_ ? "1" : "0");
     text += std::string("\nhandingin ") + (handingIn_ ? "1" : "0");
+    // Only sheets with a time limit carry the line, so the others read as they always did.
+    if (deadline_) text += "\ndeadline " + std::to_string(*deadline_);
     for (std::size_t i = 0; i < questionIds_.size(); ++i)
         text += "\nq " + questionIds_[i] + " " + answers_[i];
     return text;
@@ -181,9 +210,18 @@ std::optional<AnswerSheet> AnswerSheet::restore(std::string_view text) {
     if (!examId || !isDecimal(*examId) || !tag || !current || !name || !confirmed || !handingIn)
         return std::nullopt;
 
+    std::size_t firstQuestion = 7;
+    std::optional<std::int64_t> deadline;
+    constexpr std::string_view kDeadline = "deadline ";
+    if (lines.size() > 7 && lines[7].starts_with(kDeadline)) {
+        deadline = seconds(lines[7].substr(kDeadline.size()));
+        if (!deadline) return std::nullopt;
+        firstQuestion = 8;
+    }
+
     std::vector<std::string> ids;
     std::vector<std::string> answers;
-    for (std::size_t i = 7; i < lines.size(); ++i) {
+    for (std::size_t i = firstQuestion; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         const std::size_t blank = line.find(' ', 2);
         if (!line.starts_with("q ") || blank == std::string_view::npos) return std::nullopt;
@@ -202,6 +240,7 @@ std::optional<AnswerSheet> AnswerSheet::restore(std::string_view text) {
     sheet.name_ = *name;
     sheet.nameConfirmed_ = *confirmed;
     sheet.handingIn_ = *handingIn;
+    sheet.deadline_ = deadline;
     return sheet;
 }
 

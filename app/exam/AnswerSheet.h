@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,21 @@ public:
     bool handingIn() const { return handingIn_; }
     void setHandingIn(bool handingIn) { handingIn_ = handingIn; }
 
+    // When the exam's time runs out, in ServerNow seconds; none for an exam without a time
+    // limit. Fixed when the exam page is made, so neither the browser's clock nor a page
+    // opened again can move it.
+    const std::optional<std::int64_t>& deadline() const { return deadline_; }
+    void setDeadline(std::optional<std::int64_t> deadline) { deadline_ = deadline; }
+    // Whether the time has run out at `now`: a hand-in from then on is an automatic one.
+    bool timeUp(std::int64_t now) const { return deadline_ && now >= *deadline_; }
+    // Whether answers posted at `now` come too late to count: the deadline and its grace
+    // (for the page's own automatic hand-in on its way) have passed.
+    bool closed(std::int64_t now) const;
+    // Seconds left at `now` (never below 0); 0 for a sheet without a deadline.
+    std::int64_t secondsLeft(std::int64_t now) const;
+    // The numbers (from 1, in display order) of the questions without an answer.
+    std::vector<int> unansweredNumbers() const;
+
     // The paper for the hand-in, in display order.
     std::vector<PaperAnswer> paperAnswers() const;
 
@@ -77,6 +93,7 @@ private:
     std::string name_;
     bool nameConfirmed_ = false;
     bool handingIn_ = false;
+    std::optional<std::int64_t> deadline_;
 };
 
 // A typed name as it is handed in: leading and trailing blanks and control characters

@@ -17,6 +17,12 @@ double storedScore(double sum) {
     return std::strtod(db::formatNumber(sum).c_str(), nullptr);
 }
 
+std::string AutomaticName(const std::string& trimmedName, const std::string& clientAddress, int attempt) {
+    std::string name = trimmedName.empty() ? "未填写姓名-" + clientAddress : trimmedName;
+    if (attempt > 0) name += "-" + std::to_string(attempt + 1);
+    return name;
+}
+
 HandInResult HandIn::submit(const Paper& paper) {
     HandInResult result;
     db::GroupCommitter::forDatabase(db_)->run([&](db::Database& db) { result = store(db, paper); });
@@ -42,8 +48,8 @@ HandInResult HandIn::store(db::Database& db, const Paper& paper) {
         }
     }
     const double score = storedScore(sum);
-    ExecuteStatement(query, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识) VALUES (?,?,?,?,?)",
-                     {paper.examId, paper.clientAddress, paper.name, score, tag});
+    ExecuteStatement(query, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识,自动交卷) VALUES (?,?,?,?,?,?)",
+                     {paper.examId, paper.clientAddress, paper.name, score, tag, paper.automatic ? 1 : 0});
     return {HandInOutcome::Stored, score};
 }
 

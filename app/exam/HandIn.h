@@ -25,6 +25,8 @@ struct Paper {
     std::string clientAddress;
     // In display order.
     std::vector<PaperAnswer> answers;
+    // Handed in by the server because the exam's time ran out.
+    bool automatic = false;
 };
 
 enum class HandInOutcome { Stored, DuplicateName };
@@ -53,6 +55,13 @@ public:
 private:
     db::Database& db_;
 };
+
+// The name an automatic hand-in stores the paper under, for the given try (from 0): the
+// typed name, or "未填写姓名-" + the client address when none was typed; since nobody can
+// be asked for another name, a later try adds "-2", "-3", … until one is free.
+std::string AutomaticName(const std::string& trimmedName, const std::string& clientAddress, int attempt);
+// How many names an automatic hand-in tries before it gives up.
+inline constexpr int kAutomaticNameAttempts = 20;
 
 // Every question is all or nothing: the answer must equal the stored correct answer
 // exactly (case-sensitive, no trimming), so letters in another order never match.

@@ -35,6 +35,10 @@ bool readPoints(std::string_view typed, double& points) {
 
 }  // namespace
 
+std::string AnswerOutOfRange(char letter, std::size_t optionCount) {
+    return "答案" + std::string(1, letter) + "超出候选项范围（共" + std::to_string(optionCount) + "项）";
+}
+
 std::vector<std::string> QuestionLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -69,6 +73,13 @@ QuestionCheck checkQuestion(const QuestionDraft& draft) {
         check.refusal = kTooManyOptions;
         return check;
     }
+    for (char letter : draft.answer) {
+        const std::size_t at = static_cast<std::size_t>(letter - 'A');
+        if (!options.empty() && (letter < 'A' || at >= options.size())) {
+            check.refusal = AnswerOutOfRange(letter, options.size());
+            return check;
+        }
+    }
     for (std::size_t i = 0; i < options.size(); ++i) {
         check.row.options += std::string(kOptionPrefixes[i]) + options[i] + "\r\n";
     }
@@ -85,6 +96,17 @@ std::string QuestionBank::add(const db::Value& exam, const QuestionDraft& draft)
     db::Query query(db_);
     ExecuteStatement(query, "INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (?,?,?,?,?,?)",
                      {exam, row.type, row.text, row.options, row.answer, row.points});
+    return {};
+}
+
+std::string QuestionBank::update(std::int64_t questionId, const db::Value& exam, const QuestionDraft& draft) {
+    QuestionCheck check = checkQuestion(draft);
+    if (!check.refusal.empty()) return check.refusal;
+    const QuestionRow& row = check.row;
+    db::Query query(db_);
+    query.SQL().Add("update tm set 题型=?,题目=?,候选项=?,答案=?,分数=? where id=? and testid=?");
+    query.Params({row.type, row.text, row.options, row.answer, row.points, questionId, exam});
+    if (query.ExecSQL() == 0) return std::string(kQuestionGone);
     return {};
 }
 

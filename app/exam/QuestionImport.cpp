@@ -274,11 +274,6 @@ std::string checkRecord(const Layout& layout, const Record& record, QuestionRow&
         checkQuestion({type, text, *options, std::string(layout.cell(record, "分数")), *answer});
     if (!check.refusal.empty()) return check.refusal;
     if (type != kQuestionTypes[1] && answer->size() > 1) return type + "只能有一个正确答案";
-    const std::size_t optionCount = QuestionLines(check.row.options).size();
-    if (optionCount > 0 && kOptionLetters.find(answer->back()) >= optionCount) {
-        return "答案" + std::string(1, answer->back()) + "超出候选项范围（共" + std::to_string(optionCount) +
-               "项）";
-    }
     row = std::move(check.row);
     return {};
 }

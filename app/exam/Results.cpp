@@ -10,6 +10,10 @@
 
 namespace exam {
 
+std::string SubmittedText(const std::string& time, bool automatic) {
+    return automatic ? time + std::string(kAutomaticHandInMark) : time;
+}
+
 // The value is first written with 15 decimals, so a binary neighbour of a half rounds as
 // its decimal reading; then the third decimal decides and a carry runs leftwards.
 std::string fixedTwo(double value) {

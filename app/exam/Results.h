@@ -18,6 +18,11 @@ namespace exam {
 // its binary value lies just below); a result of zero carries no sign.
 std::string fixedTwo(double value);
 
+// The mark beside the time of a paper the server handed in because its time ran out.
+inline constexpr std::string_view kAutomaticHandInMark = "（自动交卷）";
+// The submission time as the results show it: with the mark for an automatic hand-in.
+std::string SubmittedText(const std::string& time, bool automatic);
+
 // The statistics of the results shown: how many, their sum and their mean.
 struct ResultSummary {
     std::size_t count = 0;

@@ -15,6 +15,8 @@ namespace exam {
 namespace {
 
 constexpr std::array<std::string_view, 5> kListHeadings{"姓名", "成绩", "考试标识", "IP", "提交时间"};
+// The workbook's list has one more column: "是" for a paper handed in when its time ran out.
+constexpr std::string_view kAutomaticHeading = "自动交卷";
 constexpr std::array<std::string_view, 3> kMatrixHeadings{"姓名", "考试标识", "成绩"};
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -41,7 +43,8 @@ std::vector<ExportedResult> readResults(db::Database& db, std::int64_t examId, c
     for (query.First(); !query.Eof(); query.Next()) {
         results.push_back({query.FieldByName("姓名").AsString(), query.FieldByName("成绩").AsFloat(),
                            query.FieldByName("考试标识").AsString(), query.FieldByName("ip").AsString(),
-                           query.FieldByName("提交时间").AsString()});
+                           query.FieldByName("提交时间").AsString(),
+                           query.FieldByName("自动交卷").AsInteger() != 0});
     }
     return results;
 }
@@ -126,6 +129,7 @@ void writeList(Workbook& book, const ResultsTable& table) {
     for (std::size_t column = 0; column < kListHeadings.size(); ++column) {
         book.text(sheet, 0, column, kListHeadings[column], book.heading_);
     }
+    book.text(sheet, 0, kListHeadings.size(), kAutomaticHeading, book.heading_);
     std::vector<double> scores;
     for (std::size_t i = 0; i < table.results.size(); ++i) {
         const ExportedResult& result = table.results[i];
@@ -134,6 +138,7 @@ void writeList(Workbook& book, const ResultsTable& table) {
         book.text(sheet, i + 1, 2, result.tag);
         book.text(sheet, i + 1, 3, result.ip);
         book.text(sheet, i + 1, 4, result.submitted);
+        if (result.automatic) book.text(sheet, i + 1, 5, "是");
         scores.push_back(result.score);
     }
     if (!scores.empty()) book.text(sheet, table.results.size() + 2, 0, summaryText(summarize(scores)));

@@ -26,6 +26,8 @@ struct ExportedResult {
     std::string tag;
     std::string ip;
     std::string submitted;
+    // Handed in by the server when the time ran out.
+    bool automatic = false;
 };
 
 // One question of the exam with every exported candidate's answer, in result order.

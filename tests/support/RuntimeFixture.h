@@ -37,6 +37,11 @@ public:
     web::FieldList lastParams;
     // Runs at the start of every submit, when set.
     std::function<void(const web::FieldList&)> onSubmit;
+    // Keep-alive work: announced while `keepAliveWork` is set, counted when run.
+    bool keepAliveWork = false;
+    int keepAlives = 0;
+    bool keepAliveDue() const override { return keepAliveWork; }
+    void keepAlive() override { ++keepAlives; }
 
 private:
     std::string name_;

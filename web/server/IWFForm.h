@@ -27,6 +27,11 @@ public:
     virtual void ProcessSubmit(const FieldList& params) = 0;
     // Runs after the event handler has returned.
     virtual void afterSubmit() {}
+    // Whether the page has work that falls due with time and is done at its keep-alive
+    // (checked on the idle session, so it must be quick and touch nothing).
+    virtual bool keepAliveDue() const { return false; }
+    // That work, run while the keep-alive holds the session.
+    virtual void keepAlive() {}
     // Writes the complete document; `session` supplies the form's action address.
     virtual void RenderHTML(std::ostream& out, TWFApplication& session) = 0;
 

@@ -210,6 +210,21 @@ void TWFApplication::ProcessSubmit(FieldList params) {
     }
 }
 
+bool TWFApplication::KeepAliveDue() const {
+    IWFForm* form = ActiveForm();
+    return form != nullptr && form->keepAliveDue();
+}
+
+void TWFApplication::KeepAlive() {
+    try {
+        if (IWFForm* form = ActiveForm()) form->keepAlive();
+    } catch (const std::exception&) {
+        // The next request of the page meets the same state and shows its error.
+    }
+    freeReleasedForms();
+    if (ActiveForm() == nullptr) Terminate();
+}
+
 void TWFApplication::recomputeFormActionURL() {
     const TWFServerControllerBase* controller = Settings();
     std::string execCmd = controller != nullptr ? controller->ExecCmd : "EXEC";

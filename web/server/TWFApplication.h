@@ -76,6 +76,10 @@ public:
 
     // --- requests --------------------------------------------------------------------
     void ProcessSubmit(FieldList params);
+    // The shown page's keep-alive work (IWFForm::keepAlive); an error is dropped, as
+    // there is no page reply to show it in.
+    bool KeepAliveDue() const;
+    void KeepAlive();
     void RenderActiveForm(std::ostream& out);
     void SetWindowSize(int width, int height);
     int WindowWidth() const { return windowWidth_; }

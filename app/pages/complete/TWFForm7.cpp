@@ -17,18 +17,21 @@ namespace {
 
 // The line of the host's text list that names where a browser goes after a hand-in.
 constexpr std::size_t kAfterHandInAddressLine = 3;
+constexpr std::string_view kAutomaticHandInNote = "（考试时间已到，试卷已自动提交）";
 
 // The paper just handed in: the newest result of this name for the exam. A name hands in
 // once per exam tag, so older results of the name belong to other tags and other papers.
 struct HandedInPaper {
     std::string score;
     std::string tag;
+    bool automatic = false;
 };
 
 HandedInPaper handedInPaper(db::Query& tem, const TWFUserSession& session) {
-    OpenStatement(tem, "select 成绩,考试标识 from cj where testid=? and 姓名=? order by rowid desc",
-             {session.ExamId, session.CandidateName});
-    return {tem.FieldByName("成绩").AsString(), tem.FieldByName("考试标识").AsString()};
+    OpenStatement(tem, "select 成绩,考试标识,自动交卷 from cj where testid=? and 姓名=? order by rowid desc",
+                  {session.ExamId, session.CandidateName});
+    return {tem.FieldByName("成绩").AsString(), tem.FieldByName("考试标识").AsString(),
+            tem.FieldByName("自动交卷").AsInteger() != 0};
 }
 
 }  // namespace
@@ -70,8 +73,14 @@ void TWFForm7::WFAppFormCreate() {
     TWFUserSession& session = UserSession();
     db::Query& tem = session.tem;
     OpenStatement(tem, "select set1 from test where id=?", {session.ExamId});
-    if (tem.FieldByName("set1").AsInteger() == 0) {
-        WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + handedInPaper(tem, session).score;
+    const bool showScore = tem.FieldByName("set1").AsInteger() == 0;
+    const HandedInPaper paper = handedInPaper(tem, session);
+    if (showScore) WFLabel2->Caption = "姓名：" + session.CandidateName + "  成绩：" + paper.score;
+    // A paper the server handed in tells the candidate so, and under which name it is
+    // kept (one made up when none was typed), whether or not the score is shown.
+    if (paper.automatic) {
+        if (!showScore) WFLabel2->Caption = "姓名：" + session.CandidateName;
+        WFLabel2->Caption += "  " + std::string(kAutomaticHandInNote);
     }
     OpenStatement(tem, "select set5 from test where id=?", {session.ExamId});
     if (tem.FieldByName("set5").AsInteger() != 0) return;
@@ -88,10 +97,11 @@ void TWFForm7::buildReviewForm() {
     OpenStatement(tem, "select 考试名称 from test where id=?", {session.ExamId});
     const std::string examName = tem.FieldByName("考试名称").AsString();
     const HandedInPaper paper = handedInPaper(tem, session);
-    OpenStatement(tem,
-             "select tm.id as 题目编号,题目,题型,候选项,答案,分数,zd from tm,dtxb where tm.id=dtxb.tmid and "
-             "tm.testid=? and dtxb.xm=? and dtxb.考试标识=?",
-             {session.ExamId, session.CandidateName, paper.tag});
+    OpenStatement(
+        tem,
+        "select tm.id as 题目编号,题目,题型,候选项,答案,分数,zd from tm,dtxb where tm.id=dtxb.tmid and "
+        "tm.testid=? and dtxb.xm=? and dtxb.考试标识=?",
+        {session.ExamId, session.CandidateName, paper.tag});
 
     std::vector<std::string>& lines = WFText1->Lines;
     lines.clear();

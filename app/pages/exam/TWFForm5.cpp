@@ -8,9 +8,11 @@
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
 #include "app/autosave/Autosave.h"
+#include "app/exam/ExamClock.h"
 #include "app/exam/HandIn.h"
 #include "app/exam/QuestionBank.h"
 #include "app/pages/complete/TWFForm7.h"
+#include "app/pages/exam/ExamPageScript.h"
 #include "app/pages/home/TWFForm2.h"
 #include "web/server/TWFApplication.h"
 
@@ -67,6 +69,8 @@ TWFForm5::TWFForm5(const AnswerSheet& restored)
     : TWFAppForm("WFForm5", "TWFForm5", 1000, 679), sheet_(restored) {
     createControls();
     if (sheet_.questionCount() == 0 || !showExam()) throw ESheetOutdated();
+    // The deadline stays the one fixed when the paper was begun.
+    showTimeLimit(sheet_.deadline() ? 1 : 0);
     db::Query& tem2 = UserSession().tem2;
     WFGrid1->SetRowCount(sheet_.questionCount());
     for (int row = 0; row < sheet_.questionCount(); ++row) {
@@ -226,6 +230,12 @@ void TWFForm5::createLegend() {
     WFLabel10 = &addLabel(*WFRegion1, "WFLabel10", 850, kTop, "");
     WFLabel10->Font.Color = kSaddleBrown;
     WFLabel10->Font.Size = 9;
+
+    WFLabel11 = &addLabel(*WFRegion1, "WFLabel11", 440, 94, "");
+    WFLabel12 = &addLabel(*WFRegion1, "WFLabel12", 560, 94, "");
+    WFLabel12->Font.Color = clWebRED;
+    WFLabel12->Font.Style.insert(TFontStyle::fsBold);
+    WFLabel12->Visible = false;
 }
 
 // Loads the exam and its questions (shuffled when the exam asks for it) and shows the
@@ -235,7 +245,9 @@ void TWFForm5::WFAppFormCreate() {
     OpenStatement(session.tem2, "select 考试标识 from test where id=?", {session.ExamId});
     const std::string tag = session.tem2.FieldByName("考试标识").AsString();
     sheet_ = AnswerSheet(session.ExamId, tag, {});
-    const bool shuffled = showExam() && session.tem.FieldByName("set3").AsInteger() == 0;
+    const bool found = showExam();
+    const bool shuffled = found && session.tem.FieldByName("set3").AsInteger() == 0;
+    const std::int64_t limit = found ? limitMinutes_ : 0;
 
     db::Query& tem2 = session.tem2;
     OpenStatement(
@@ -249,17 +261,25 @@ void TWFForm5::WFAppFormCreate() {
         ids.push_back(tem2.FieldByName("id").AsString());
     }
     sheet_ = AnswerSheet(session.ExamId, tag, std::move(ids));
+    // The clock starts when the paper is handed out.
+    if (limit > 0) sheet_.setDeadline(ServerNow() + limit * MinuteSeconds());
+    showTimeLimit(limit);
     xsxt();
+}
+
+void TWFForm5::showTimeLimit(std::int64_t minutes) {
+    WFLabel12->Visible = minutes > 0;
 }
 
 // Leaves the exam's row open on tem for the caller.
 bool TWFForm5::showExam() {
     db::Query& tem = UserSession().tem;
-    OpenStatement(tem, "select 考试名称,set3,set4 from test where id=?", {sheet_.examId()});
+    OpenStatement(tem, "select 考试名称,set3,set4,考试时限 from test where id=?", {sheet_.examId()});
     if (tem.Eof()) return false;
     WFLabel1->Caption = tem.FieldByName("考试名称").AsString();
     // The editor stores 1 for a hint that is switched on.
     WFLabel9->Visible = tem.FieldByName("set4").AsInteger() != 0;
+    limitMinutes_ = tem.FieldByName("考试时限").AsInteger();
     return true;
 }
 
@@ -329,8 +349,11 @@ void TWFForm5::colourNavigator() {
     showProgress();
 }
 
-// The count of answered questions beside the legend, in words.
+// The count of answered questions beside the legend, in words; the position over the
+// question.
 void TWFForm5::showProgress() {
+    WFLabel11->Caption =
+        "第 " + std::to_string(sheet_.current() + 1) + " / " + std::to_string(sheet_.questionCount()) + " 题";
     WFLabel10->Caption = "已答 " + std::to_string(sheet_.answeredCount()) + " / " +
                          std::to_string(sheet_.questionCount()) + " 题";
 }
@@ -402,6 +425,7 @@ void TWFForm5::WFLink2Click(TWFControl&) {
 // and is never resumed into a second paper.
 void TWFForm5::WFButton4Click(TWFControl&) {
     dasave();
+    if (sheet_.timeUp(ServerNow())) return handInAutomatically();
     const std::string name = TrimmedName(WFEdit1->Text);
     if (name.empty()) {
         showMessage(kNameRequired);
@@ -427,16 +451,71 @@ void TWFForm5::WFButton4Click(TWFControl&) {
         showMessage("已经存在相同的姓名，请修改姓名！！！");
         return;
     }
+    finishHandIn(name);
+}
+
+void TWFForm5::finishHandIn(const std::string& name) {
     if (Autosave* store = InstalledAutosave()) store->remove(web::CurrentSession()->SessionID());
     TWFUserSession& session = UserSession();
     session.CandidateName = name;
     session.MoveToPage<TWFForm7>();
 }
 
+void TWFForm5::handInAutomatically() {
+    const std::string typed = TrimmedName(WFEdit1->Text);
+    const std::string& address = web::CurrentSession()->ClientIP();
+    // The copy names the paper as it will most likely be stored, so that a restart in
+    // between finds it stored and does not hand it in twice.
+    sheet_.setHandingIn(true);
+    sheet_.setName(AutomaticName(typed, address, 0));
+    if (Autosave* store = InstalledAutosave()) store->save(web::CurrentSession()->SessionID(), sheet_);
+    sheet_.setHandingIn(false);
+    for (int attempt = 0; attempt < kAutomaticNameAttempts; ++attempt) {
+        const std::string name = AutomaticName(typed, address, attempt);
+        if (storePaper(name, true)) return finishHandIn(name);
+    }
+    throw std::runtime_error("The paper could not be stored under any name.");
+}
+
+void TWFForm5::ProcessSubmit(const web::FieldList& params) {
+    if (sheet_.closed(ServerNow())) return handInAutomatically();
+    TWFAppForm::ProcessSubmit(params);
+}
+
+bool TWFForm5::keepAliveDue() const {
+    return sheet_.closed(ServerNow());
+}
+
+void TWFForm5::keepAlive() {
+    if (keepAliveDue()) handInAutomatically();
+}
+
+void TWFForm5::RenderHTML(std::ostream& out, web::TWFApplication& session) {
+    updateScript();
+    TWFAppForm::RenderHTML(out, session);
+}
+
+// The countdown and the hand-in question work in the browser from what the server holds
+// at this rendering: the seconds left until its deadline, and which questions have answers.
+void TWFForm5::updateScript() {
+    ExamPageState state;
+    if (sheet_.deadline()) {
+        state.secondsLeft = sheet_.secondsLeft(ServerNow());
+        state.warnAtSeconds = 5 * MinuteSeconds();
+        // An exam of five minutes or less gets no warning: its whole time is that short.
+        state.warn = limitMinutes_ > 5;
+        WFLabel12->Caption = "剩余时间 " + FormatRemaining(state.secondsLeft);
+    }
+    for (const std::string& answer : sheet_.answers()) state.answered.push_back(!answer.empty());
+    state.current = sheet_.current();
+    state.shownKind = shownKind_;
+    JavaScript = ExamPageScript(state);
+}
+
 // The paper as the page holds it, handed in through the exam's hand-in unit.
-bool TWFForm5::storePaper(const std::string& name) {
+bool TWFForm5::storePaper(const std::string& name, bool automatic) {
     TWFUserSession& session = UserSession();
-    Paper paper{sheet_.examId(), name, web::CurrentSession()->ClientIP(), sheet_.paperAnswers()};
+    Paper paper{sheet_.examId(), name, web::CurrentSession()->ClientIP(), sheet_.paperAnswers(), automatic};
     return HandIn(session.ADOConnection1).submit(paper).outcome == HandInOutcome::Stored;
 }
 

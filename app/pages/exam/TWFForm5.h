@@ -62,8 +62,20 @@ public:
     web::forms::TWFRegion* weidacol;
     web::forms::TWFLabel* WFLabel7;
     web::forms::TWFLabel* WFLabel10;
+    // "第 n / N 题" beside the question's type.
+    web::forms::TWFLabel* WFLabel11;
+    // "剩余时间 mm:ss", shown for an exam with a time limit; the page's script counts it down.
+    web::forms::TWFLabel* WFLabel12;
 
     const AnswerSheet& sheet() const { return sheet_; }
+
+    // Once the exam's time is up (and its grace has passed) no posted value counts: the
+    // paper is handed in as it stood, whatever the post asked for.
+    void ProcessSubmit(const web::FieldList& params) override;
+    void RenderHTML(std::ostream& out, web::TWFApplication& session) override;
+    // A page closed or stopped in the browser is handed in at its next keep-alive.
+    bool keepAliveDue() const override;
+    void keepAlive() override;
 
     // Shows the current question as stored and the answer saved for it; recolours the
     // navigator.
@@ -99,11 +111,19 @@ private:
     void autosave();
     // Stores the paper and its score in one transaction; false when a paper of this
     // exam, name and tag exists already.
-    bool storePaper(const std::string& name);
+    bool storePaper(const std::string& name, bool automatic = false);
+    // Hands the paper in because the time ran out: under the typed name, or a made-up
+    // one when there is none or it is taken, then shows the completion page.
+    void handInAutomatically();
+    void finishHandIn(const std::string& name);
+    void showTimeLimit(std::int64_t minutes);
+    void updateScript();
 
     AnswerSheet sheet_;
     // The kind of the question shown, which decides how its answer is read.
     AnswerKind shownKind_ = AnswerKind::OneLetter;
+    // The exam's time limit in minutes as read when the page was made (0: none).
+    std::int64_t limitMinutes_ = 0;
 };
 
 // A saved paper that names an exam or a question that no longer exists.

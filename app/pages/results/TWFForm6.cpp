@@ -29,8 +29,8 @@ using namespace web::forms;
 
 namespace {
 
-constexpr TColor kLinkColor{detail::bgr(139, 69, 19)};           // saddle brown
-constexpr TColor kConfirmBackground{16318193};                   // #F1FEF8
+constexpr TColor kLinkColor{detail::bgr(139, 69, 19)};            // saddle brown
+constexpr TColor kConfirmBackground{16318193};                    // #F1FEF8
 constexpr TColor kDetailsBackground{detail::bgr(250, 235, 215)};  // antique white
 constexpr TColor kDetailsBorder{detail::bgr(240, 128, 128)};      // light coral
 constexpr TColor kWrongAnswer{8366590};                           // #FEA97F
@@ -44,7 +44,8 @@ constexpr std::string_view kTagsStatement = "select DISTINCT 考试标识 from c
 constexpr std::string_view kAllResults = "select * from cj where testid=?  ORDER BY 成绩  DESC";
 constexpr std::string_view kUntaggedResults =
     "select * from cj where testid=? and 考试标识 is null  ORDER BY 成绩  DESC";
-constexpr std::string_view kTaggedResults = "select * from cj where testid=? and 考试标识=?  ORDER BY 成绩  DESC";
+constexpr std::string_view kTaggedResults =
+    "select * from cj where testid=? and 考试标识=?  ORDER BY 成绩  DESC";
 constexpr std::string_view kQuestions = "select id,题目,候选项,答案 from tm where testid=?";
 constexpr std::string_view kDeleteExamResults = "delete from cj where testid=?";
 constexpr std::string_view kDeleteExamAnswers = "delete from dtxb where testid=?";
@@ -144,7 +145,9 @@ void TWFForm6::buildResultsRegion() {
     WFGrid1->BorderSize = 1;
     WFGrid1->CellPadding = 0;
     WFGrid1->Lines = TWFTableLines::tlAll;
-    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) { WFGrid1CellClick(sender, row, column); };
+    WFGrid1->OnCellClick = [this](TWFControl& sender, int row, int column) {
+        WFGrid1CellClick(sender, row, column);
+    };
 }
 
 void TWFForm6::buildDeleteRegion() {
@@ -237,7 +240,8 @@ std::vector<TWFForm6::ResultRow> TWFForm6::readResults() {
     if (selected <= 0) {
         tem.SQL().SetText(kAllResults);
         tem.Params({examId()});
-    } else if (const std::string& tag = WFComboBox1->Items()[static_cast<std::size_t>(selected)]; tag.empty()) {
+    } else if (const std::string& tag = WFComboBox1->Items()[static_cast<std::size_t>(selected)];
+               tag.empty()) {
         // The empty item stands for results without any tag.
         tem.SQL().SetText(kUntaggedResults);
         tem.Params({examId()});
@@ -248,9 +252,11 @@ std::vector<TWFForm6::ResultRow> TWFForm6::readResults() {
     tem.Open();
     std::vector<ResultRow> results;
     for (tem.First(); !tem.Eof(); tem.Next()) {
-        results.push_back(ResultRow{tem.FieldByName("姓名").AsString(), tem.FieldByName("考试标识").AsString(),
-                                    tem.FieldByName("成绩").AsFloat(), tem.FieldByName("成绩").AsString(),
-                                    tem.FieldByName("提交时间").AsString(), tem.FieldByName("ip").AsString()});
+        results.push_back(ResultRow{tem.FieldByName("姓名").AsString(),
+                                    tem.FieldByName("考试标识").AsString(), tem.FieldByName("成绩").AsFloat(),
+                                    tem.FieldByName("成绩").AsString(),
+                                    tem.FieldByName("提交时间").AsString(), tem.FieldByName("ip").AsString(),
+                                    tem.FieldByName("自动交卷").AsInteger() != 0});
     }
     return results;
 }
@@ -278,7 +284,7 @@ void TWFForm6::writeResultCells(int row, const ResultRow& result, bool nameClick
     TWFGridCell& score = WFGrid1->Cell(row, 2);
     score.Text = result.scoreText;
     score.Clickable = true;
-    setCandidateText(WFGrid1->Cell(row, 3), result.submitted);
+    setCandidateText(WFGrid1->Cell(row, 3), SubmittedText(result.submitted, result.automatic));
     setCandidateText(WFGrid1->Cell(row, 4), result.ip);
 }
 
@@ -289,7 +295,8 @@ void TWFForm6::fillResultList() {
     for (std::size_t column = 0; column < kResultTitles.size(); ++column) {
         WFGrid1->Cell(0, static_cast<int>(column)).Text = std::string(kResultTitles[column]);
     }
-    for (std::size_t i = 0; i < results_.size(); ++i) writeResultCells(static_cast<int>(i) + 1, results_[i], false);
+    for (std::size_t i = 0; i < results_.size(); ++i)
+        writeResultCells(static_cast<int>(i) + 1, results_[i], false);
 }
 
 void TWFForm6::fillAnswerMatrix() {
@@ -339,10 +346,12 @@ std::vector<TWFForm6::QuestionColumn> TWFForm6::readQuestions() {
     tem2.Open();
     std::vector<QuestionColumn> questions;
     for (tem2.First(); !tem2.Eof(); tem2.Next()) {
-        questions.push_back(QuestionColumn{tem2.FieldByName("id").AsInteger(), tem2.FieldByName("id").AsString(),
-                                           tem2.FieldByName("题目").AsString() + tem2.FieldByName("候选项").AsString(),
-                                           tem2.FieldByName("答案").AsString(),
-                                           {}});
+        questions.push_back(
+            QuestionColumn{tem2.FieldByName("id").AsInteger(),
+                           tem2.FieldByName("id").AsString(),
+                           tem2.FieldByName("题目").AsString() + tem2.FieldByName("候选项").AsString(),
+                           tem2.FieldByName("答案").AsString(),
+                           {}});
     }
     return questions;
 }

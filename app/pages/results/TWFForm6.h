@@ -90,6 +90,7 @@ private:
         std::string scoreText;
         std::string submitted;
         std::string ip;
+        bool automatic = false;
     };
     // One question column of the matrix, with every result row's answer.
     struct QuestionColumn {

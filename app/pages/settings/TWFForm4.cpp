@@ -7,6 +7,8 @@
 #include "app/PageFrames.h"
 #include "app/PageQueries.h"
 #include "app/TWFUserSession.h"
+#include "app/db/Value.h"
+#include "app/exam/ExamClock.h"
 #include "app/exam/QuestionBank.h"
 #include "app/pages/examlist/TWFForm3.h"
 #include "app/pages/results/TWFForm6.h"
@@ -144,7 +146,13 @@ void TWFForm4::buildSwitches() {
         left += 121;
         ++index;
     }
-    plainRegion(*WFRegion1, "WFRegion12", left, 68, 354, 45, colors[index % 2]);
+    TWFRegion* rest = plainRegion(*WFRegion1, "WFRegion12", left, 68, 354, 45, colors[index % 2]);
+    WFLabel26 = label(*rest, "WFLabel26", 8, 4, "考试时限（分钟）");
+    WFLabel26->Hint = "0表示不限时";
+    WFLabel26->ShowHint = true;
+    WFEdit5 = PlaceControl<TWFEdit>(*rest, "WFEdit5", 8, 22, 60);
+    WFLink13 = link(*rest, "WFLink13", 76, 24, "【保存】");
+    WFLink13->OnClick = [this](TWFControl& sender) { WFLink13Click(sender); };
 }
 
 void TWFForm4::buildQuestionList() {
@@ -180,7 +188,8 @@ void TWFForm4::buildQuestionList() {
     };
     const Column columns[] = {{"编号", "编号", false, 0}, {"题目", "题目（点击删除该题目）", true, 380},
                               {"题型", "题型", false, 0}, {"候选项", "候选项", false, 300},
-                              {"答案", "答案", true, 0},  {"分数", "分数", true, 0}};
+                              {"答案", "答案", true, 0},  {"分数", "分数", true, 0},
+                              {"操作", "操作", true, 0}};
     for (const Column& entry : columns) {
         TWFDBGridColumn& column = WFDBGrid1->Columns.Add();
         column.SetDataField(entry.field);
@@ -191,6 +200,11 @@ void TWFForm4::buildQuestionList() {
             column.SetWidth(std::to_string(entry.wrapWidth));
         }
     }
+    TWFDBGridColumn& editing = WFDBGrid1->Columns[6];
+    editing.LinkField = "编号";
+    editing.OnClick = [this](TWFDBGridColumn& sender, const std::string& value) {
+        WFDBGrid1Columns6Click(sender, value);
+    };
     TWFDBGridColumn& question = WFDBGrid1->Columns[1];
     question.LinkField = "编号";
     question.OnClick = [this](TWFDBGridColumn& sender, const std::string& value) {
@@ -273,6 +287,10 @@ void TWFForm4::buildAddPanel() {
     WFButton1 = PlaceControl<TWFButton>(*WFRegion2, "WFButton1", 530, 312, 95, 25);
     WFButton1->Caption = "增加";
     WFButton1->OnClick = [this](TWFControl& sender) { WFButton1Click(sender); };
+    WFButton5 = PlaceControl<TWFButton>(*WFRegion2, "WFButton5", 530, 312, 95, 25);
+    WFButton5->Caption = "保存修改";
+    WFButton5->Visible = false;
+    WFButton5->OnClick = [this](TWFControl& sender) { WFButton5Click(sender); };
     WFLabel8 = label(*WFRegion2, "WFLabel8", 8, 346, "注意：选项内容如果只在题目中显示，备选项请留空！");
     WFLabel8->Font.Size = 9;
 }
@@ -310,17 +328,20 @@ void TWFForm4::WFAppFormCreate() {
         s3->ItemIndex = static_cast<int>(tem.FieldByName("set3").AsInteger());
         s4->ItemIndex = hintSwitchIndex(tem.FieldByName("set4").AsInteger());
         s5->ItemIndex = static_cast<int>(tem.FieldByName("set5").AsInteger());
+        WFEdit5->Text = std::to_string(tem.FieldByName("考试时限").AsInteger());
     }
     WFLink4Click(*WFLink4);
 }
 
 void TWFForm4::WFLink1Click(TWFControl&) {
-    ExecuteStatement(UserSession().tem, "update test  set 考试名称=? where id=?", {WFEdit1->Text, examKey(UserSession().ExamId)});
+    ExecuteStatement(UserSession().tem, "update test  set 考试名称=? where id=?",
+                     {WFEdit1->Text, examKey(UserSession().ExamId)});
     web::CurrentSession()->ShowMessage("考试名称修改完成！！！");
 }
 
 void TWFForm4::WFLink9Click(TWFControl&) {
-    ExecuteStatement(UserSession().tem, "update test  set 考试标识=? where id=?", {WFEdit4->Text, examKey(UserSession().ExamId)});
+    ExecuteStatement(UserSession().tem, "update test  set 考试标识=? where id=?",
+                     {WFEdit4->Text, examKey(UserSession().ExamId)});
     web::CurrentSession()->ShowMessage("考试标识修改完成！！！");
 }
 
@@ -347,7 +368,7 @@ void TWFForm4::s5Click(TWFControl&) {
 void TWFForm4::writeSwitch(const char* column, const TWFRadioGroup& group) {
     if (group.ItemIndex != 0 && group.ItemIndex != 1) return;
     ExecuteStatement(UserSession().tem, std::string("update test  set ") + column + "=?  where id=?",
-            {group.ItemIndex, examKey(WFLabel1->Caption)});
+                     {group.ItemIndex, examKey(WFLabel1->Caption)});
 }
 
 void TWFForm4::WFLink4Click(TWFControl&) {
@@ -355,12 +376,14 @@ void TWFForm4::WFLink4Click(TWFControl&) {
     list.Close();
     list.SQL().Clear();
     list.SQL().Add(
-        "select id as 编号,wid,题目,题型,候选项,答案,分数 from tm where testid=? ORDER BY id DESC");
+        "select id as 编号,wid,题目,题型,候选项,答案,分数,'编辑' as 操作 from tm where testid=? ORDER BY id "
+        "DESC");
     list.Params({examKey(UserSession().ExamId)});
     list.Open();
 }
 
 void TWFForm4::WFLink3Click(TWFControl&) {
+    showPanelMode(false);
     WFRegion2->Visible = true;
     WFMemo1->Lines = std::vector<std::string>{};
     WFMemo2->Lines = std::vector<std::string>{};
@@ -399,7 +422,7 @@ std::string TWFForm4::correctAnswer() const {
     return letters;
 }
 
-void TWFForm4::WFButton1Click(TWFControl&) {
+QuestionDraft TWFForm4::draft() const {
     QuestionDraft draft;
     const int type = WFRadioGroup4->ItemIndex;
     if (type >= 0 && type < static_cast<int>(WFRadioGroup4->Items.size())) {
@@ -409,8 +432,12 @@ void TWFForm4::WFButton1Click(TWFControl&) {
     draft.options = WFMemo2->Lines.Text();
     draft.points = WFEdit2->Text;
     draft.answer = correctAnswer();
+    return draft;
+}
+
+void TWFForm4::WFButton1Click(TWFControl&) {
     QuestionBank bank(UserSession().ADOConnection1);
-    const std::string refusal = bank.add(examKey(UserSession().ExamId), draft);
+    const std::string refusal = bank.add(examKey(UserSession().ExamId), draft());
     if (!refusal.empty()) {
         web::CurrentSession()->ShowMessage(refusal);
         return;
@@ -425,6 +452,7 @@ void TWFForm4::WFButton1Click(TWFControl&) {
 void TWFForm4::WFLink5Click(TWFControl&) {
     UserSession().yccon.Close();
     WFRegion2->Visible = false;
+    showPanelMode(false);
     WFLink4Click(*WFLink4);
 }
 
@@ -454,6 +482,90 @@ void TWFForm4::WFLink6Click(TWFControl&) {
 
 void TWFForm4::WFLink2Click(TWFControl&) {
     UserSession().MoveToPage<TWFForm3>();
+}
+
+void TWFForm4::WFLink13Click(TWFControl&) {
+    const TimeLimitCheck check = CheckTimeLimit(WFEdit5->Text);
+    if (!check.refusal.empty()) {
+        web::CurrentSession()->ShowMessage(check.refusal);
+        return;
+    }
+    ExecuteStatement(UserSession().tem, "update test  set 考试时限=?  where id=?",
+                     {check.minutes, examKey(WFLabel1->Caption)});
+    WFEdit5->Text = std::to_string(check.minutes);
+    web::CurrentSession()->ShowMessage("考试时限修改完成！！！");
+}
+
+// The panel adds ("增加") or rewrites the question opened by "编辑" ("保存修改").
+void TWFForm4::showPanelMode(bool editing) {
+    WFLabel3->Caption = editing ? "修改试题" : "新增试题";
+    WFButton1->Visible = !editing;
+    WFButton5->Visible = editing;
+    if (!editing) editedQuestion_.reset();
+}
+
+void TWFForm4::showAnswerControls(bool letters) {
+    WFRadioGroup5->Visible = !letters;
+    WFRegion3->Visible = letters;
+}
+
+// The question as the editor would have taken it: the options without their "A." … "F."
+// prefixes, the answer as a letter of the radio group (single choice) or as ticked boxes.
+void TWFForm4::fillPanel(const std::string& type, const std::string& text, const std::string& options,
+                         const std::string& answer, const std::string& points) {
+    WFRadioGroup4->ItemIndex = -1;
+    for (std::size_t i = 0; i < WFRadioGroup4->Items.size(); ++i) {
+        if (WFRadioGroup4->Items[i] == type) WFRadioGroup4->ItemIndex = static_cast<int>(i);
+    }
+    WFMemo1->Lines = QuestionLines(text);
+    std::vector<std::string> lines = QuestionLines(options);
+    for (std::size_t i = 0; i < lines.size() && i < kOptionPrefixes.size(); ++i) {
+        if (lines[i].starts_with(kOptionPrefixes[i])) lines[i].erase(0, kOptionPrefixes[i].size());
+    }
+    WFMemo2->Lines = lines;
+    WFEdit2->Text = points;
+    const bool oneLetter = WFRadioGroup4->ItemIndex == 0 && answer.size() == 1;
+    showAnswerControls(!oneLetter);
+    WFRadioGroup5->ItemIndex = -1;
+    for (TWFCheckBox* box : {xA, xB, xC, xD, xE, xF}) {
+        box->Checked = !oneLetter && answer.find(box->Caption) != std::string::npos;
+    }
+    for (std::size_t i = 0; oneLetter && i < WFRadioGroup5->Items.size(); ++i) {
+        if (WFRadioGroup5->Items[i] == answer) WFRadioGroup5->ItemIndex = static_cast<int>(i);
+    }
+}
+
+void TWFForm4::WFDBGrid1Columns6Click(TWFDBGridColumn&, const std::string& value) {
+    std::int64_t questionId = 0;
+    if (!web::text::parseInt64(value, questionId)) return;
+    db::Query& tem = UserSession().tem;
+    OpenStatement(tem, "select 题型,题目,候选项,答案,分数 from tm where id=? and testid=?",
+                  {questionId, examKey(UserSession().ExamId)});
+    if (tem.IsEmpty()) {
+        web::CurrentSession()->ShowMessage(std::string(kQuestionGone));
+        WFLink4Click(*WFLink4);
+        return;
+    }
+    fillPanel(tem.FieldByName("题型").AsString(), tem.FieldByName("题目").AsString(),
+              tem.FieldByName("候选项").AsString(), tem.FieldByName("答案").AsString(),
+              db::formatNumber(tem.FieldByName("分数").AsFloat()));
+    showPanelMode(true);
+    editedQuestion_ = questionId;
+    WFRegion2->Visible = true;
+}
+
+void TWFForm4::WFButton5Click(TWFControl&) {
+    if (!editedQuestion_) return;
+    QuestionBank bank(UserSession().ADOConnection1);
+    const std::string refusal = bank.update(*editedQuestion_, examKey(UserSession().ExamId), draft());
+    if (!refusal.empty()) {
+        web::CurrentSession()->ShowMessage(refusal);
+        return;
+    }
+    WFRegion2->Visible = false;
+    showPanelMode(false);
+    WFLink4Click(*WFLink4);
+    web::CurrentSession()->ShowMessage("试题修改完成！！！");
 }
 
 void TWFForm4::WFLink10Click(TWFControl&) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/exam/QuestionBank.h"
 #include "app/pages/settings/QuestionImportPanel.h"
 #include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFButton.h"
@@ -107,6 +110,18 @@ public:
     void WFLink12Click(web::forms::TWFControl& sender);
 
     web::forms::TWFLink* WFLink12;
+
+    // The time limit beside the switches.
+    web::forms::TWFLabel* WFLabel26;
+    web::forms::TWFEdit* WFEdit5;
+    web::forms::TWFLink* WFLink13;
+    void WFLink13Click(web::forms::TWFControl& sender);
+    // "保存修改" of the question panel opened by a row's "编辑".
+    web::forms::TWFButton* WFButton5;
+    void WFDBGrid1Columns6Click(web::forms::TWFDBGridColumn& sender, const std::string& value);
+    void WFButton5Click(web::forms::TWFControl& sender);
+    // The question the panel edits; none while it adds.
+    const std::optional<std::int64_t>& editedQuestion() const { return editedQuestion_; }
     std::unique_ptr<QuestionImportPanel> importPanel;
 
 private:
@@ -118,6 +133,13 @@ private:
     void buildImportPanel();
     void writeSwitch(const char* column, const web::forms::TWFRadioGroup& group);
     std::string correctAnswer() const;
+    QuestionDraft draft() const;
+    void showPanelMode(bool editing);
+    void showAnswerControls(bool letters);
+    void fillPanel(const std::string& type, const std::string& text, const std::string& options,
+                   const std::string& answer, const std::string& points);
+
+    std::optional<std::int64_t> editedQuestion_;
 };
 
 }  // namespace exam

@@ -71,6 +71,19 @@ TEST_F(AutosaveTest, SavedSheetsOutliveTheProcessAndRemovedOnesDoNot) {
     EXPECT_FALSE(again.load("never").has_value());
 }
 
+// The exam's deadline is part of the saved sheet, so a restart neither lifts nor moves it.
+TEST_F(AutosaveTest, DeadlineOfATimedPaperOutlivesTheProcess) {
+    AnswerSheet timed = answered("张三");
+    timed.setDeadline(1'800'000'600);
+    {
+        Autosave autosave(settings());
+        autosave.save("timed", timed);
+    }
+    Autosave again(settings());
+    ASSERT_TRUE(again.load("timed").has_value());
+    EXPECT_EQ(again.load("timed")->deadline(), std::optional<std::int64_t>(1'800'000'600));
+}
+
 // A save returns only once its row is committed: another connection reads it at once,
 // without the writer being stopped or the file closed.
 TEST_F(AutosaveTest, SaveReturnsWithTheRowCommitted) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/exam/AnswerSheet.h"
+#include "app/exam/ExamClock.h"
 
 namespace exam {
 namespace {
@@ -146,6 +148,72 @@ TEST(AnswerSheetTest, DamagedOrInconsistentTextIsRefused) {
         good.substr(0, good.find("\nq 31")),
     };
     for (const std::string& text : bad) EXPECT_FALSE(AnswerSheet::restore(text).has_value()) << text;
+}
+
+TEST(AnswerSheetTest, DeadlineDecidesTimeUpClosedAndSecondsLeft) {
+    AnswerSheet sheet = threeQuestions();
+    sheet.setDeadline(1000);
+    struct Case {
+        std::int64_t now;
+        bool timeUp;
+        bool closed;
+        std::int64_t left;
+    };
+    // Up at the deadline itself; answers still count within the grace, not one second past.
+    const Case cases[] = {
+        {0, false, false, 1000},
+        {999, false, false, 1},
+        {1000, true, false, 0},
+        {1000 + kDeadlineGraceSeconds, true, false, 0},
+        {1001 + kDeadlineGraceSeconds, true, true, 0},
+        {5000, true, true, 0},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(sheet.timeUp(test.now), test.timeUp) << test.now;
+        EXPECT_EQ(sheet.closed(test.now), test.closed) << test.now;
+        EXPECT_EQ(sheet.secondsLeft(test.now), test.left) << test.now;
+    }
+    const AnswerSheet unlimited = threeQuestions();
+    EXPECT_FALSE(unlimited.timeUp(1LL << 40));
+    EXPECT_FALSE(unlimited.closed(1LL << 40));
+}
+
+TEST(AnswerSheetTest, DeadlineSurvivesTheTextFormAndOldTextsStillRead) {
+    AnswerSheet sheet = threeQuestions();
+    sheet.recordChoice(1);
+    sheet.setDeadline(1765400000);
+    const std::optional<AnswerSheet> back = AnswerSheet::restore(sheet.serialise());
+    ASSERT_TRUE(back.has_value()) << sheet.serialise();
+    EXPECT_EQ(back->deadline(), std::optional<std::int64_t>(1765400000));
+    EXPECT_EQ(*back, sheet);
+
+    // A sheet without a limit is written as before, so texts saved by the previous
+    // version read back unchanged.
+    const AnswerSheet unlimited = threeQuestions();
+    EXPECT_EQ(unlimited.serialise().find("deadline"), std::string::npos);
+    const std::string old =
+        "answersheet 1\nexam 7\ntag \ncurrent 0\nname \nconfirmed 0\nhandingin 0\nq 31 B\nq 12 ";
+    const std::optional<AnswerSheet> oldSheet = AnswerSheet::restore(old);
+    ASSERT_TRUE(oldSheet.has_value());
+    EXPECT_FALSE(oldSheet->deadline().has_value());
+    EXPECT_EQ(oldSheet->answers(), (Strings{"B", ""}));
+
+    for (const char* bad :
+         {"deadline ", "deadline x", "deadline -5", "deadline 1.5", "deadline 99999999999999999999"}) {
+        const std::string text = "answersheet 1\nexam 7\ntag \ncurrent 0\nname \nconfirmed 0\nhandingin 0\n" +
+                                 std::string(bad) + "\nq 31 B";
+        EXPECT_FALSE(AnswerSheet::restore(text).has_value()) << bad;
+    }
+}
+
+TEST(AnswerSheetTest, UnansweredNumbersCountFromOneInDisplayOrder) {
+    AnswerSheet sheet = threeQuestions();
+    EXPECT_EQ(sheet.unansweredNumbers(), (std::vector<int>{1, 2, 3}));
+    sheet.moveTo(1);
+    sheet.recordChoice(0);
+    EXPECT_EQ(sheet.unansweredNumbers(), (std::vector<int>{1, 3}));
+    sheet.recordChoice(-1);
+    EXPECT_EQ(sheet.unansweredNumbers(), (std::vector<int>{1, 2, 3}));
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ ResultsTable sampleTable() {
     ResultsTable table;
     table.examName = "期末考试";
     table.results = {{"李四", 100, "一班", "10.0.0.2", "2026-12-10 09:01:00"},
-                     {"=HYPERLINK(\"x\")", 1.5, "", "10.0.0.3", "2026-12-10 09:02:00"},
+                     {"=HYPERLINK(\"x\")", 1.5, "", "10.0.0.3", "2026-12-10 09:02:00", true},
                      {"王, \"五\"", 0, "二班\r\n", "10.0.0.4", "2026-12-10 09:03:00"}};
     table.questions = {{"7", "A", {"A", "B", ""}}, {"9", "AC", {"AC", "AC", "A"}}};
     return table;
@@ -92,9 +92,10 @@ protected:
 TEST_F(WorkbookExportTest, ListSheetHoldsTheResultsAndTheStatistics) {
     WriteResultsWorkbook(sampleTable(), path().string());
     const Rows list = ReadWorkbookSheet(readFile(path()), "成绩");
-    EXPECT_EQ(list, (Rows{{"姓名", "成绩", "考试标识", "IP", "提交时间"},
+    // A paper handed in by the server when its time ran out is marked in its own column.
+    EXPECT_EQ(list, (Rows{{"姓名", "成绩", "考试标识", "IP", "提交时间", "自动交卷"},
                           {"李四", "100", "一班", "10.0.0.2", "2026-12-10 09:01:00"},
-                          {"=HYPERLINK(\"x\")", "1.5", "", "10.0.0.3", "2026-12-10 09:02:00"},
+                          {"=HYPERLINK(\"x\")", "1.5", "", "10.0.0.3", "2026-12-10 09:02:00", "是"},
                           {"王, \"五\"", "0", "二班\r\n", "10.0.0.4", "2026-12-10 09:03:00"},
                           {},
                           {"参考人数：3   总成绩：101.5   平均分：33.83"}}));
@@ -130,7 +131,8 @@ TEST_F(WorkbookExportTest, ExamWithoutResultsGivesHeadingsOnly) {
     for (ExportedQuestion& question : table.questions) question.answers.clear();
     WriteResultsWorkbook(table, path().string());
     const std::string bytes = readFile(path());
-    EXPECT_EQ(ReadWorkbookSheet(bytes, "成绩"), (Rows{{"姓名", "成绩", "考试标识", "IP", "提交时间"}}));
+    EXPECT_EQ(ReadWorkbookSheet(bytes, "成绩"),
+              (Rows{{"姓名", "成绩", "考试标识", "IP", "提交时间", "自动交卷"}}));
     EXPECT_EQ(ReadWorkbookSheet(bytes, "答题矩阵"), (Rows{{"姓名", "考试标识", "成绩", "7", "9"}}));
 }
 
@@ -185,6 +187,11 @@ TEST_F(ResultsTableTest, ReadsTheShownResultsBestFirstWithTheirAnswers) {
     EXPECT_EQ(all.questions[1].answers, (std::vector<std::string>{"B", "A", ""}));
     EXPECT_EQ(all.results[0].ip, "10.1.1.1");
     EXPECT_EQ(all.results[0].score, 2);
+    exec("UPDATE cj SET 自动交卷=1 WHERE 姓名='甲'");
+    std::vector<bool> automatic;
+    for (const ExportedResult& result : ReadResultsTable(db_, exam, {}).results)
+        automatic.push_back(result.automatic);
+    EXPECT_EQ(automatic, (std::vector<bool>{false, true, false}));
 }
 
 }  // namespace

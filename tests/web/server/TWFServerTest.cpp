@@ -156,6 +156,18 @@ TEST_F(TWFServerTest, PingWithSessionIdRefreshesItsIdleClock) {
     EXPECT_EQ(inSession(id, [](TWFApplication& s) { return s.TrackID(); }), 1);
 }
 
+TEST_F(TWFServerTest, PingRunsThePagesKeepAliveWorkOnlyWhenItIsDue) {
+    std::string id = startSession();
+    auto keepAlives = [](TWFApplication& s) { return RuntimeFixture::pageOf(s).keepAlives; };
+    send("GET", "/PING/" + id);
+    EXPECT_EQ(inSession(id, keepAlives), 0);
+    inSession(id, [](TWFApplication& s) { return RuntimeFixture::pageOf(s).keepAliveWork = true; });
+    send("GET", "/PING/" + id);
+    EXPECT_EQ(inSession(id, keepAlives), 1);
+    // The session is given back as it was: the page's next post still matches.
+    EXPECT_EQ(inSession(id, [](TWFApplication& s) { return s.TrackID(); }), 1);
+}
+
 TEST_F(TWFServerTest, TerminationRepliesAndRemovesTheSession) {
     std::string quiet = startSession();
     Reply redirect = send("POST", "/EXEC/1/" + quiet, fields({{"do", "redirect"}}));

@@ -74,6 +74,23 @@ void PageRequest::page() {
     execute();
 }
 
+void PageRequest::keepAlive() {
+    SessionTable& sessions = context_.sessions();
+    bool due = false;
+    sessions.peek(routed_.firstArgument,
+                  [&due](const TWFApplication& session) { due = session.KeepAliveDue(); });
+    if (!due) return;
+    SessionLock held;
+    try {
+        held = sessions.lock(routed_.firstArgument, DetectBrowser(routed_.browserText), routed_.clientIP);
+    } catch (const EWFException&) {
+        return;  // ended meanwhile, or busy with a request of its own, which does the work
+    }
+    CurrentSessionScope current(&held.session());
+    held->KeepAlive();
+    if (held->Terminated()) held.end();
+}
+
 void PageRequest::partialUpdate() {
     execute();
 }

@@ -19,6 +19,9 @@ public:
 
     void page();
     void partialUpdate();
+    // The keep-alive of an open page: runs the page's due work (IWFForm::keepAlive) when
+    // it has some and the session is free.
+    void keepAlive();
     void resize();
 
 private:

@@ -79,6 +79,7 @@ void TWFServer::pingRequest() {
     // A page left open over a restart may be brought back by its keep-alive alone.
     const std::string& id = routed_.firstArgument;
     if (!id.empty() && !context_.sessions().touch(id)) ResumeSession(context_, id, routed_.browserText, routed_.clientIP);
+    if (!id.empty()) PageRequest(context_, routed_, cacheable_).keepAlive();
 }
 
 void TWFServer::unrecognizedCommand() {

@@ -1,5 +1,3 @@
-#include "app/pages/results/TWFForm6.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 
 #include "app/db/Query.h"
 #include "app/pages/examlist/TWFForm3.h"
+#include "app/pages/results/TWFForm6.h"
 #include "tests/app/pages/PageFixture.h"
 #include "web/forms/controls/TWFCheckBox.h"
 #include "web/forms/controls/TWFComboBox.h"
@@ -33,7 +32,9 @@ protected:
         return database().LastInsertId();
     }
 
-    std::int64_t addExam(const std::string& name) { return exec("INSERT INTO test (考试名称) VALUES (?)", {name}); }
+    std::int64_t addExam(const std::string& name) {
+        return exec("INSERT INTO test (考试名称) VALUES (?)", {name});
+    }
 
     std::int64_t addQuestion(std::int64_t exam, const std::string& text, const std::string& options,
                              const std::string& answer) {
@@ -42,10 +43,12 @@ protected:
     }
 
     // A handed-in paper: its cj row (tag null when `tag` is null) and one dtxb row per answer.
-    void addPaper(std::int64_t exam, const std::string& name, db::Value tag, double score, const std::string& time,
+    void addPaper(std::int64_t exam, const std::string& name, db::Value tag, double score,
+                  const std::string& time,
                   const std::vector<std::pair<std::int64_t, std::string>>& answers = {}) {
         for (const auto& [question, answer] : answers) {
-            exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)", {exam, question, name, answer, tag});
+            exec("INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
+                 {exam, question, name, answer, tag});
         }
         exec("INSERT INTO cj (testid,ip,姓名,成绩,考试标识,提交时间) VALUES (?,'10.0.0.7',?,?,?,?)",
              {exam, name, score, tag, time});
@@ -56,9 +59,12 @@ protected:
         return show<TWFForm6>();
     }
 
-    void showMatrix() { post({{"WFRADIOGROUP1_INPUT", "1"}, {"WF_Action", "WFRADIOGROUP1"}, {"WF_ActionParam", ""}}); }
+    void showMatrix() {
+        post({{"WFRADIOGROUP1_INPUT", "1"}, {"WF_Action", "WFRADIOGROUP1"}, {"WF_ActionParam", ""}});
+    }
     void click(int row, int column) {
-        post({{"WF_Action", "WFGRID1"}, {"WF_ActionParam", std::to_string(row) + "_" + std::to_string(column)}});
+        post({{"WF_Action", "WFGRID1"},
+              {"WF_ActionParam", std::to_string(row) + "_" + std::to_string(column)}});
     }
     void clickLink(const std::string& link) { post({{"WF_Action", link}, {"WF_ActionParam", ""}}); }
 
@@ -114,18 +120,30 @@ TEST_F(TWFForm6Test, StatisticsLineAndListOrderedByScore) {
     const std::int64_t other = addExam("别的考试");
     addPaper(other, "Qian", "", 5, "2024-05-02 09:00:00");
     TWFForm6& page = open(exam);
-    EXPECT_EQ(page.WFLabel5->Caption,
-              "参考人数：3   总成绩：270   平均分：90.00 [ 提示：单击学生姓名查看答题详情；点击成绩删除该成绩 ]");
+    EXPECT_EQ(
+        page.WFLabel5->Caption,
+        "参考人数：3   总成绩：270   平均分：90.00 [ 提示：单击学生姓名查看答题详情；点击成绩删除该成绩 ]");
     EXPECT_EQ(cells(*page.WFGrid1), (Rows{{"姓名", "考试标识", "成绩", "提交时间", "IP地址"},
-                                         {"Li", "", "100", "2024-05-01 10:00:00", "10.0.0.7"},
-                                         {"Wang", "", "90", "2024-05-01 10:01:00", "10.0.0.7"},
-                                         {"Zhao", "", "80", "2024-05-01 10:02:00", "10.0.0.7"}}));
+                                          {"Li", "", "100", "2024-05-01 10:00:00", "10.0.0.7"},
+                                          {"Wang", "", "90", "2024-05-01 10:01:00", "10.0.0.7"},
+                                          {"Zhao", "", "80", "2024-05-01 10:02:00", "10.0.0.7"}}));
     // In the list only the scores are links; a name click (forged or not) does nothing.
     EXPECT_TRUE(page.WFGrid1->Cell(1, 2).Clickable);
     EXPECT_FALSE(page.WFGrid1->Cell(1, 0).Clickable);
     click(1, 0);
     EXPECT_FALSE(page.WFRegion4->Visible);
     EXPECT_TRUE(page.hang->Caption.empty());
+}
+
+TEST_F(TWFForm6Test, PapersHandedInWhenTheTimeRanOutAreMarkedBesideTheTimeInBothModes) {
+    const ThreePapers papers = threePapers();
+    exec("UPDATE cj SET 自动交卷=1 WHERE 姓名='Wang'");
+    TWFForm6& page = open(papers.exam);
+    EXPECT_EQ(page.WFGrid1->Cell(1, 3).Text, "2024-05-01 10:00:00");
+    EXPECT_EQ(page.WFGrid1->Cell(2, 3).Text, "2024-05-01 10:01:00（自动交卷）");
+    showMatrix();
+    EXPECT_EQ(page.WFGrid1->Cell(4, 3).Text, "2024-05-01 10:01:00（自动交卷）");
+    EXPECT_EQ(page.WFGrid1->Cell(5, 3).Text, "2024-05-01 10:02:00");
 }
 
 TEST_F(TWFForm6Test, AverageHasTwoDecimalsAndTotalNoTrailingZeros) {
@@ -165,7 +183,7 @@ TEST_F(TWFForm6Test, TagFilterListsTheTagsAndAnEmptyItemMatchesOnlyAMissingTag) 
     for (const std::size_t index : emptyItems) {
         select(index);
         EXPECT_EQ(cells(*page.WFGrid1), (Rows{{"姓名", "考试标识", "成绩", "提交时间", "IP地址"},
-                                             {"NoTag", "", "50", "2024-05-01 10:00:00", "10.0.0.7"}}));
+                                              {"NoTag", "", "50", "2024-05-01 10:00:00", "10.0.0.7"}}));
     }
     select(0);
     EXPECT_EQ(page.WFGrid1->RowCount(), 4);
@@ -225,8 +243,8 @@ TEST_F(TWFForm6Test, MatrixFindsTheFirstStoredAnswerOfANameWhateverItsTag) {
     EXPECT_EQ(answers, (Rows{{"Wang", "A"}, {"wANG", "A"}, {"Émile", "B"}, {"émile", "A"}}));
     // The same as a look-up statement per candidate finds.
     for (const auto& answer : answers) {
-        EXPECT_EQ(rows("select zd from dtxb where testid=" + std::to_string(exam) + " and  tmid=" +
-                       std::to_string(question) + " and xm='" + answer[0] + "'")[0][0],
+        EXPECT_EQ(rows("select zd from dtxb where testid=" + std::to_string(exam) +
+                       " and  tmid=" + std::to_string(question) + " and xm='" + answer[0] + "'")[0][0],
                   answer[1]);
     }
     EXPECT_EQ(page.WFGrid1->Cell(2, 5).Text, "75.00");
@@ -248,7 +266,8 @@ TEST_F(TWFForm6Test, AnswerDetailsShowWrongAnswersOrAllOfThem) {
     post({{"WFCHECKBOX2_CHECKBOX", "off"}, {"WF_Action", "WFCHECKBOX2"}, {"WF_ActionParam", ""}});
     EXPECT_EQ(memoText(page), "题目编号：" + std::to_string(papers.q1) +
                                   "\r\n一加一等于几？\r\nA.一\r\nB.二\r\n\r\n标准答案：B    作答选项:B\r\n"
-                                  "----------------------------\r\n" + wrongOnly);
+                                  "----------------------------\r\n" +
+                                  wrongOnly);
 
     // A candidate with every answer right has nothing to show when only errors are asked for.
     post({{"WFCHECKBOX2_CHECKBOX", "on"}, {"WF_Action", "WFCHECKBOX2"}, {"WF_ActionParam", ""}});
@@ -277,8 +296,9 @@ TEST_F(TWFForm6Test, DeletingOneCandidateRemovesTheNameUnderEveryTagOnlyInThisEx
     EXPECT_FALSE(page.WFRegion3->Visible);
     EXPECT_EQ(rows("select 姓名 from cj order by 成绩 desc"), (Rows{{"Li"}, {"Zhao"}, {"Wang"}}));
     EXPECT_EQ(rows("select testid from cj where 姓名='Wang'"), (Rows{{std::to_string(other)}}));
-    EXPECT_EQ(rows("select count(*) from dtxb where testid=" + std::to_string(papers.exam) + " and xm='Wang'"),
-              (Rows{{"0"}}));
+    EXPECT_EQ(
+        rows("select count(*) from dtxb where testid=" + std::to_string(papers.exam) + " and xm='Wang'"),
+        (Rows{{"0"}}));
     EXPECT_EQ(rows("select count(*) from dtxb where testid=" + std::to_string(papers.exam))[0][0], "4");
     EXPECT_EQ(page.WFLabel5->Caption.substr(0, page.WFLabel5->Caption.find(" [")),
               "参考人数：2   总成绩：180   平均分：90.00");
@@ -301,7 +321,9 @@ TEST_F(TWFForm6Test, DeletingAllResultsEmptiesOnlyThisExam) {
 TEST_F(TWFForm6Test, AFailedDeleteLeavesResultsAndAnswersAsTheyWere) {
     const ThreePapers papers = threePapers();
     TWFForm6& page = open(papers.exam);
-    exec("CREATE TRIGGER keep_answers BEFORE DELETE ON dtxb BEGIN SELECT RAISE(ABORT, 'answers are kept'); END");
+    exec(
+        "CREATE TRIGGER keep_answers BEFORE DELETE ON dtxb BEGIN SELECT RAISE(ABORT, 'answers are kept'); "
+        "END");
 
     click(1, 2);
     clickLink("WFLINK4");
@@ -319,7 +341,8 @@ TEST_F(TWFForm6Test, CandidateTextsAreWrittenAsTextAndAdministratorTextsAsMarkup
     const std::int64_t exam = addExam("安全");
     const std::int64_t question = addQuestion(exam, "<b>粗体题</b>\r\n", "A.是\r\nB.否\r\n", "A");
     const std::string hostile = "<img src=x onerror=alert(1)>";
-    addPaper(exam, hostile, "<i>班</i>", 10, "2024-05-01 10:00:00", {{question, "<script>x()</script>&amp;"}});
+    addPaper(exam, hostile, "<i>班</i>", 10, "2024-05-01 10:00:00",
+             {{question, "<script>x()</script>&amp;"}});
     TWFForm6& page = open(exam);
     showMatrix();
     const std::string html = render();
@@ -334,7 +357,8 @@ TEST_F(TWFForm6Test, CandidateTextsAreWrittenAsTextAndAdministratorTextsAsMarkup
     EXPECT_EQ(page.WFLabel2->Caption, hostile);
     const std::string confirm = render();
     EXPECT_EQ(confirm.find("<img src=x"), std::string::npos);
-    EXPECT_NE(confirm.find("您确实要删除&lt;img src=x onerror=alert(1)&gt;的测试成绩吗？"), std::string::npos);
+    EXPECT_NE(confirm.find("您确实要删除&lt;img src=x onerror=alert(1)&gt;的测试成绩吗？"),
+              std::string::npos);
     clickLink("WFLINK4");
     EXPECT_EQ(rows("select count(*) from cj")[0][0], "0");
 }

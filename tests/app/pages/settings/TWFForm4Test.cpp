@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/pages/examlist/TWFForm3.h"
-#include "app/pages/settings/TWFForm4.h"
 #include "app/pages/results/TWFForm6.h"
+#include "app/pages/settings/TWFForm4.h"
 #include "tests/app/pages/AdminPageTest.h"
 
 namespace exam::pages::testing {
@@ -234,6 +234,62 @@ TEST_F(TWFForm4Test, AFailedQuestionDeletionKeepsItsAnswers) {
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_NE(alerts[0].find("question is locked"), std::string::npos);
     EXPECT_EQ(rows("select tmid from dtxb order by tmid"), (Rows{{"50"}, {"51"}}));
+}
+
+TEST_F(TWFForm4Test, TimeLimitIsRefusedUnlessAWholeNumberUpTo600) {
+    EXPECT_EQ(page_->WFEdit5->Text, "0");
+    const struct {
+        const char* typed;
+        const char* message;
+        const char* stored;
+    } cases[] = {
+        {"abc", "考试时限必须为整数（分钟）！！！", "0"}, {"-1", "考试时限必须为整数（分钟）！！！", "0"},
+        {"601", "考试时限不能超过600分钟！！！", "0"},    {" 45 ", "考试时限修改完成！！！", "45"},
+        {"600", "考试时限修改完成！！！", "600"},         {"0", "考试时限修改完成！！！", "0"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(click("WFLINK13", "", {{"WFEDIT5", test.typed}}), std::vector<std::string>{test.message})
+            << test.typed;
+        EXPECT_EQ(rows("select 考试时限 from test where id=5"), (Rows{{test.stored}})) << test.typed;
+    }
+    EXPECT_EQ(rows("select 考试时限 from test where id=6"), (Rows{{"0"}}));
+}
+
+TEST_F(TWFForm4Test, EditFillsThePanelAndSavesTheQuestionInPlace) {
+    EXPECT_TRUE(click("WFDBGRID1", "6_50").empty());
+    EXPECT_TRUE(page_->WFRegion2->Visible);
+    EXPECT_EQ(page_->WFLabel3->Caption, "修改试题");
+    EXPECT_FALSE(page_->WFButton1->Visible);
+    EXPECT_TRUE(page_->WFButton5->Visible);
+    EXPECT_EQ(page_->WFRadioGroup4->ItemIndex, 0);
+    EXPECT_EQ(page_->WFMemo1->Lines.Strings(), std::vector<std::string>{"<i>甲</i>"});
+    EXPECT_EQ(page_->WFMemo2->Lines.Strings(), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(page_->WFRadioGroup5->ItemIndex, 0);
+    EXPECT_EQ(page_->WFEdit2->Text, "2");
+    EXPECT_EQ(page_->editedQuestion(), std::optional<std::int64_t>(50));
+
+    // Refused like an added question: the answer must be one of the options.
+    EXPECT_EQ(click("WFBUTTON5", "", panel("甲改", "x\ny", 0, "2", {{"WFRADIOGROUP5_INPUT", "2"}})),
+              std::vector<std::string>{"答案C超出候选项范围（共2项）"});
+    EXPECT_EQ(click("WFBUTTON5", "", panel("甲改", "x\ny\nz", 0, "3", {{"WFRADIOGROUP5_INPUT", "2"}})),
+              std::vector<std::string>{"试题修改完成！！！"});
+    EXPECT_EQ(rows("select id,testid,题型,题目,候选项,答案,分数 from tm where testid=5 order by id"),
+              (Rows{{"50", "5", "单选题", "甲改\r\n", "A.x\r\nB.y\r\nC.z\r\n", "C", "3"},
+                    {"51", "5", "多选题", "乙\r\n", "", "AB", "1.5"}}));
+    EXPECT_EQ(rows("select zd from dtxb where tmid=50"), (Rows{{"A"}})) << "stored answers stay";
+    EXPECT_FALSE(page_->WFRegion2->Visible);
+    EXPECT_FALSE(page_->editedQuestion().has_value());
+    // Opened by "【新增试题】" the panel adds again.
+    click("WFLINK3");
+    EXPECT_EQ(page_->WFLabel3->Caption, "新增试题");
+    EXPECT_TRUE(page_->WFButton1->Visible);
+}
+
+TEST_F(TWFForm4Test, EditOfAQuestionOfAnotherExamChangesNothing) {
+    EXPECT_EQ(click("WFDBGRID1", "6_60"), std::vector<std::string>{"该题目已不存在，可能已被删除！"});
+    EXPECT_FALSE(page_->WFRegion2->Visible);
+    click("WFBUTTON5", "", panel("改", "", 0, "1", {{"WFRADIOGROUP5_INPUT", "0"}}));
+    EXPECT_EQ(rows("select 题目 from tm where id=60"), (Rows{{"丙\r\n"}}));
 }
 
 TEST_F(TWFForm4Test, LinksLeadToResultsAndBackToTheList) {
