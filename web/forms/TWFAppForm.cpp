@@ -95,11 +95,11 @@ void TWFAppForm::setSize(int width, int height) {
 
 void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
     std::string document = RenderDocument(session);
-    out << EncodeForCharset(document, charsetOf(web::ServerController()));
+    out << EncodeForCharset(document, charsetOf(session.Settings()));
 }
 
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
-    const web::TWFServerControllerBase* controller = web::ServerController();
+    const web::TWFServerControllerBase* controller = session.Settings();
     TWFPageContext40 context(session.BrowserKind(), session.UserAgent());
     const std::string_view lb = OutputLineBreak();
     const std::string title = web::HtmlText(Title, true, false);
@@ -296,7 +296,7 @@ void TWFAppForm::fillPageScript(TWFPageContext40& context, web::TWFApplication& 
     context.AddPageScript("function FormDefaultSubmit()" + lb + "{return false;}");
     context.AddPageScript("var GIsPartialUpdate=false;");
     context.AddPageScript("var GOnResizetimeout=1000;");
-    const web::TWFServerControllerBase* controller = web::ServerController();
+    const web::TWFServerControllerBase* controller = session.Settings();
     std::string urlBase = controller != nullptr ? controller->URLBase : "";
     context.AddPageScript("var GURLBase=\"" + urlBase + "\";" + lb + "var GAppID=\"" + session.SessionID() +
                           "\";" + lb + "var GTrackID=" + std::to_string(session.TrackID()));
