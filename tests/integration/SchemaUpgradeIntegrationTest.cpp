@@ -16,30 +16,11 @@
 #include "app/db/Query.h"
 #include "app/db/Schema.h"
 #include "tests/support/RuntimeFixture.h"
+#include "tests/support/VersionOneSchema.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The layout of db1.db as the previous version of the program created it.
-constexpr std::array<std::string_view, 10> kPreviousVersionSchema{
-    "CREATE TABLE test ( id INTEGER PRIMARY KEY AUTOINCREMENT, 考试名称 TEXT COLLATE NOCASE, 考试标识 TEXT "
-    "COLLATE NOCASE, set1 INTEGER DEFAULT 0, set2 INTEGER DEFAULT 0, set3 INTEGER DEFAULT 0, set4 INTEGER "
-    "DEFAULT 0, set5 INTEGER DEFAULT 1, wid INTEGER)",
-    "CREATE TABLE tm ( id INTEGER PRIMARY KEY AUTOINCREMENT, testid INTEGER, wid INTEGER, 题型 TEXT, 题目 "
-    "LONGTEXT, 候选项 LONGTEXT, 答案 TEXT, 分数 REAL)",
-    "CREATE TABLE cj ( testid INTEGER, ip TEXT COLLATE NOCASE, 姓名 TEXT COLLATE NOCASE, 成绩 REAL, 考试标识 "
-    "TEXT COLLATE NOCASE, 提交时间 DATETIME DEFAULT (datetime('now','localtime')))",
-    "CREATE TABLE dtxb ( testid INTEGER, tmid INTEGER, xm TEXT COLLATE NOCASE, zd TEXT, 考试标识 TEXT "
-    "COLLATE "
-    "NOCASE)",
-    "CREATE TABLE shezhi ( setx TEXT COLLATE NOCASE, setz TEXT COLLATE NOCASE)",
-    "CREATE INDEX dtxb_exam_question_name ON dtxb (testid, tmid, xm)",
-    "CREATE INDEX dtxb_question_name ON dtxb (tmid, xm)",
-    "CREATE INDEX cj_exam_name ON cj (testid, 姓名)",
-    "CREATE INDEX tm_exam ON tm (testid)",
-    "PRAGMA user_version=1",
-};
 
 struct ProgramRun {
     std::string out;
@@ -135,7 +116,7 @@ protected:
         folder_ = testing_support::MakeTemporaryFolder("upgrade");
         std::fclose(std::fopen(file().c_str(), "w"));
         exam::db::Database db(file());
-        for (std::string_view statement : kPreviousVersionSchema) exec(db, statement);
+        for (std::string_view statement : testing_support::kVersionOneSchema) exec(db, statement);
         exec(db, "INSERT INTO shezhi (setx,setz) VALUES ('pass','old secret')");
         exec(db, "INSERT INTO test (考试名称,考试标识,set4) VALUES ('期中','一班',1), ('期末',NULL,0)");
         exec(db,

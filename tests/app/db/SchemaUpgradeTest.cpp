@@ -11,31 +11,13 @@
 #include "app/db/Schema.h"
 #include "app/db/Transaction.h"
 #include "tests/app/db/TestDatabase.h"
+#include "tests/support/VersionOneSchema.h"
 
 namespace exam::db {
 namespace {
 
 using testing::TempFolder;
 
-// The layout the previous version of the program created (database version 1).
-constexpr std::array<std::string_view, 10> kVersionOneSchema{
-    "CREATE TABLE test ( id INTEGER PRIMARY KEY AUTOINCREMENT, 考试名称 TEXT COLLATE NOCASE, 考试标识 TEXT "
-    "COLLATE NOCASE, set1 INTEGER DEFAULT 0, set2 INTEGER DEFAULT 0, set3 INTEGER DEFAULT 0, set4 INTEGER "
-    "DEFAULT 0, set5 INTEGER DEFAULT 1, wid INTEGER)",
-    "CREATE TABLE tm ( id INTEGER PRIMARY KEY AUTOINCREMENT, testid INTEGER, wid INTEGER, 题型 TEXT, 题目 "
-    "LONGTEXT, 候选项 LONGTEXT, 答案 TEXT, 分数 REAL)",
-    "CREATE TABLE cj ( testid INTEGER, ip TEXT COLLATE NOCASE, 姓名 TEXT COLLATE NOCASE, 成绩 REAL, 考试标识 "
-    "TEXT COLLATE NOCASE, 提交时间 DATETIME DEFAULT (datetime('now','localtime')))",
-    "CREATE TABLE dtxb ( testid INTEGER, tmid INTEGER, xm TEXT COLLATE NOCASE, zd TEXT, 考试标识 TEXT "
-    "COLLATE "
-    "NOCASE)",
-    "CREATE TABLE shezhi ( setx TEXT COLLATE NOCASE, setz TEXT COLLATE NOCASE)",
-    "CREATE INDEX dtxb_exam_question_name ON dtxb (testid, tmid, xm)",
-    "CREATE INDEX dtxb_question_name ON dtxb (tmid, xm)",
-    "CREATE INDEX cj_exam_name ON cj (testid, 姓名)",
-    "CREATE INDEX tm_exam ON tm (testid)",
-    "PRAGMA user_version=1",
-};
 
 void run(Database& db, std::string_view sql) {
     Query query(db);
@@ -59,7 +41,7 @@ std::string text(Database& db, std::string_view sql) {
 void makeOldFile(const std::filesystem::path& file, int version = 1) {
     std::fclose(std::fopen(file.c_str(), "w"));
     Database db(file);
-    for (std::string_view statement : kVersionOneSchema) run(db, statement);
+    for (std::string_view statement : testing_support::kVersionOneSchema) run(db, statement);
     run(db, "INSERT INTO shezhi (setx,setz) VALUES ('pass','old secret')");
     run(db, "INSERT INTO test (考试名称,考试标识,set4) VALUES ('期中','一班',1)");
     run(db, "INSERT INTO tm (testid,题型,题目,候选项,答案,分数) VALUES (1,'单选题','题一','A.甲','A',2.5)");
