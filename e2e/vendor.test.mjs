@@ -133,8 +133,9 @@ test('every page of the candidate and the administrator shows the built-in banne
     assert.equal(await home.textContent('#version'), '1.1');
     assert.match(await home.textContent('#datafile'), /db1\.db$/);
     await home.close();
-    // The hand-in's confirmation and nothing else: no page raised an error.
-    assert.deepEqual(page.dialogs, ['交卷后将不能继续修改答题，您确认要交卷吗？']);
+    // The hand-in's confirmation (naming the questions left unanswered) and nothing else: no
+    // page raised an error.
+    assert.deepEqual(page.dialogs, ['您还有 6 道题未作答（第 1、2、3、4、5、6 题），确定要交卷吗？']);
     await page.close();
   } finally {
     await server.stop();
