@@ -2,6 +2,7 @@
 
 #include "app/TWFUserSession.h"
 #include "app/pages/home/TWFForm2.h"
+#include "web/forms/CodePage.h"
 
 namespace exam {
 
@@ -34,6 +35,9 @@ TWFServerController::TWFServerController() {
 }
 
 void RegisterExamApplication(vendor::VendorSiteSettings site) {
+    // The pages are written in gb2312: the encoder's table is built now, not while the
+    // first candidate waits for a page.
+    web::forms::EncodeForCharset("", "gb2312");
     auto vendorSite = std::make_shared<const vendor::VendorSite>(std::move(site));
     web::RegisterServerController([vendorSite] {
         auto controller = std::make_unique<TWFServerController>();
