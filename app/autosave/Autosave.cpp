@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/db/DatabaseError.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace exam {
 namespace {
@@ -80,6 +81,8 @@ void Autosave::remove(const std::string& sessionId) {
 
 void Autosave::enqueue(const std::string& sessionId, std::optional<std::string> sheet) {
     if (!store_) return;
+    // Declared before the lock: the worker resumes in turn only after letting go of it.
+    web::WorkerWait wait(web::WorkerWait::Resume::InTurn);
     std::unique_lock lock(mutex_);
     if (stopping_) return;
     pending_[AutosaveKey(sessionId)] = AutosaveChange{sessionId, std::move(sheet), now()};

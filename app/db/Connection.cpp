@@ -10,6 +10,7 @@
 #include "app/db/DatabaseError.h"
 #include "app/db/Statement.h"
 #include "app/db/WriteGate.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace exam::db {
 namespace {
@@ -280,6 +281,7 @@ ConnectionLease ConnectionPool::lease() {
                 throw;
             }
         }
+        web::WorkerWait wait;
         if (freed_.wait_until(lock, deadline) == std::cv_status::timeout && idle_.empty() && open_ >= size_) {
             throw DatabaseError(SQLITE_BUSY, "database is locked: no database connection came free in time");
         }

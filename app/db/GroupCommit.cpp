@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/db/Transaction.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace exam::db {
 
@@ -23,6 +24,9 @@ std::shared_ptr<GroupCommitter> GroupCommitter::forDatabase(const Database& db) 
 GroupCommitter::GroupCommitter(const std::filesystem::path& file) : db_(file) {}
 
 void GroupCommitter::run(const Work& work) {
+    // Waiting for the group's commit, or committing it for everyone, is not this request's
+    // own work: the pool may start others meanwhile, which then join the next group.
+    web::WorkerWait wait(web::WorkerWait::Resume::InTurn);
     Job job;
     job.work = &work;
     std::unique_lock lock(mutex_);

@@ -7,6 +7,7 @@
 #include "app/db/Database.h"
 #include "app/db/DatabaseError.h"
 #include "app/db/Statement.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace exam::db {
 namespace {
@@ -25,6 +26,8 @@ Transaction::Transaction(Database& db) : db_(db) {
     if (db_.InTransaction()) {
         throw DatabaseError(SQLITE_MISUSE, "a transaction is already open on this connection");
     }
+    // Waiting for the gate, a connection and the write lock is waiting, not work.
+    web::WorkerWait wait;
     // The gate first: a thread that holds a connection never waits for the gate.
     gate_.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(kWriteGateWait));
     lease_ = pool.lease();
@@ -55,7 +58,11 @@ void Transaction::finish(const char* sql) {
     }
     Connection& connection = *lease_;
     sqlite3* handle = connection.handle();
-    const int rc = sqlite3_exec(handle, sql, nullptr, nullptr, nullptr);
+    int rc = SQLITE_OK;
+    {
+        web::WorkerWait wait;  // a durable commit waits for the disk
+        rc = sqlite3_exec(handle, sql, nullptr, nullptr, nullptr);
+    }
     active_ = false;
     db_.transaction_ = nullptr;
     if (rc != SQLITE_OK) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/db/DatabaseError.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace exam::db {
 namespace {
@@ -25,6 +26,8 @@ public:
             return true;
         }
         const auto free = [this] { return owner_ == std::thread::id(); };
+        std::optional<web::WorkerWait> waiting;
+        if (!free()) waiting.emplace();
         if (wait) {
             if (!released_.wait_for(lock, *wait, free)) return false;
         } else {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "web/server/transport/WorkerWait.h"
+
 namespace exam::library {
 namespace {
 
@@ -47,6 +49,7 @@ void RemoteConnection::Open() {
         "connect_timeout", "client_encoding",     "application_name", nullptr};
     const std::array<const char*, 8> values{
         "10", "5", "3", connectionString_.c_str(), timeout.c_str(), "UTF8", "examserver", nullptr};
+    web::WorkerWait wait;  // up to the connect time-out
     std::unique_ptr<PGconn, ConnectionDeleter> connection(PQconnectdbParams(keys.data(), values.data(), 1));
     if (connection == nullptr)
         throw RemoteError("Out of memory while connecting to the shared-exam library.");
@@ -61,6 +64,7 @@ RemoteResult RemoteConnection::Execute(std::string_view sql, const std::vector<s
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const std::string& param : params) values.push_back(param.c_str());
+    web::WorkerWait wait;
     std::unique_ptr<PGresult, ResultDeleter> result(PQexecParams(connection_.get(), std::string(sql).c_str(),
                                                                  static_cast<int>(values.size()), nullptr,
                                                                  values.data(), nullptr, nullptr, 0));

@@ -9,14 +9,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <thread>
 #include <system_error>
 
 #include "web/server/ErrorPage.h"
 #include "web/server/ServerLog.h"
 #include "web/server/http/ReplyWriter.h"
 #include "web/server/http/RequestParser.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace web {
 namespace {
@@ -36,6 +39,11 @@ constexpr std::uint64_t kInlineBody = 256 * 1024;
 constexpr std::chrono::milliseconds kAcceptPause{100};
 // A client address over its limit is logged at most this often.
 constexpr std::chrono::minutes kRefusalLogInterval{1};
+
+std::size_t runningLimit(std::size_t configured) {
+    if (configured > 0) return configured;
+    return std::max<std::size_t>(4, 2 * std::thread::hardware_concurrency());
+}
 
 std::string peerText(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
@@ -100,8 +108,11 @@ ConnectionLoop::ConnectionLoop(Socket listener, int port, RequestHandler handler
     epoll_event wake{EPOLLIN, {.u64 = kWakeupEvent}};
     ::epoll_ctl(epoll_.fd(), EPOLL_CTL_ADD, listener_.fd(), &listen);
     ::epoll_ctl(epoll_.fd(), EPOLL_CTL_ADD, wakeup_.fd(), &wake);
-    for (std::size_t i = 0; i < std::max<std::size_t>(1, workers); ++i)
-        workers_.emplace_back([this] { work(); });
+    limits_.runningRequests = runningLimit(limits_.runningRequests);
+    workerCount_ = std::max<std::size_t>(1, workers);
+    workerStates_ = std::make_unique<WorkerState[]>(workerCount_);
+    parked_.reserve(workerCount_);
+    for (std::size_t i = 0; i < workerCount_; ++i) workers_.emplace_back([this, i] { work(i); });
     loop_ = std::thread([this] { run(); });
 }
 
@@ -117,8 +128,8 @@ void ConnectionLoop::Stop() {
     {
         std::lock_guard lock(mutex_);
         workersStop_ = true;
+        for (std::size_t i = 0; i < workerCount_; ++i) workerStates_[i].wake.notify_one();
     }
-    jobReady_.notify_all();
     for (std::thread& worker : workers_) worker.join();
     workers_.clear();
     connections_.clear();
@@ -251,9 +262,9 @@ void ConnectionLoop::startWork(Connection& connection) {
     connection.phase = Connection::Phase::Working;
     {
         std::lock_guard lock(mutex_);
-        jobs_.push_back(Job{connection.id, std::move(*request)});
+        jobs_.push(Job{connection.id, std::move(*request)});
+        wakeOne(true);
     }
-    jobReady_.notify_one();
 }
 
 void ConnectionLoop::takeReplies() {
@@ -352,24 +363,156 @@ bool ConnectionLoop::stopFinished() const {
 
 // --- the workers -----------------------------------------------------------------------
 
-void ConnectionLoop::work() {
-    nameThread("Worker");
-    while (true) {
-        Job job;
-        {
-            std::unique_lock lock(mutex_);
-            jobReady_.wait(lock, [this] { return workersStop_ || !jobs_.empty(); });
-            if (workersStop_) return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        Reply reply = answer(job);
-        {
-            std::lock_guard lock(mutex_);
-            replies_.push_back(std::move(reply));
-        }
-        wake();
+// Tells the pool while its worker waits, so that another request may run meanwhile.
+class ConnectionLoop::WorkerSlot final : public WorkerWaitListener {
+public:
+    WorkerSlot(ConnectionLoop& loop, std::size_t index) : loop_(loop), index_(index) {
+        WorkerWait::SetListener(this);
     }
+    ~WorkerSlot() { WorkerWait::SetListener(nullptr); }
+    WorkerSlot(const WorkerSlot&) = delete;
+    WorkerSlot& operator=(const WorkerSlot&) = delete;
+
+    void BeginWait() override { loop_.setWaiting(index_, true, false); }
+    void EndWait(bool inTurn) override { loop_.setWaiting(index_, false, inTurn); }
+
+private:
+    ConnectionLoop& loop_;
+    std::size_t index_;
+};
+
+void ConnectionLoop::work(std::size_t index) {
+    nameThread("Worker");
+    WorkerSlot slot(*this, index);
+    std::optional<Job> job = takeJob(index);
+    while (job) {
+        Reply reply = answer(*job);
+        job = finishJob(index, std::move(reply));
+        wake();
+        if (!job) job = takeJob(index);
+    }
+}
+
+// Hands the reply to the loop and, when another job is queued and this worker may run it,
+// takes that job at once: its running place never looks free to the others meanwhile.
+std::optional<ConnectionLoop::Job> ConnectionLoop::finishJob(std::size_t index, Reply reply) {
+    std::lock_guard lock(mutex_);
+    replies_.push_back(std::move(reply));
+    WorkerState& state = workerStates_[index];
+    state.running = false;
+    if (workersStop_ || jobs_.empty() || !mayStart(std::chrono::steady_clock::now())) {
+        wakeOne(false);  // a worker resuming from a wait may go on
+        return std::nullopt;
+    }
+    return startNext(state);
+}
+
+ConnectionLoop::Job ConnectionLoop::startNext(WorkerState& state) {
+    Job job = jobs_.pop();
+    state.running = true;
+    state.waiting = false;
+    state.started = std::chrono::steady_clock::now();
+    return job;
+}
+
+// The next job, once one is queued and the running requests are under their limit;
+// nothing when the workers stop.
+std::optional<ConnectionLoop::Job> ConnectionLoop::takeJob(std::size_t index) {
+    std::unique_lock lock(mutex_);
+    while (!workersStop_) {
+        const TimePoint now = std::chrono::steady_clock::now();
+        if (jobs_.empty()) {
+            park(lock, index, std::nullopt);
+        } else if (mayStart(now)) {
+            return startNext(workerStates_[index]);
+        } else {
+            park(lock, index, nextStall(now));
+        }
+    }
+    return std::nullopt;
+}
+
+bool ConnectionLoop::mayStart(TimePoint now) const {
+    std::size_t running = 0;
+    for (std::size_t i = 0; i < workerCount_; ++i) {
+        const WorkerState& state = workerStates_[i];
+        if (state.running && !state.waiting && now - state.started < limits_.stallTime) ++running;
+    }
+    return running < limits_.runningRequests;
+}
+
+// When the earliest running request counts as stalled.
+ConnectionLoop::TimePoint ConnectionLoop::nextStall(TimePoint now) const {
+    TimePoint earliest = now + limits_.stallTime;
+    for (std::size_t i = 0; i < workerCount_; ++i) {
+        const WorkerState& state = workerStates_[i];
+        if (state.running && !state.waiting) earliest = std::min(earliest, state.started + limits_.stallTime);
+    }
+    return earliest;
+}
+
+// Sleeps until woken (or `until`); the caller holds the lock and checks again after.
+void ConnectionLoop::park(std::unique_lock<std::mutex>& lock, std::size_t index, std::optional<TimePoint> until) {
+    WorkerState& state = workerStates_[index];
+    state.parked = true;
+    parked_.push_back(index);
+    if (until) {
+        ++watching_;
+        state.wake.wait_until(lock, *until);
+        --watching_;
+    } else {
+        state.wake.wait(lock);
+    }
+    if (state.parked) {  // woke by itself: not taken off the list by a waker
+        state.parked = false;
+        std::erase(parked_, index);
+    }
+}
+
+// Wakes the worker that should go next, under the lock, when it may run now: one resuming
+// from a wait, else (`forJob`) the most recently parked one when a job is queued. A worker
+// woken only to find no running place free would cost two context switches for nothing.
+void ConnectionLoop::wakeOne(bool forJob) {
+    if (parked_.empty()) return;
+    if (!mayStart(std::chrono::steady_clock::now())) {
+        // Someone must watch the running requests, to start the next job when one stalls.
+        if (forJob && watching_ == 0 && !jobs_.empty()) wakeParked(parked_.rbegin());
+        return;
+    }
+    auto chosen = std::find_if(parked_.rbegin(), parked_.rend(),
+                               [this](std::size_t i) { return workerStates_[i].resuming; });
+    if (chosen == parked_.rend()) {
+        if (!forJob || jobs_.empty()) return;
+        chosen = parked_.rbegin();
+    }
+    wakeParked(chosen);
+}
+
+void ConnectionLoop::wakeParked(std::vector<std::size_t>::reverse_iterator chosen) {
+    WorkerState& state = workerStates_[*chosen];
+    parked_.erase(std::next(chosen).base());
+    state.parked = false;
+    state.wake.notify_one();
+}
+
+void ConnectionLoop::setWaiting(std::size_t index, bool waiting, bool inTurn) {
+    std::unique_lock lock(mutex_);
+    WorkerState& state = workerStates_[index];
+    if (waiting) {
+        state.waiting = true;
+        wakeOne(true);  // a running place came free
+        return;
+    }
+    if (inTurn) {
+        // Still counted as waiting until the pool would start a request.
+        state.resuming = true;
+        while (!workersStop_ && !mayStart(std::chrono::steady_clock::now()))
+            park(lock, index, nextStall(std::chrono::steady_clock::now()));
+        state.resuming = false;
+    }
+    // Back from waiting, the request runs again as fresh work.
+    state.waiting = false;
+    state.started = std::chrono::steady_clock::now();
 }
 
 // Runs the handler; a handler that throws is answered with the server-error page, and the
@@ -399,3 +542,4 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
 }
 
 }  // namespace web
+

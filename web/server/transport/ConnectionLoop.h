@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 
 #include "web/server/TInHTTPAppRequest.h"
 #include "web/server/TInHTTPAppResponse.h"
+#include "web/server/transport/JobQueue.h"
 #include "web/server/transport/Socket.h"
 
 namespace web {
@@ -32,13 +34,21 @@ struct ConnectionLimits {
     std::chrono::milliseconds sendTimeout{std::chrono::seconds(30)};
     // How long a stop waits for requests being served to be answered.
     std::chrono::milliseconds stopWait{std::chrono::seconds(5)};
+    // Requests the workers run at once; 0: twice the processors, at least four. Workers
+    // that wait (WorkerWait) do not count, nor do requests running longer than the stall time.
+    std::size_t runningRequests = 0;
+    // A request running this long is presumed to wait without saying so.
+    std::chrono::milliseconds stallTime{50};
 };
 
 // Serves HTTP on a listening socket with one event loop (epoll) and a fixed pool of worker
 // threads. The loop accepts connections, reads each request until it is complete and
 // writes each reply; only complete requests reach a worker, which runs the request
 // handler. A slow or silent client therefore costs a socket and a buffer, never a thread.
-// One request per connection; the reply closes it.
+// One request per connection; the reply closes it. The pool is large so that workers
+// waiting on a commit or a lock do not hold up the hall, but only a few requests run at
+// once: a request starts when fewer than `runningRequests` others are running and neither
+// waiting nor stalled.
 class ConnectionLoop {
 public:
     using RequestHandler = std::function<void(TInHTTPAppRequest&, TInHTTPAppResponse&)>;
@@ -61,7 +71,17 @@ public:
     std::size_t OpenConnections() const { return openConnections_.load(); }
 
 private:
+    using TimePoint = std::chrono::steady_clock::time_point;
     struct Connection;
+    class WorkerSlot;
+    struct WorkerState {
+        bool running = false;
+        bool waiting = false;
+        bool resuming = false;  // back from a wait, until its turn comes
+        bool parked = false;
+        TimePoint started{};
+        std::condition_variable wake;
+    };
     struct Job {
         std::uint64_t id;
         TInHTTPAppRequest request;
@@ -72,7 +92,6 @@ private:
         std::unique_ptr<ContentStream> stream;
         std::uint64_t bodyBytes;
     };
-    using TimePoint = std::chrono::steady_clock::time_point;
     static constexpr std::chrono::milliseconds kSweepInterval{50};
 
     void run();
@@ -87,7 +106,16 @@ private:
     void watch(Connection& connection, std::uint32_t events);
     void beginStop();
     bool stopFinished() const;
-    void work();
+    void work(std::size_t index);
+    std::optional<Job> takeJob(std::size_t index);
+    std::optional<Job> finishJob(std::size_t index, Reply reply);
+    Job startNext(WorkerState& state);
+    bool mayStart(TimePoint now) const;
+    TimePoint nextStall(TimePoint now) const;
+    void setWaiting(std::size_t index, bool waiting, bool inTurn);
+    void park(std::unique_lock<std::mutex>& lock, std::size_t index, std::optional<TimePoint> until);
+    void wakeOne(bool forJob);
+    void wakeParked(std::vector<std::size_t>::reverse_iterator chosen);
     Reply answer(Job& job);
     void wake();
 
@@ -112,9 +140,14 @@ private:
 
     // Shared between the loop and the workers.
     std::mutex mutex_;
-    std::condition_variable jobReady_;
-    std::deque<Job> jobs_;
+    JobQueue<Job> jobs_;
     std::vector<Reply> replies_;
+    std::unique_ptr<WorkerState[]> workerStates_;
+    std::size_t workerCount_ = 0;
+    // Workers asleep, the most recent last: it is woken first, its cache still warm.
+    std::vector<std::size_t> parked_;
+    // Parked workers that wake by themselves when a running request would stall.
+    std::size_t watching_ = 0;
     bool workersStop_ = false;
 
     std::atomic<bool> stopRequested_{false};

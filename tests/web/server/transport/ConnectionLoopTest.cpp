@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/ServerLog.h"
 #include "web/server/transport/ConnectionLoop.h"
+#include "web/server/transport/JobQueue.h"
+#include "web/server/transport/WorkerWait.h"
 
 namespace web {
 namespace {
@@ -62,6 +65,14 @@ protected:
         int port = 0;
         Socket listener = BindListener("127.0.0.1", 0, 512, port);
         loop_ = std::make_unique<ConnectionLoop>(std::move(listener), port, handler(),
+                                                 runtime_.folder().string() + "/", workers, limits);
+        client_ = std::make_unique<HttpTestClient>(port);
+    }
+
+    void start(std::size_t workers, ConnectionLimits limits, ConnectionLoop::RequestHandler handler) {
+        int port = 0;
+        Socket listener = BindListener("127.0.0.1", 0, 512, port);
+        loop_ = std::make_unique<ConnectionLoop>(std::move(listener), port, std::move(handler),
                                                  runtime_.folder().string() + "/", workers, limits);
         client_ = std::make_unique<HttpTestClient>(port);
     }
@@ -188,6 +199,101 @@ TEST_F(LoopFixture, StoppingClosesConnectionsMidRequestAtOnce) {
     EXPECT_LT(took, std::chrono::seconds(1));
     for (const Socket& socket : waiting) EXPECT_TRUE(closedWithoutReply(socket));
     EXPECT_EQ(loop_->OpenConnections(), 0u);
+}
+
+// "/wait" waits (saying so) and "/block" waits (without saying so) until "/release" comes.
+class HeldRequests {
+public:
+    ConnectionLoop::RequestHandler handler() {
+        return [this](TInHTTPAppRequest& request, TInHTTPAppResponse& response) {
+            if (request.path == "/wait") {
+                WorkerWait wait(WorkerWait::Resume::InTurn);
+                if (!awaitRelease()) return response.setContent("never released");
+            } else if (request.path == "/block") {
+                if (!awaitRelease()) return response.setContent("never released");
+            } else if (request.path == "/release") {
+                std::lock_guard lock(mutex_);
+                released_ = true;
+                changed_.notify_all();
+            }
+            response.setContent("path=" + request.path);
+        };
+    }
+    // Blocks until a held request has reached its handler.
+    void awaitArrival() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return arrived_; });
+    }
+
+private:
+    bool awaitRelease() {
+        std::unique_lock lock(mutex_);
+        arrived_ = true;
+        changed_.notify_all();
+        return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return released_; });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool arrived_ = false;
+    bool released_ = false;
+};
+
+std::string replyOf(const Socket& socket) {
+    std::string reply;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::recv(socket.fd(), buffer, sizeof buffer, 0)) > 0) reply.append(buffer, static_cast<std::size_t>(got));
+    return reply;
+}
+
+TEST_F(LoopFixture, AWorkerThatWaitsLetsTheNextRequestRunAndResumesAfterIt) {
+    ConnectionLimits limits;
+    limits.runningRequests = 1;
+    limits.stallTime = std::chrono::minutes(1);  // only the worker's own word frees its place
+    HeldRequests held;
+    start(2, limits, held.handler());
+    Socket waiting = connectFrom("127.0.0.1", port());
+    sendText(waiting, "GET /wait HTTP/1.0\r\n\r\n");
+    held.awaitArrival();
+
+    EXPECT_EQ(client_->get("/release").body, "path=/release");
+    EXPECT_NE(replyOf(waiting).find("path=/wait"), std::string::npos);
+    EXPECT_EQ(client_->get("/after").body, "path=/after");
+}
+
+TEST_F(LoopFixture, ARequestThatBlocksWithoutSayingSoStopsCountingAfterTheStallTime) {
+    ConnectionLimits limits;
+    limits.runningRequests = 1;
+    limits.stallTime = std::chrono::milliseconds(100);
+    HeldRequests held;
+    start(2, limits, held.handler());
+    Socket blocked = connectFrom("127.0.0.1", port());
+    sendText(blocked, "GET /block HTTP/1.0\r\n\r\n");
+    held.awaitArrival();
+
+    EXPECT_EQ(client_->get("/release").body, "path=/release");
+    EXPECT_NE(replyOf(blocked).find("path=/block"), std::string::npos);
+}
+
+struct QueuedJob {
+    TInHTTPAppRequest request;
+    int number;
+};
+
+QueuedJob queued(const char* method, int number) {
+    QueuedJob job{TInHTTPAppRequest{}, number};
+    job.request.method = method;
+    return job;
+}
+
+TEST(JobQueue, RequestsWithoutABodyGoFirstButEveryFifthTurnTakesAPost) {
+    JobQueue<QueuedJob> queue;
+    for (int n = 1; n <= 3; ++n) queue.push(queued("POST", n));
+    for (int n = 11; n <= 16; ++n) queue.push(queued(n % 2 == 0 ? "GET" : "HEAD", n));
+    std::vector<int> order;
+    while (!queue.empty()) order.push_back(queue.pop().number);
+    EXPECT_EQ(order, (std::vector<int>{11, 12, 13, 14, 1, 15, 16, 2, 3}));
 }
 
 }  // namespace
