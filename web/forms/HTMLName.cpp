@@ -5,12 +5,18 @@
 namespace web::forms {
 
 std::string htmlName(std::string_view componentName, const TWFNameContext& context) {
-    if (context.parentIsContainer)
-        return web::text::toUpper(std::string(componentName) += context.containerSuffix);
-    if (!context.ownerFrameName.empty()) {
-        return web::text::toUpper(std::string(context.ownerFrameName) += componentName);
+    std::string name;
+    if (context.parentIsContainer) {
+        name.reserve(componentName.size() + context.containerSuffix.size());
+        name.append(componentName).append(context.containerSuffix);
+    } else if (!context.ownerFrameName.empty()) {
+        name.reserve(context.ownerFrameName.size() + componentName.size());
+        name.append(context.ownerFrameName).append(componentName);
+    } else {
+        name.assign(componentName);
     }
-    return web::text::toUpper(componentName);
+    web::text::makeUpper(name);
+    return name;
 }
 
 std::string containerSuffix(std::string_view ownerFrameName, std::string_view parentSuffix) {

@@ -186,10 +186,12 @@ void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFCo
 void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
-        std::string name = web::text::toUpper(control->HtmlName());
-        std::string input = web::text::toUpper(control->InputName());
-        index[name].push_back(control.get());
-        if (input != name) index[input].push_back(control.get());
+        std::string name = control->HtmlName();
+        std::string input = control->InputName();
+        web::text::makeUpper(name);
+        web::text::makeUpper(input);
+        if (input != name) index[std::move(input)].push_back(control.get());
+        index[std::move(name)].push_back(control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
             if (control->Visible) container->IndexByHtmlName(index);
         }

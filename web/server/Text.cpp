@@ -24,6 +24,14 @@ std::string toLower(std::string_view text) {
     return out;
 }
 
+void makeUpper(std::string& text) {
+    std::transform(text.begin(), text.end(), text.begin(), upper);
+}
+
+void makeLower(std::string& text) {
+    std::transform(text.begin(), text.end(), text.begin(), lower);
+}
+
 bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });

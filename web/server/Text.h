@@ -11,6 +11,9 @@ namespace web::text {
 
 std::string toUpper(std::string_view text);
 std::string toLower(std::string_view text);
+// The same in place, for a string the caller already owns: no copy.
+void makeUpper(std::string& text);
+void makeLower(std::string& text);
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
 bool endsWithNoCase(std::string_view text, std::string_view suffix);
