@@ -116,6 +116,9 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     // context, is written after them, so the body is the one part copied.
     std::string body;
     body.reserve(lastBodySize_ + lastBodySize_ / 8 + 4096);
+    context.pageScript.reserve(lastPageScriptSize_ + 1024);
+    context.wfclInitScript.reserve(lastLayoutScriptSize_ + 1024);
+    context.styleRules.reserve(lastStyleSize_ + 1024);
     RenderChildren(body, context);
     context.AddInitScript("Body_OnResize();");
     appendSubmitForm(body, session.FormActionURL(), context);
@@ -133,6 +136,9 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     }
     context.pageScript += "  return true;\r\n}\r\n";
 
+    lastPageScriptSize_ = context.pageScript.size();
+    lastLayoutScriptSize_ = context.wfclInitScript.size();
+    lastStyleSize_ = context.styleRules.size();
     std::string page;
     page.reserve(body.size() + context.pageScript.size() + context.wfclInitScript.size() +
                  context.initScript.size() + context.styleRules.size() + 4096);

@@ -77,6 +77,10 @@ private:
     std::string pageScriptAddition_;
     // Size of the last rendered body: the next render reserves about as much.
     std::size_t lastBodySize_ = 0;
+    // What the scripts and style rules took last time, reserved up front the next time.
+    std::size_t lastPageScriptSize_ = 0;
+    std::size_t lastLayoutScriptSize_ = 0;
+    std::size_t lastStyleSize_ = 0;
     // The controls of the last render, by HTML name.
     std::vector<std::pair<std::string, TWFControl*>> lastRendered_;
 };

@@ -169,7 +169,9 @@ void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
 
 std::string TWFContainer::RenderChildren(TWFPageContext40& context) {
     std::string out;
+    out.reserve(lastChildrenSize_ + lastChildrenSize_ / 8);
     RenderChildren(out, context);
+    lastChildrenSize_ = out.size();
     return out;
 }
 

@@ -60,6 +60,8 @@ private:
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
 
     std::vector<std::unique_ptr<TWFControl>> controls_;
+    // The children's markup last time, reserved up front the next time.
+    std::size_t lastChildrenSize_ = 0;
 };
 
 }  // namespace web::forms

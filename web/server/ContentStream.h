@@ -15,6 +15,9 @@ public:
     // Reads up to `capacity` bytes; 0 at the end.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
     virtual void rewind() = 0;
+    // Appends everything not yet read to `out` when the stream holds it in memory (one
+    // copy, no buffer in between) and returns true; false, appending nothing, otherwise.
+    virtual bool appendRest(std::string& /*out*/) { return false; }
 };
 
 // Read-only stream over bytes that outlive it (the program's embedded resources).
@@ -24,6 +27,11 @@ public:
     std::uint64_t size() const override { return bytes_.size(); }
     std::size_t read(char* buffer, std::size_t capacity) override;
     void rewind() override { position_ = 0; }
+    bool appendRest(std::string& out) override {
+        out.append(bytes_.substr(position_));
+        position_ = bytes_.size();
+        return true;
+    }
 
 private:
     std::string_view bytes_;

@@ -89,6 +89,13 @@ std::size_t TWFRenderStream::read(char* buffer, std::size_t capacity) {
     return count;
 }
 
+bool TWFRenderStream::appendRest(std::string& out) {
+    if (file_ != nullptr) return false;
+    out.append(memory_, position_);
+    position_ = memory_.size();
+    return true;
+}
+
 void TWFRenderStream::rewind() {
     out_.flush();
     position_ = 0;

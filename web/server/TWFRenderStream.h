@@ -32,6 +32,7 @@ public:
     std::uint64_t size() const override;
     std::size_t read(char* buffer, std::size_t capacity) override;
     void rewind() override;
+    bool appendRest(std::string& out) override;
 
 private:
     // Hands everything written to the stream to append().

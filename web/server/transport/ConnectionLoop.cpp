@@ -535,8 +535,11 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
     Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0};
     reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
     if (!streamFollows) return reply;
-    if (reply.bodyBytes <= kInlineBody && appendWhole(*response.contentStream, reply.bytes, reply.bodyBytes))
-        return reply;
+    if (reply.bodyBytes <= kInlineBody) {
+        reply.bytes.reserve(reply.bytes.size() + reply.bodyBytes);
+        if (response.contentStream->appendRest(reply.bytes)) return reply;
+        if (appendWhole(*response.contentStream, reply.bytes, reply.bodyBytes)) return reply;
+    }
     reply.stream = std::move(response.contentStream);
     return reply;
 }
