@@ -209,6 +209,10 @@ public:
             output.append(input, at, plain - at);
             at = plain;
             if (at == input.size()) break;
+            if (std::size_t length = appendCommon(input, at, output)) {
+                at += length;
+                continue;
+            }
             std::string_view rest = input.substr(at);
             std::size_t length = validLengthAt(rest);
             if (length == 0) {
@@ -236,6 +240,21 @@ public:
     bool usable() const { return asciiKept_; }
 
 private:
+    // The usual case of a page's Chinese text, without the general decoding: a well-formed
+    // three-byte sequence (no surrogate, not overlong) whose bytes the table knows. Returns
+    // the bytes taken from `input`, 0 when the general way must decide.
+    std::size_t appendCommon(std::string_view input, std::size_t at, std::string& output) const {
+        if (input.size() - at < 3) return 0;
+        const auto* p = reinterpret_cast<const unsigned char*>(input.data() + at);
+        if ((p[0] & 0xF0) != 0xE0 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
+        const char32_t c = static_cast<char32_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+        if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+        const std::uint8_t known = lengths_[c];
+        if (known == kNotInCodePage || known == kAskConverter) return 0;
+        output.append(reinterpret_cast<const char*>(&codes_[c]), known);
+        return 3;
+    }
+
     static constexpr char32_t kPlaneSize = 0x10000;
     static constexpr std::uint8_t kNotInCodePage = 0xFE;
     static constexpr std::uint8_t kAskConverter = 0xFF;

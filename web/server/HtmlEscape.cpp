@@ -70,13 +70,26 @@ const char* markupEntity(char c) {
     }
 }
 
+// The characters an escaper handles, as a byte table built when the program is compiled:
+// find_first_of would search them once for every character, and a table built per call
+// costs more than most attribute values.
+struct ByteSet {
+    bool contains[256] = {};
+    constexpr explicit ByteSet(std::string_view members) {
+        for (char c : members) contains[static_cast<unsigned char>(c)] = true;
+    }
+};
+
+constexpr ByteSet kTextSpecials{"\"'<>&\r\n"};
+constexpr ByteSet kTextSpecialsWithSpaces{"\"'<>&\r\n "};
+constexpr ByteSet kValueSpecials{"\"'<>&"};
+constexpr ByteSet kAttributeSpecials{"\"&"};
+
 // Appends `text` to `out`, plain runs whole (most texts have nothing to escape) and each
 // character of `specials` through `escapeAt(out, text, index)`.
 template <typename EscapeAt>
-void appendEscaped(std::string& out, std::string_view text, std::string_view specials, EscapeAt escapeAt) {
-    // A byte table: find_first_of would search `specials` once for every character.
-    bool special[256] = {};
-    for (char c : specials) special[static_cast<unsigned char>(c)] = true;
+void appendEscaped(std::string& out, std::string_view text, const ByteSet& specials, EscapeAt escapeAt) {
+    const bool* special = specials.contains;
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t next = i;
         while (next < text.size() && !special[static_cast<unsigned char>(text[next])]) ++next;
@@ -99,7 +112,7 @@ std::string escapedCopy(std::string_view text, Append append) {
 }  // namespace
 
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
-    const std::string_view specials = convertSpaces ? "\"'<>&\r\n " : "\"'<>&\r\n";
+    const ByteSet& specials = convertSpaces ? kTextSpecialsWithSpaces : kTextSpecials;
     appendEscaped(out, text, specials, [&](std::string& to, std::string_view all, std::size_t i) {
         char c = all[i];
         if (const char* entity = markupEntity(c)) {
@@ -122,7 +135,7 @@ std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convert
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {
-    appendEscaped(out, text, "\"'<>&", [](std::string& to, std::string_view all, std::size_t i) {
+    appendEscaped(out, text, kValueSpecials, [](std::string& to, std::string_view all, std::size_t i) {
         const char* entity = markupEntity(all[i]);
         to += entity != nullptr ? entity : "&amp;";
     });
@@ -133,7 +146,7 @@ std::string HtmlValue(std::string_view text) {
 }
 
 void AppendAttributeValue(std::string& out, std::string_view value) {
-    appendEscaped(out, value, "\"&", [](std::string& to, std::string_view all, std::size_t i) {
+    appendEscaped(out, value, kAttributeSpecials, [](std::string& to, std::string_view all, std::size_t i) {
         if (all[i] == '"') {
             to += "&quot;";
         } else {
