@@ -50,8 +50,11 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
         hooked.push_back(lower);
         context.AddPageScript("function " + function + "(" + (explorer ? "" : "event") + ") {\r\n" +
                               normalizeScriptEventCode(code) + "}\r\n");
-        std::string test = earlier == 0 ? "if (" + name + "WFCL != null) " : "if(" + name + "WFCL) ";
-        context.AddWFCLInitScript(test + name + "WFCL.HookEvent(\"" + bare + "\"," + function + ");");
+        if (earlier == 0) {
+            context.AddWFCLInitLine("if (", name, "WFCL != null) ", name, "WFCL.HookEvent(\"", bare, "\",", function, ");");
+        } else {
+            context.AddWFCLInitLine("if(", name, "WFCL) ", name, "WFCL.HookEvent(\"", bare, "\",", function, ");");
+        }
     }
 }
 

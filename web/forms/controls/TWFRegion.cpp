@@ -1,5 +1,7 @@
 #include "web/forms/controls/TWFRegion.h"
 
+#include <charconv>
+
 #include "web/forms/HTMLName.h"
 #include "web/forms/TWFPageContext40.h"
 
@@ -58,9 +60,11 @@ std::unique_ptr<TWFHTMLTag> TWFRegion::renderTag(TWFPageContext40& context) {
 }
 
 void TWFRegion::addScripts(TWFPageContext40& context) {
-    std::string name = HtmlName();
-    context.AddWFCLInitScript("if (" + name + "WFCL) {");
-    context.AddWFCLInitScript(name + "WFCL.BorderWidthPixels = " + std::to_string(BorderPixels()) + ";");
+    const std::string name = HtmlName();
+    char pixels[16];
+    const auto written = std::to_chars(pixels, pixels + sizeof pixels, BorderPixels());
+    context.AddWFCLInitLine("if (", name, "WFCL) {");
+    context.AddWFCLInitLine(name, "WFCL.BorderWidthPixels = ", std::string_view(pixels, written.ptr), ";");
     context.AddWFCLInitScript("}");
 }
 
