@@ -352,9 +352,7 @@ void TWFAppForm::applyValues(const web::FieldList& fields) {
     IndexByHtmlName(index);
     for (const auto& field : fields) {
         if (field.name == "WF_FormName" || field.name == "WF_FormClass") continue;
-        auto found = index.find(web::text::toUpper(field.name));
-        if (found == index.end()) continue;
-        for (TWFControl* control : found->second) {
+        for (TWFControl* control : index.find(web::text::toUpper(field.name))) {
             // Browsers post no disabled field, so a disabled control keeps its own value.
             if (!control->isInputControl() || !control->isEditable() || !control->isEnabled() ||
                 !control->Visible) {

@@ -189,18 +189,35 @@ void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFCo
 }
 
 void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
+    index.entries_.clear();
+    index.entries_.reserve(2 * controls_.size() + 16);
+    collectHtmlNames(index);
+    // Stable: the controls of one name keep the order of the walk.
+    std::stable_sort(index.entries_.begin(), index.entries_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
         std::string name = control->HtmlName();
         std::string input = control->InputName();
         web::text::makeUpper(name);
         web::text::makeUpper(input);
-        if (input != name) index[std::move(input)].push_back(control.get());
-        index[std::move(name)].push_back(control.get());
+        if (input != name) index.entries_.emplace_back(std::move(input), control.get());
+        index.entries_.emplace_back(std::move(name), control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
-            if (control->Visible) container->IndexByHtmlName(index);
+            if (control->Visible) container->collectHtmlNames(index);
         }
     }
+}
+
+std::vector<TWFControl*> TWFContainer::HtmlNameIndex::find(std::string_view upperName) const {
+    auto first = std::lower_bound(entries_.begin(), entries_.end(), upperName,
+                                  [](const auto& entry, std::string_view name) { return entry.first < name; });
+    std::vector<TWFControl*> found;
+    for (; first != entries_.end() && first->first == upperName; ++first) found.push_back(first->second);
+    return found;
 }
 
 }  // namespace web::forms

@@ -2,7 +2,8 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "web/forms/TWFControl.h"
@@ -53,10 +54,20 @@ public:
     void FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const;
     // What FindByHtmlName finds for every name at once, from one walk over the controls:
     // each control under its names upper-cased, in the order FindByHtmlName finds them.
-    using HtmlNameIndex = std::unordered_map<std::string, std::vector<TWFControl*>>;
+    // A sorted list rather than a hash map: one allocation for a whole page.
+    class HtmlNameIndex {
+    public:
+        // The controls of `upperName`, in the order FindByHtmlName finds them.
+        std::vector<TWFControl*> find(std::string_view upperName) const;
+
+    private:
+        friend class TWFContainer;
+        std::vector<std::pair<std::string, TWFControl*>> entries_;
+    };
     void IndexByHtmlName(HtmlNameIndex& index) const;
 
 private:
+    void collectHtmlNames(HtmlNameIndex& index) const;
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
 
     std::vector<std::unique_ptr<TWFControl>> controls_;

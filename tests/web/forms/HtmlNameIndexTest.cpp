@@ -37,8 +37,7 @@ public:
 std::vector<TWFControl*> indexed(const TWFContainer& page, const std::string& name) {
     TWFContainer::HtmlNameIndex index;
     page.IndexByHtmlName(index);
-    auto found = index.find(web::text::toUpper(name));
-    return found == index.end() ? std::vector<TWFControl*>{} : found->second;
+    return index.find(web::text::toUpper(name));
 }
 
 std::vector<TWFControl*> searched(const TWFContainer& page, const std::string& name) {
