@@ -200,9 +200,12 @@ void ConnectionLoop::acceptAll() {
         connection->socket = std::move(socket);
         connection->peer = std::move(address);
         connection->deadline = std::chrono::steady_clock::now() + limits_.requestDeadline;
-        watch(*connection, EPOLLIN);
+        Connection& added = *connection;
         connections_.emplace(connection->id, std::move(connection));
         openConnections_ = connections_.size();
+        // A browser sends its request right behind the connection, so it is often here
+        // already: read it now, and watch the connection only when it is not.
+        readFrom(added);
     }
     if (listening_ && connections_.size() >= limits_.total) {
         // The rest wait in the listen queue until a connection ends.
@@ -239,7 +242,10 @@ void ConnectionLoop::readFrom(Connection& connection) {
     while (connection.parser.state() == RequestParser::State::NeedMore) {
         ssize_t got = ::recv(connection.socket.fd(), buffer, sizeof buffer, 0);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!connection.watched) watch(connection, EPOLLIN);
+            return;
+        }
         if (got < 0) return close(connection.id);
         if (got == 0) {
             connection.parser.finish();
@@ -257,7 +263,7 @@ void ConnectionLoop::startWork(Connection& connection) {
     std::optional<TInHTTPAppRequest> request =
         connection.parser.take({connection.peer, port_, uploadFolder_});
     if (!request) return close(connection.id);
-    ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
+    if (connection.watched) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
     connection.watched = false;
     connection.phase = Connection::Phase::Working;
     {
