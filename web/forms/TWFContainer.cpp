@@ -51,9 +51,11 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
         context.AddPageScript("function " + function + "(" + (explorer ? "" : "event") + ") {\r\n" +
                               normalizeScriptEventCode(code) + "}\r\n");
         if (earlier == 0) {
-            context.AddWFCLInitLine("if (", name, "WFCL != null) ", name, "WFCL.HookEvent(\"", bare, "\",", function, ");");
+            context.AddWFCLInitLine("if (", name, "WFCL != null) ", name, "WFCL.HookEvent(\"", bare, "\",",
+                                    function, ");");
         } else {
-            context.AddWFCLInitLine("if(", name, "WFCL) ", name, "WFCL.HookEvent(\"", bare, "\",", function, ");");
+            context.AddWFCLInitLine("if(", name, "WFCL) ", name, "WFCL.HookEvent(\"", bare, "\",", function,
+                                    ");");
         }
     }
 }
@@ -213,8 +215,9 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
 }
 
 std::vector<TWFControl*> TWFContainer::HtmlNameIndex::find(std::string_view upperName) const {
-    auto first = std::lower_bound(entries_.begin(), entries_.end(), upperName,
-                                  [](const auto& entry, std::string_view name) { return entry.first < name; });
+    auto first =
+        std::lower_bound(entries_.begin(), entries_.end(), upperName,
+                         [](const auto& entry, std::string_view name) { return entry.first < name; });
     std::vector<TWFControl*> found;
     for (; first != entries_.end() && first->first == upperName; ++first) found.push_back(first->second);
     return found;

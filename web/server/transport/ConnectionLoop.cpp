@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
-#include <thread>
 #include <system_error>
+#include <thread>
 
 #include "web/server/ErrorPage.h"
 #include "web/server/ServerLog.h"
@@ -458,7 +458,8 @@ ConnectionLoop::TimePoint ConnectionLoop::nextStall(TimePoint now) const {
 }
 
 // Sleeps until woken (or `until`); the caller holds the lock and checks again after.
-void ConnectionLoop::park(std::unique_lock<std::mutex>& lock, std::size_t index, std::optional<TimePoint> until) {
+void ConnectionLoop::park(std::unique_lock<std::mutex>& lock, std::size_t index,
+                          std::optional<TimePoint> until) {
     WorkerState& state = workerStates_[index];
     state.parked = true;
     parked_.push_back(index);
@@ -551,4 +552,3 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
 }
 
 }  // namespace web
-

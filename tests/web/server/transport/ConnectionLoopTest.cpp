@@ -243,35 +243,38 @@ std::string replyOf(const Socket& socket) {
     std::string reply;
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = ::recv(socket.fd(), buffer, sizeof buffer, 0)) > 0) reply.append(buffer, static_cast<std::size_t>(got));
+    while ((got = ::recv(socket.fd(), buffer, sizeof buffer, 0)) > 0)
+        reply.append(buffer, static_cast<std::size_t>(got));
     return reply;
 }
 
-TEST_F(LoopFixture, AWorkerThatWaitsLetsTheNextRequestRunAndResumesAfterIt) {
-    ConnectionLimits limits;
-    limits.runningRequests = 1;
-    limits.stallTime = std::chrono::minutes(1);  // only the worker's own word frees its place
-    HeldRequests held;
-    start(2, limits, held.handler());
-    Socket waiting = connectFrom("127.0.0.1", port());
-    sendText(waiting, "GET /wait HTTP/1.0\r\n\r\n");
-    held.awaitArrival();
+// A loop that runs one request at once, holding `path` in its handler until "/release".
+class OneRunningFixture : public LoopFixture {
+protected:
+    Socket startHolding(const std::string& path, std::chrono::milliseconds stallTime) {
+        ConnectionLimits limits;
+        limits.runningRequests = 1;
+        limits.stallTime = stallTime;
+        start(2, limits, held_.handler());
+        Socket held = connectFrom("127.0.0.1", port());
+        sendText(held, "GET " + path + " HTTP/1.0\r\n\r\n");
+        held_.awaitArrival();
+        return held;
+    }
 
+    HeldRequests held_;
+};
+
+TEST_F(OneRunningFixture, AWorkerThatWaitsLetsTheNextRequestRunAndResumesAfterIt) {
+    // Only the worker's own word frees its place: the stall time is out of reach.
+    Socket waiting = startHolding("/wait", std::chrono::minutes(1));
     EXPECT_EQ(client_->get("/release").body, "path=/release");
     EXPECT_NE(replyOf(waiting).find("path=/wait"), std::string::npos);
     EXPECT_EQ(client_->get("/after").body, "path=/after");
 }
 
-TEST_F(LoopFixture, ARequestThatBlocksWithoutSayingSoStopsCountingAfterTheStallTime) {
-    ConnectionLimits limits;
-    limits.runningRequests = 1;
-    limits.stallTime = std::chrono::milliseconds(100);
-    HeldRequests held;
-    start(2, limits, held.handler());
-    Socket blocked = connectFrom("127.0.0.1", port());
-    sendText(blocked, "GET /block HTTP/1.0\r\n\r\n");
-    held.awaitArrival();
-
+TEST_F(OneRunningFixture, ARequestThatBlocksWithoutSayingSoStopsCountingAfterTheStallTime) {
+    Socket blocked = startHolding("/block", std::chrono::milliseconds(100));
     EXPECT_EQ(client_->get("/release").body, "path=/release");
     EXPECT_NE(replyOf(blocked).find("path=/block"), std::string::npos);
 }
