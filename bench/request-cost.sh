@@ -11,7 +11,7 @@ clicks=${3:-200}
 out=$(mktemp -d "${TMPDIR:-/tmp}/request-cost-XXXXXX")
 trap 'rm -rf "$out"' EXIT
 valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
-    --toggle-collect='web::ConnectionLoop::run()' --toggle-collect='web::ConnectionLoop::work()' \
+    --toggle-collect='web::ConnectionLoop::run()' --toggle-collect='web::ConnectionLoop::work*' \
     "$build/bench/RequestCost" "$candidates" "$clicks" --callgrind 2>"$out/valgrind.log" | tee "$out/steps.txt"
 for file in "$out"/callgrind.out.*; do
     label=$(sed -n 's/^desc: Trigger: Client Request: *//p; s/^desc: Trigger: *--dump=//p; s/^desc: Trigger: *//p' "$file" | head -1)
