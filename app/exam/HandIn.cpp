@@ -1,6 +1,7 @@
 #include "app/exam/HandIn.h"
 
 #include <cstdlib>
+#include <unordered_map>
 
 #include "app/PageQueries.h"
 #include "app/db/GroupCommit.h"
@@ -29,6 +30,38 @@ HandInResult HandIn::submit(const Paper& paper) {
     return result;
 }
 
+namespace {
+
+struct KeyEntry {
+    std::string answer;
+    double points = 0;
+};
+
+// The correct answer and points of every question of the exam, by id as text: one
+// statement for the whole paper instead of one per answer.
+std::unordered_map<std::string, KeyEntry> answerKey(db::Database& db, const std::string& examId) {
+    db::Query query(db);
+    OpenStatement(query, "select id,答案,分数 from tm where testid=?", {examId});
+    std::unordered_map<std::string, KeyEntry> key;
+    key.reserve(static_cast<std::size_t>(query.RecordCount()));
+    for (; !query.Eof(); query.Next()) {
+        key.emplace(query.Fields(0).AsString(),
+                    KeyEntry{query.Fields(1).AsString(), query.Fields(2).AsFloat()});
+    }
+    return key;
+}
+
+// A question the exam's key does not list under this spelling of its id (another exam's,
+// or an id written differently) is looked up on its own, as the database compares ids.
+KeyEntry keyOf(db::Query& query, const std::unordered_map<std::string, KeyEntry>& key,
+               const std::string& questionId) {
+    if (const auto found = key.find(questionId); found != key.end()) return found->second;
+    OpenStatement(query, "select 答案,分数 from tm where id=?", {questionId});
+    return {query.FieldByName("答案").AsString(), query.FieldByName("分数").AsFloat()};
+}
+
+}  // namespace
+
 HandInResult HandIn::store(db::Database& db, const Paper& paper) {
     db::Query query(db);
 
@@ -38,14 +71,13 @@ HandInResult HandIn::store(db::Database& db, const Paper& paper) {
                   {paper.examId, paper.name, tag});
     if (!query.IsEmpty()) return {HandInOutcome::DuplicateName, 0};
 
+    const auto key = answerKey(db, paper.examId);
     double sum = 0;
     for (const PaperAnswer& item : paper.answers) {
         ExecuteStatement(query, "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
                          {paper.examId, item.questionId, paper.name, item.answer, tag});
-        OpenStatement(query, "select 答案,分数 from tm where id=?", {item.questionId});
-        if (answerScores(item.answer, query.FieldByName("答案").AsString())) {
-            sum += query.FieldByName("分数").AsFloat();
-        }
+        const KeyEntry correct = keyOf(query, key, item.questionId);
+        if (answerScores(item.answer, correct.answer)) sum += correct.points;
     }
     const double score = storedScore(sum);
     ExecuteStatement(query, "INSERT INTO cj (testid,ip,姓名,成绩,考试标识,自动交卷) VALUES (?,?,?,?,?,?)",

@@ -178,5 +178,19 @@ TEST_F(HandInTest, AFailingInsertLeavesNoRows) {
     EXPECT_EQ(HandIn(db_).submit(paper).outcome, HandInOutcome::DuplicateName);
 }
 
+// The exam's key is read once per paper; a question the paper names in another way (a
+// leading zero) or one of another exam is still scored as the database finds it by id.
+TEST_F(HandInTest, QuestionsOutsideTheExamsKeyAreScoredByTheirId) {
+    const HandInCase test{"", "", {}, {{"A", 2}, {"B", 3}}, {"A", "B"}, "赵六", HandInOutcome::Stored, 0};
+    Paper paper = paperFor(test);
+    paper.answers[0].questionId = "0" + paper.answers[0].questionId;
+    const std::int64_t otherExam = createExam("另一场");
+    const std::int64_t foreign = addQuestion(otherExam, "题\r\n", "C", 4);
+    paper.answers.push_back({std::to_string(foreign), "C"});
+
+    EXPECT_EQ(HandIn(db_).submit(paper).score, 9);
+    EXPECT_EQ(rows("select 成绩 from cj"), (Rows{{"9"}}));
+}
+
 }  // namespace
 }  // namespace exam
