@@ -1,7 +1,6 @@
 #include "web/forms/TColor.h"
 
 #include <array>
-#include <cstdio>
 
 namespace web::forms {
 namespace {
@@ -52,9 +51,12 @@ std::uint32_t colorToRGB(TColor color) {
 std::string htmlColor(TColor color) {
     if (color == clNone) return {};
     if (color == clTransparent) return "transparent";
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%06X", static_cast<unsigned>(colorToRGB(color)));
-    return buffer;
+    // "#RRGGBB" in upper-case hex, written by hand: pages name many colours.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const std::uint32_t rgb = colorToRGB(color);
+    std::string text(7, '#');
+    for (std::size_t digit = 0; digit < 6; ++digit) text[6 - digit] = kHex[(rgb >> (4 * digit)) & 0xFu];
+    return text;
 }
 
 }  // namespace web::forms

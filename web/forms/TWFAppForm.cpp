@@ -11,6 +11,7 @@
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/TWFApplication.h"
+#include "web/server/TWFRenderStream.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -95,7 +96,7 @@ void TWFAppForm::setSize(int width, int height) {
 
 void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
     std::string document = RenderDocument(session);
-    out << EncodeForCharset(document, charsetOf(session.Settings()));
+    web::TWFRenderStream::Write(out, EncodeForCharset(document, charsetOf(session.Settings())));
 }
 
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {

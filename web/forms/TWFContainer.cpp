@@ -35,21 +35,25 @@ void addLayoutScripts(const TWFControl& control, const std::string& name, const 
     context.AddWFCLInitScript("}");
 }
 
-// Hooks each client event of the control as a named function of the page script.
+// Hooks each client event of the control (its ScriptEvents, then its own) as a named
+// function of the page script.
 void addEventScripts(const TWFControl& control, const std::string& name, TWFPageContext40& context) {
-    TWFScriptEvents events = control.ScriptEvents;
-    for (auto& event : control.ownScriptEvents(context)) events.push_back(std::move(event));
+    const TWFScriptEvents own = control.ownScriptEvents(context);
+    if (control.ScriptEvents.empty() && own.empty()) return;
     std::vector<std::string> hooked;
-    bool explorer = context.browser() == web::TWFBrowser::brIE || context.browser() == web::TWFBrowser::brIE4;
-    for (const auto& [eventName, code] : events) {
-        if (code.empty()) continue;
+    const bool explorer =
+        context.browser() == web::TWFBrowser::brIE || context.browser() == web::TWFBrowser::brIE4;
+    const auto hook = [&](const std::string& eventName, const std::string& code) {
+        if (code.empty()) return;
         std::string lower = web::text::toLower(eventName);
-        std::string bare = lower.rfind("on", 0) == 0 ? lower.substr(2) : lower;
-        std::size_t earlier = static_cast<std::size_t>(std::count(hooked.begin(), hooked.end(), lower));
-        std::string function = name + "_" + lower + (earlier == 0 ? "" : std::to_string(earlier - 1));
-        hooked.push_back(lower);
-        context.AddPageScript("function " + function + "(" + (explorer ? "" : "event") + ") {\r\n" +
-                              normalizeScriptEventCode(code) + "}\r\n");
+        const std::string_view bare = std::string_view(lower).substr(lower.rfind("on", 0) == 0 ? 2 : 0);
+        const auto earlier = static_cast<std::size_t>(std::count(hooked.begin(), hooked.end(), lower));
+        std::string function = name;
+        appendParts(function, "_", lower);
+        if (earlier > 0) appendInt(function, static_cast<long long>(earlier - 1));
+        // A function's text spans several lines, so the page script gets a blank line after it.
+        appendParts(context.pageScript, "function ", function, explorer ? "(" : "(event", ") {\r\n",
+                    normalizeScriptEventCode(code), "}\r\n\r\n");
         if (earlier == 0) {
             context.AddWFCLInitLine("if (", name, "WFCL != null) ", name, "WFCL.HookEvent(\"", bare, "\",",
                                     function, ");");
@@ -57,7 +61,10 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
             context.AddWFCLInitLine("if(", name, "WFCL) ", name, "WFCL.HookEvent(\"", bare, "\",", function,
                                     ");");
         }
-    }
+        hooked.push_back(std::move(lower));
+    };
+    for (const auto& [eventName, code] : control.ScriptEvents) hook(eventName, code);
+    for (const auto& [eventName, code] : own) hook(eventName, code);
 }
 
 struct AxisPlace {
@@ -203,10 +210,13 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
         std::string name = control->HtmlName();
-        std::string input = control->InputName();
         web::text::makeUpper(name);
-        web::text::makeUpper(input);
-        if (input != name) index.entries_.emplace_back(std::move(input), control.get());
+        if (const std::string_view suffix = control->InputNameSuffix(); !suffix.empty()) {
+            std::string input = name;
+            input += suffix;
+            web::text::makeUpper(input);
+            index.entries_.emplace_back(std::move(input), control.get());
+        }
         index.entries_.emplace_back(std::move(name), control.get());
         if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
             if (control->Visible) container->collectHtmlNames(index);

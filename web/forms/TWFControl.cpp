@@ -14,8 +14,19 @@ std::string TWFControl::HtmlName() const {
     return htmlName(Name, TWFNameContext{parent_ != nullptr, suffix, {}});
 }
 
+std::string TWFControl::InputName() const {
+    std::string name = HtmlName();
+    name += InputNameSuffix();
+    return name;
+}
+
 bool TWFControl::HasHtmlName(std::string_view name) const {
-    return web::text::equalsNoCase(HtmlName(), name) || web::text::equalsNoCase(InputName(), name);
+    const std::string own = HtmlName();
+    if (web::text::equalsNoCase(own, name)) return true;
+    const std::string_view suffix = InputNameSuffix();
+    return !suffix.empty() && name.size() == own.size() + suffix.size() &&
+           web::text::equalsNoCase(own, name.substr(0, own.size())) &&
+           web::text::equalsNoCase(suffix, name.substr(own.size()));
 }
 
 std::string normalizeScriptEventCode(std::string code) {

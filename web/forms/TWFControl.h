@@ -64,9 +64,11 @@ public:
     void setParent(TWFContainer* parent) { parent_ = parent; }
     // The name the control is written and posted under.
     virtual std::string HtmlName() const;
-    // The field of SubmitForm that carries the control's value (some controls post under
-    // a suffixed name).
-    virtual std::string InputName() const { return HtmlName(); }
+    // The field of SubmitForm that carries the control's value: the HTML name and the
+    // control's input name suffix.
+    std::string InputName() const;
+    // What some controls add to their HTML name for the field they post under.
+    virtual std::string_view InputNameSuffix() const { return {}; }
     // Whether a posted field or action of this name belongs to the control: its name or
     // its input's name, in any letter case.
     bool HasHtmlName(std::string_view name) const;

@@ -1,6 +1,8 @@
 #include "web/forms/TWFMarkupLanguageTag.h"
 
+#include <charconv>
 #include <exception>
+#include <iterator>
 
 #include "web/server/Text.h"
 
@@ -10,7 +12,9 @@ TWFMarkupLanguageTag::TWFMarkupLanguageTag(std::string_view tagName, TWFClosingT
     : tagName_(web::text::toLower(tagName)), closing_(closing), preformatted_(preformatted) {}
 
 void TWFMarkupLanguageTag::setIntAttribute(std::string_view name, long long value) {
-    setAttribute(name, std::to_string(value));
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    setAttribute(name, std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)));
 }
 
 void TWFMarkupLanguageTag::setBoolAttribute(std::string_view name, bool value) {

@@ -104,6 +104,17 @@ void TWFRenderStream::rewind() {
     std::rewind(file_);
 }
 
+void TWFRenderStream::Write(std::ostream& out, std::string&& page) {
+    if (auto* buffer = dynamic_cast<Buffer*>(out.rdbuf())) {
+        TWFRenderStream& stream = buffer->owner_;
+        if (stream.file_ == nullptr && stream.memory_.empty() && page.size() <= kSpillThreshold) {
+            stream.memory_ = std::move(page);
+            return;
+        }
+    }
+    out.write(page.data(), static_cast<std::streamsize>(page.size()));
+}
+
 TWFRenderStream::Buffer::int_type TWFRenderStream::Buffer::overflow(int_type ch) {
     if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
     const char c = traits_type::to_char_type(ch);

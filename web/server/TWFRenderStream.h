@@ -26,6 +26,9 @@ public:
 
     // Where the page writes; flush it before the stream is read.
     std::ostream& stream() { return out_; }
+    // Writes a whole page to `out`. When `out` is a render stream that holds nothing yet and
+    // the page fits in memory, the stream takes the text over instead of copying it.
+    static void Write(std::ostream& out, std::string&& page);
     // True once the page outgrew memory and went to its temporary file.
     bool spilled() const { return file_ != nullptr; }
 
@@ -45,6 +48,7 @@ private:
         std::streamsize xsputn(const char* data, std::streamsize count) override;
 
     private:
+        friend class TWFRenderStream;
         TWFRenderStream& owner_;
     };
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "tests/support/RuntimeFixture.h"
 #include "web/server/Errors.h"
@@ -50,6 +51,31 @@ TEST_F(TWFRenderStreamTest, WhatIsWrittenIsReadBackAndLeavesNoFile) {
         EXPECT_EQ(std::filesystem::is_directory(temp), c.spilled);
     }
     EXPECT_EQ(filesIn(temp), 0u);
+}
+
+// A whole page written at once: taken over by an empty stream, added after what a stream
+// already holds, and still spilled when it is too large for memory.
+TEST_F(TWFRenderStreamTest, AWholePageIsTakenOverOrAppended) {
+    const std::string cache = runtime_.controller().cacheFolder();
+    TWFRenderStream empty(cache);
+    TWFRenderStream::Write(empty.stream(), std::string("<html>page</html>"));
+    EXPECT_EQ(readAll(empty), "<html>page</html>");
+
+    TWFRenderStream started(cache);
+    started.stream() << "<!-- head -->";
+    TWFRenderStream::Write(started.stream(), std::string("<html>page</html>"));
+    started.rewind();
+    EXPECT_EQ(readAll(started), "<!-- head --><html>page</html>");
+
+    TWFRenderStream large(cache);
+    TWFRenderStream::Write(large.stream(), std::string(TWFRenderStream::kSpillThreshold + 1, 'x'));
+    large.rewind();
+    EXPECT_TRUE(large.spilled());
+    EXPECT_EQ(readAll(large).size(), TWFRenderStream::kSpillThreshold + 1);
+
+    std::ostringstream other;
+    TWFRenderStream::Write(other, std::string("<html>page</html>"));
+    EXPECT_EQ(other.str(), "<html>page</html>");
 }
 
 TEST_F(TWFRenderStreamTest, CacheFilesAreNamedByTheirPrefix) {

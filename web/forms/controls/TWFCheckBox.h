@@ -29,7 +29,7 @@ public:
     bool isEditable() const override { return Editable; }
     bool isEnabled() const override { return Enabled; }
     bool tagIsTabStop() const override { return false; }
-    std::string InputName() const override { return HtmlName() + "_CHECKBOX"; }
+    std::string_view InputNameSuffix() const override { return "_CHECKBOX"; }
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;

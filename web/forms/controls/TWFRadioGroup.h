@@ -30,7 +30,7 @@ public:
     bool isEditable() const override { return Editable; }
     bool isEnabled() const override { return Enabled; }
     bool tagIsTabStop() const override { return false; }
-    std::string InputName() const override { return HtmlName() + "_INPUT"; }
+    std::string_view InputNameSuffix() const override { return "_INPUT"; }
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     std::string styleAddition(const TWFPageContext40& context) const override;

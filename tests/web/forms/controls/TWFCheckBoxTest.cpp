@@ -26,6 +26,19 @@ TEST_F(TWFCheckBoxTest, BoxAndTheLabelThatTogglesIt) {
               std::string::npos);
 }
 
+// A post names the box by its own name or by its field's, in any letter case.
+TEST_F(TWFCheckBoxTest, AnswersToItsNameAndItsFieldsName) {
+    TWFCheckBox box("WFCheckBox1");
+    EXPECT_EQ(box.InputName(), "WFCHECKBOX1_CHECKBOX");
+    for (const char* name : {"WFCHECKBOX1", "wfcheckbox1", "WFCHECKBOX1_CHECKBOX", "WfCheckBox1_checkbox"}) {
+        EXPECT_TRUE(box.HasHtmlName(name)) << name;
+    }
+    for (const char* name : {"WFCHECKBOX1_", "WFCHECKBOX1_CHECK", "WFCHECKBOX1_CHECKBOXES",
+                             "WFCHECKBOX2_CHECKBOX", "_CHECKBOX", ""}) {
+        EXPECT_FALSE(box.HasHtmlName(name)) << name;
+    }
+}
+
 TEST_F(TWFCheckBoxTest, NotEditableBoxHasNoNameAndCannotBeTicked) {
     TWFCheckBox box("xA");
     box.Caption = "A";
