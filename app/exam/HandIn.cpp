@@ -1,5 +1,6 @@
 #include "app/exam/HandIn.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -60,6 +61,29 @@ KeyEntry keyOf(db::Query& query, const std::unordered_map<std::string, KeyEntry>
     return {query.FieldByName("答案").AsString(), query.FieldByName("分数").AsFloat()};
 }
 
+// One answer row per question, in the paper's order, a few dozen rows to a statement.
+void insertAnswerRows(db::Query& query, const Paper& paper, const std::string& tag) {
+    constexpr std::size_t kRowsPerStatement = 50;
+    const std::vector<PaperAnswer>& answers = paper.answers;
+    for (std::size_t first = 0; first < answers.size(); first += kRowsPerStatement) {
+        const std::size_t last = std::min(answers.size(), first + kRowsPerStatement);
+        std::string sql = "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)";
+        for (std::size_t row = first + 1; row < last; ++row) sql += ",(?,?,?,?,?)";
+        query.Close();
+        query.SQL().Clear();
+        query.SQL().Add(sql);
+        query.ClearParams();
+        int position = 1;
+        for (std::size_t row = first; row < last; ++row) {
+            for (const std::string* value :
+                 {&paper.examId, &answers[row].questionId, &paper.name, &answers[row].answer, &tag}) {
+                query.Param(position++, *value);
+            }
+        }
+        query.ExecSQL();
+    }
+}
+
 }  // namespace
 
 HandInResult HandIn::store(db::Database& db, const Paper& paper) {
@@ -71,11 +95,10 @@ HandInResult HandIn::store(db::Database& db, const Paper& paper) {
                   {paper.examId, paper.name, tag});
     if (!query.IsEmpty()) return {HandInOutcome::DuplicateName, 0};
 
+    insertAnswerRows(query, paper, tag);
     const auto key = answerKey(db, paper.examId);
     double sum = 0;
     for (const PaperAnswer& item : paper.answers) {
-        ExecuteStatement(query, "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)",
-                         {paper.examId, item.questionId, paper.name, item.answer, tag});
         const KeyEntry correct = keyOf(query, key, item.questionId);
         if (answerScores(item.answer, correct.answer)) sum += correct.points;
     }

@@ -178,6 +178,21 @@ TEST_F(HandInTest, AFailingInsertLeavesNoRows) {
     EXPECT_EQ(HandIn(db_).submit(paper).outcome, HandInOutcome::DuplicateName);
 }
 
+// A long paper's answer rows go in several statements; every row is stored, in order.
+TEST_F(HandInTest, ALongPaperStoresEveryAnswerInOrder) {
+    HandInCase test{"", "", {}, {}, {}, "钱七", HandInOutcome::Stored, 0};
+    for (int i = 0; i < 120; ++i) {
+        test.questions.push_back({"A", 1});
+        test.answers.push_back(i % 2 == 0 ? "A" : "B");
+    }
+    const Paper paper = paperFor(test);
+
+    EXPECT_EQ(HandIn(db_).submit(paper).score, 60);
+    Rows expected;
+    for (const PaperAnswer& answer : paper.answers) expected.push_back({answer.questionId, answer.answer});
+    EXPECT_EQ(rows("select tmid,zd from dtxb order by rowid"), expected);
+}
+
 // The exam's key is read once per paper; a question the paper names in another way (a
 // leading zero) or one of another exam is still scored as the database finds it by id.
 TEST_F(HandInTest, QuestionsOutsideTheExamsKeyAreScoredByTheirId) {
