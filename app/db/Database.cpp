@@ -43,6 +43,10 @@ ConnectionPool& Database::Pool() const {
     return *pool_;
 }
 
+std::uint64_t Database::TransactionNumber() const {
+    return transaction_ != nullptr ? transaction_->number() : 0;
+}
+
 Connection& Database::transactionConnection() const {
     return transaction_->connection();
 }

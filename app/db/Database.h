@@ -47,6 +47,8 @@ public:
 
     // True while a Transaction of this handle is open.
     bool InTransaction() const { return transaction_ != nullptr; }
+    // The number of the open transaction (see Transaction::number); 0 when none is open.
+    std::uint64_t TransactionNumber() const;
     // Runs `body` as one write transaction, or as part of the one already open here.
     void Write(const std::function<void()>& body);
     // Copies the WAL back into the database file as far as readers allow.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <string>
 
 #include "app/db/Database.h"
@@ -32,6 +33,8 @@ Transaction::Transaction(Database& db) : db_(db) {
     gate_.emplace(std::chrono::duration_cast<std::chrono::milliseconds>(kWriteGateWait));
     lease_ = pool.lease();
     execOn(*lease_, "BEGIN IMMEDIATE");  // the members give back the connection and the gate
+    static std::atomic<std::uint64_t> begun{0};
+    number_ = ++begun;
     db_.transaction_ = this;
     active_ = true;
 }

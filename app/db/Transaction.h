@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,8 @@ public:
 
     // The connection the transaction runs on.
     Connection& connection() const { return *lease_; }
+    // Tells this transaction from every other one of the process, earlier or later.
+    std::uint64_t number() const { return number_; }
 
 private:
     void finish(const char* sql);
@@ -39,6 +42,7 @@ private:
     std::optional<WriteGateLock> gate_;
     ConnectionLease lease_;
     bool active_ = false;
+    std::uint64_t number_ = 0;
 };
 
 // A part of the open transaction of a Database that can be undone alone: SAVEPOINT at

@@ -1,6 +1,7 @@
 #include "app/exam/HandIn.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -52,6 +53,30 @@ std::unordered_map<std::string, KeyEntry> answerKey(db::Database& db, const std:
     return key;
 }
 
+// What every paper of an exam reads alike: the exam's tag and its answer key.
+struct ExamFacts {
+    std::string tag;
+    std::unordered_map<std::string, KeyEntry> key;
+};
+
+// The facts of `examId`, read once per transaction on this thread. The papers of a group
+// are stored one after another inside one transaction, which writes nothing but papers,
+// so what the first of them read holds for the rest.
+const ExamFacts& examFacts(db::Database& db, db::Query& query, const std::string& examId) {
+    thread_local std::uint64_t readInTransaction = 0;
+    thread_local std::string readForExam;
+    thread_local ExamFacts facts;
+    const std::uint64_t transaction = db.TransactionNumber();
+    if (transaction != 0 && transaction == readInTransaction && examId == readForExam) return facts;
+    readInTransaction = 0;
+    OpenStatement(query, "select 考试标识 from test where id=?", {examId});
+    facts.tag = query.FieldByName("考试标识").AsString();
+    facts.key = answerKey(db, examId);
+    readInTransaction = transaction;
+    readForExam = examId;
+    return facts;
+}
+
 // A question the exam's key does not list under this spelling of its id (another exam's,
 // or an id written differently) is looked up on its own, as the database compares ids.
 KeyEntry keyOf(db::Query& query, const std::unordered_map<std::string, KeyEntry>& key,
@@ -89,17 +114,16 @@ void insertAnswerRows(db::Query& query, const Paper& paper, const std::string& t
 HandInResult HandIn::store(db::Database& db, const Paper& paper) {
     db::Query query(db);
 
-    OpenStatement(query, "select 考试标识 from test where id=?", {paper.examId});
-    const std::string tag = query.FieldByName("考试标识").AsString();
+    const ExamFacts& exam = examFacts(db, query, paper.examId);
+    const std::string& tag = exam.tag;
     OpenStatement(query, "select 1 from cj where testid=? and 姓名=?and 考试标识=?",
                   {paper.examId, paper.name, tag});
     if (!query.IsEmpty()) return {HandInOutcome::DuplicateName, 0};
 
     insertAnswerRows(query, paper, tag);
-    const auto key = answerKey(db, paper.examId);
     double sum = 0;
     for (const PaperAnswer& item : paper.answers) {
-        const KeyEntry correct = keyOf(query, key, item.questionId);
+        const KeyEntry correct = keyOf(query, exam.key, item.questionId);
         if (answerScores(item.answer, correct.answer)) sum += correct.points;
     }
     const double score = storedScore(sum);

@@ -120,6 +120,37 @@ TEST_F(HandInGroupTest, AFailingPaperRollsBackAloneWhileTheGroupCommits) {
     EXPECT_EQ(rows("select xm from dtxb order by rowid"), (Rows{{"甲"}, {"乙"}}));
 }
 
+// The exam's tag and key are read once per group: a paper of another exam in the same
+// group is scored by its own exam's, and a later group by what holds by then.
+TEST_F(HandInGroupTest, EachPaperIsScoredByItsExamsKeyOfTheMoment) {
+    const std::int64_t other = createExam("另卷");
+    exec("update test set 考试标识='二班' where id=?", {other});
+    const std::int64_t otherQuestion = addQuestion(other, "题\r\n", "B", 5);
+    Holder first;
+    hold(first);
+    first.started.get_future().wait();
+    auto a = handIn("甲");
+    ASSERT_TRUE(waitForQueue(1));
+    auto b = std::async(std::launch::async, [&] {
+        db::Database session(file_);
+        const Paper paper{std::to_string(other), "乙", "10.0.0.9", {{std::to_string(otherQuestion), "B"}}};
+        return HandIn(session).submit(paper).outcome;
+    });
+    ASSERT_TRUE(waitForQueue(2));
+    auto c = handIn("丙");
+    ASSERT_TRUE(waitForQueue(3));
+    first.release.set_value();
+    for (auto* outcome : {&a, &b, &c}) EXPECT_EQ(outcome->get(), HandInOutcome::Stored);
+
+    exec("update tm set 答案='B' where id=?", {question_});
+    exec("update test set 考试标识='三班' where id=?", {exam_});
+    EXPECT_EQ(handIn("丁").get(), HandInOutcome::Stored);
+
+    EXPECT_EQ(committer_->groups(), 3u);
+    EXPECT_EQ(rows("select 姓名,成绩,考试标识 from cj order by rowid"),
+              (Rows{{"甲", "2", "一班"}, {"乙", "5", "二班"}, {"丙", "2", "一班"}, {"丁", "0", "三班"}}));
+}
+
 TEST_F(HandInGroupTest, APaperIsAnsweredOnlyAfterItsCommit) {
     Holder first;
     hold(first);
