@@ -82,6 +82,7 @@ private:
     // The transaction open on this handle, if any.
     Transaction* transaction_ = nullptr;
     std::int64_t lastInsertId_ = 0;
+    // Savepoints alive on this handle.
     int savepoints_ = 0;
 };
 

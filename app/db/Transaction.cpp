@@ -81,14 +81,19 @@ void Transaction::finish(const char* sql) {
     gate_.reset();
 }
 
+// A savepoint is named after its depth among the handle's savepoints, which tells it
+// from every other one open; savepoints one after another share a name, and so their
+// statements are prepared once per connection.
 Savepoint::Savepoint(Database& db) : db_(db) {
     if (!db_.InTransaction()) throw DatabaseError(SQLITE_MISUSE, "a savepoint needs an open transaction");
-    name_ = "part" + std::to_string(++db_.savepoints_);
+    name_ = "part" + std::to_string(db_.savepoints_ + 1);
     run("SAVEPOINT " + name_);
+    ++db_.savepoints_;
     open_ = true;
 }
 
 Savepoint::~Savepoint() {
+    --db_.savepoints_;
     if (!open_ || !db_.InTransaction()) return;
     sqlite3* handle = db_.transactionConnection().handle();
     sqlite3_exec(handle, ("ROLLBACK TO " + name_).c_str(), nullptr, nullptr, nullptr);
@@ -110,7 +115,8 @@ void Savepoint::Rollback() {
 
 void Savepoint::run(const std::string& sql) {
     if (!db_.InTransaction()) throw DatabaseError(SQLITE_MISUSE, "the transaction is no longer open");
-    execOn(db_.transactionConnection(), sql);
+    Statement statement(db_.transactionConnection(), sql);
+    statement.step();
 }
 
 }  // namespace exam::db

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "app/db/DatabaseError.h"
@@ -117,6 +118,48 @@ TEST_F(DatabaseTest, ClosingDuringATransactionRollsItBack) {
     }
     db_.Open(file_);
     EXPECT_EQ(count("select * from test"), 0);
+}
+
+// Savepoints one after another and inside one another: each undoes or keeps its own part,
+// and the statements of savepoints in a row are prepared once.
+TEST_F(DatabaseTest, SavepointsInARowAndNestedKeepOrUndoTheirOwnPart) {
+    Transaction transaction(db_);
+    const Connection& connection = transaction.connection();
+    const auto insert = [&](const char* name) { exec("INSERT INTO test (考试名称) VALUES (?)", {name}); };
+    for (const char* name : {"甲", "乙", "丙"}) {
+        Savepoint savepoint(db_);
+        insert(name);
+        if (std::string(name) == "乙") {
+            savepoint.Rollback();
+        } else {
+            savepoint.Release();
+        }
+    }
+    const std::size_t prepared = connection.prepareCount();
+    {
+        Savepoint outer(db_);
+        insert("丁");
+        {
+            Savepoint inner(db_);
+            insert("戊");
+        }  // undone on leaving without Release
+        {
+            Savepoint inner(db_);
+            insert("己");
+            inner.Release();
+        }
+        outer.Release();
+    }
+    {
+        Savepoint again(db_);
+        insert("庚");
+        again.Release();
+    }
+    // New after the first three: only the nested depth's SAVEPOINT and RELEASE.
+    EXPECT_EQ(connection.prepareCount() - prepared, 2u);
+    transaction.Commit();
+    EXPECT_EQ(rows("select 考试名称 from test order by id"),
+              (std::vector<std::vector<std::string>>{{"甲"}, {"丙"}, {"丁"}, {"己"}, {"庚"}}));
 }
 
 }  // namespace
