@@ -349,11 +349,10 @@ void TWFAppForm::applyHiddenFields(web::FieldList& fields) {
 // does not keep the others from their values.
 void TWFAppForm::applyValues(const web::FieldList& fields) {
     std::vector<std::pair<TWFControl*, std::string>> targets;
-    HtmlNameIndex index;
-    IndexByHtmlName(index);
+    IndexByHtmlName(nameIndex_);
     for (const auto& field : fields) {
         if (field.name == "WF_FormName" || field.name == "WF_FormClass") continue;
-        for (TWFControl* control : index.find(web::text::toUpper(field.name))) {
+        for (TWFControl* control : nameIndex_.find(web::text::toUpper(field.name))) {
             // Browsers post no disabled field, so a disabled control keeps its own value.
             if (!control->isInputControl() || !control->isEditable() || !control->isEnabled() ||
                 !control->Visible) {

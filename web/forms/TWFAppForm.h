@@ -83,6 +83,8 @@ private:
     std::size_t lastStyleSize_ = 0;
     // The controls of the last render, by HTML name.
     std::vector<std::pair<std::string, TWFControl*>> lastRendered_;
+    // The controls by the names a post may give, kept from one post to the next.
+    HtmlNameIndex nameIndex_;
 };
 
 }  // namespace web::forms

@@ -198,8 +198,11 @@ void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFCo
 }
 
 void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
+    std::size_t at = 0;
+    if (!index.seen_.empty() && matchesWalk(index, at) && at == index.seen_.size()) return;
     index.entries_.clear();
     index.entries_.reserve(2 * controls_.size() + 16);
+    index.seen_.clear();
     collectHtmlNames(index);
     // Stable: the controls of one name keep the order of the walk.
     std::stable_sort(index.entries_.begin(), index.entries_.end(),
@@ -207,7 +210,9 @@ void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
 }
 
 void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
-    if (!ContainerVisible()) return;
+    const bool open = ContainerVisible();
+    index.seen_.push_back({nullptr, open ? ChildNameSuffix() : std::string(), open});
+    if (!open) return;
     for (const auto& control : controls_) {
         std::string name = control->HtmlName();
         web::text::makeUpper(name);
@@ -218,10 +223,31 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
             index.entries_.emplace_back(std::move(input), control.get());
         }
         index.entries_.emplace_back(std::move(name), control.get());
-        if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
-            if (control->Visible) container->collectHtmlNames(index);
-        }
+        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
+        const bool walkInto = container != nullptr && control->Visible;
+        index.seen_.push_back({control.get(), control->Name, walkInto});
+        if (walkInto) container->collectHtmlNames(index);
     }
+}
+
+// Whether the walk recorded in `index` from `at` on is this container's walk as it would
+// be now; moves `at` past it.
+bool TWFContainer::matchesWalk(const HtmlNameIndex& index, std::size_t& at) const {
+    const std::vector<HtmlNameIndex::Seen>& seen = index.seen_;
+    const bool open = ContainerVisible();
+    if (at >= seen.size() || seen[at].control != nullptr || seen[at].walkedInto != open) return false;
+    if (open && seen[at].text != ChildNameSuffix()) return false;
+    ++at;
+    if (!open) return true;
+    for (const auto& control : controls_) {
+        if (at >= seen.size() || seen[at].control != control.get() || seen[at].text != control->Name) return false;
+        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
+        const bool walkInto = container != nullptr && control->Visible;
+        if (seen[at].walkedInto != walkInto) return false;
+        ++at;
+        if (walkInto && !container->matchesWalk(index, at)) return false;
+    }
+    return true;
 }
 
 std::vector<TWFControl*> TWFContainer::HtmlNameIndex::find(std::string_view upperName) const {

@@ -62,12 +62,25 @@ public:
 
     private:
         friend class TWFContainer;
+        // The walk the index was built from: each control with its name and whether its
+        // children were walked, and before the children of each container walked into,
+        // the suffix it gave their names (`control` empty).
+        struct Seen {
+            const TWFControl* control = nullptr;
+            std::string text;
+            bool walkedInto = false;
+        };
         std::vector<std::pair<std::string, TWFControl*>> entries_;
+        std::vector<Seen> seen_;
     };
+    // Brings `index` up to date with this container: it is built again only when a
+    // control's name, a container's suffix or visibility changed, or controls were added,
+    // since it was built (controls are never taken out, so one seen before is the same).
     void IndexByHtmlName(HtmlNameIndex& index) const;
 
 private:
     void collectHtmlNames(HtmlNameIndex& index) const;
+    bool matchesWalk(const HtmlNameIndex& index, std::size_t& at) const;
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
 
     std::vector<std::unique_ptr<TWFControl>> controls_;

@@ -74,5 +74,31 @@ TEST(HtmlNameIndexTest, FindsWhatTheSearchByNameFinds) {
     for (const auto& c : cases) EXPECT_EQ(indexed(page, c.name), c.expected) << c.name;
 }
 
+// An index kept from one post to the next follows every change that moves a name: a
+// renamed control, a region hidden or shown, a control added.
+TEST(HtmlNameIndexTest, AKeptIndexFollowsTheControls) {
+    NamedPage page;
+    TWFContainer::HtmlNameIndex kept;
+    const auto keptFinds = [&](const std::string& name) {
+        page.IndexByHtmlName(kept);
+        return kept.find(web::text::toUpper(name));
+    };
+    EXPECT_EQ(keptFinds("WFEDIT2"), (std::vector<TWFControl*>{&page.innerEdit}));
+    EXPECT_EQ(keptFinds("WFBUTTON1"), (std::vector<TWFControl*>{&page.hiddenButton}));
+
+    page.innerEdit.Name = "WFEdit7";
+    EXPECT_EQ(keptFinds("WFEDIT2"), std::vector<TWFControl*>{});
+    EXPECT_EQ(keptFinds("wfedit7"), (std::vector<TWFControl*>{&page.innerEdit}));
+
+    page.hidden.Visible = false;
+    EXPECT_EQ(keptFinds("WFBUTTON1"), std::vector<TWFControl*>{});
+    page.hidden.Visible = true;
+    EXPECT_EQ(keptFinds("WFBUTTON1"), (std::vector<TWFControl*>{&page.hiddenButton}));
+
+    TWFEdit& added = place<TWFEdit>(page.hidden, "WFEdit1");
+    EXPECT_EQ(keptFinds("WFEDIT1"), (std::vector<TWFControl*>{&page.edit, &added}));
+    EXPECT_EQ(keptFinds("WFEDIT1"), searched(page, "WFEDIT1"));
+}
+
 }  // namespace
 }  // namespace web::forms
