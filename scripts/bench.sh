@@ -17,7 +17,8 @@ if ! command -v nginx >/dev/null 2>&1 && [ ! -x /usr/sbin/nginx ]; then
 fi
 
 ./scripts/setup.sh
-cmake --build build -j2 --target ClickBench ExamHallBench SlowClientBench ResultsMatrixBench
+cmake --build build -j2 --target ClickBench ExamHallBench HandInBench SessionsBench SlowClientBench \
+  ResultsMatrixBench
 
 status=0
 run() {
@@ -28,11 +29,15 @@ run() {
 if [ "${1:-}" = "--quick" ]; then
   run build/bench/ClickBench 2 20
   run build/bench/ExamHallBench 50 200 burst
+  run build/bench/HandInBench 50
+  run build/bench/SessionsBench 500
   run build/bench/SlowClientBench 300 20 200 1
   run build/bench/ResultsMatrixBench 50 20
 else
   run build/bench/ClickBench 10 50 200
   run build/bench/ExamHallBench 500 2000 burst
+  run build/bench/HandInBench 500
+  run build/bench/SessionsBench 10000
   run build/bench/SlowClientBench 2000 50 2000 10
   run build/bench/ResultsMatrixBench
 fi
