@@ -8,6 +8,7 @@
 #include "web/forms/FileReferenceURL.h"
 #include "web/forms/OutputLineBreak.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/TWFApplication.h"
@@ -234,35 +235,44 @@ void TWFAppForm::appendHeadLines(std::string& out, const web::TWFServerControlle
     }
 }
 
+// The form is written straight into the page: it is on every page, and its shape is fixed.
 void TWFAppForm::appendSubmitForm(std::string& out, const std::string& action,
                                   const TWFPageContext40& context) const {
-    TWFHTMLTag form("form");
-    form.setAttribute("method", "POST");
-    form.setAttribute("name", "SubmitForm");
-    form.setAttribute("action", action);
+    // An attribute as a tag writes it: nothing for an empty value, the value escaped.
+    const auto attribute = [&out](std::string_view name, std::string_view value) {
+        if (value.empty()) return;
+        appendParts(out, " ", name, "=\"");
+        web::AppendAttributeValue(out, value);
+        out += '"';
+    };
+    const auto openField = [&](std::string_view name) {
+        out += "\r\n  <input type=\"HIDDEN\"";
+        attribute("name", name);
+    };
+    const auto field = [&](std::string_view name, std::string_view value = {}) {
+        openField(name);
+        attribute("value", value);
+        out += '>';
+    };
+    out += "<form method=\"POST\" name=\"SubmitForm\"";
+    attribute("action", action);
     // Posts arrive as UTF-8 whatever the page's own code page, so every character typed
     // reaches the server unchanged.
-    form.setAttribute("accept-charset", "UTF-8");
-    auto hidden = [&form](const std::string& name, const std::optional<std::string>& value) {
-        TWFMarkupLanguageTag& input = form.addTag("input");
-        input.setAttribute("type", "HIDDEN");
-        input.setAttribute("name", name);
-        if (value) input.setAttribute("value", *value);
-        return &input;
-    };
-    for (const std::string& name : context.submitFields()) hidden(name, std::nullopt);
-    for (const auto& field : HiddenFields) {
-        TWFMarkupLanguageTag* input = hidden(field.name, std::nullopt);
-        input->setRawAttribute("value", encodeHiddenValue(field.value));
-        input->setAttribute("size", "-1");
+    out += " accept-charset=\"UTF-8\">";
+    for (const std::string& name : context.submitFields()) field(name);
+    for (const auto& hidden : HiddenFields) {
+        openField(hidden.name);
+        const std::string value = encodeHiddenValue(hidden.value);
+        if (!value.empty()) appendParts(out, " value=\"", value, "\"");
+        out += " size=\"-1\">";
     }
-    hidden("WF_Action", std::nullopt);
-    hidden("WF_ActionParam", std::nullopt);
-    hidden("WF_FormName", Name);
-    hidden("WF_FormClass", ClassName);
-    hidden("WF_width", std::nullopt);
-    hidden("WF_height", std::nullopt);
-    form.render(out);
+    field("WF_Action");
+    field("WF_ActionParam");
+    field("WF_FormName", Name);
+    field("WF_FormClass", ClassName);
+    field("WF_width");
+    field("WF_height");
+    out += "\r\n</form>";
 }
 
 // The body's opening tag with the locker and the busy cursor; the components and

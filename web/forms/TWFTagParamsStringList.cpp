@@ -26,15 +26,16 @@ std::vector<TWFTagParamsStringList::Entry>::const_iterator TWFTagParamsStringLis
 void TWFTagParamsStringList::setValue(std::string_view name, std::string_view value, TWFAttributeKind kind) {
     if (value.empty()) return;
     auto found = find(name);
-    if (found != entries_.end()) {
-        found->name = web::text::toLower(name);
-        found->value = std::string(value);
-        found->kind = kind;
-        return;
+    if (found == entries_.end()) {
+        // Most tags carry a handful of attributes: one allocation instead of four growths.
+        if (entries_.empty()) entries_.reserve(kUsualCount);
+        found = entries_.emplace(entries_.end());
     }
-    // Most tags carry a handful of attributes: one allocation instead of four growths.
-    if (entries_.empty()) entries_.reserve(kUsualCount);
-    entries_.push_back({web::text::toLower(name), std::string(value), kind});
+    // Filled in place: no temporary texts for the name or the value.
+    found->name.assign(name);
+    web::text::makeLower(found->name);
+    found->value.emplace(value);
+    found->kind = kind;
 }
 
 void TWFTagParamsStringList::addBare(std::string_view word) {

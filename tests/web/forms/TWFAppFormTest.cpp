@@ -101,6 +101,33 @@ TEST_F(TWFAppFormTest, DocumentCarriesHeadScriptsControlsAndSubmitForm) {
     EXPECT_NE(html.find("id=\"bussyCursor\""), std::string::npos);
 }
 
+// The form the page posts through, exactly: the fields of the controls, the page's hidden
+// fields (their values as character references but for letters), then the runtime's own.
+TEST_F(TWFAppFormTest, SubmitFormMarkup) {
+    page_.HiddenFields.add("Token", "a1 \"&b");
+    page_.HiddenFields.add("Empty", "");
+    const std::string html = page_.RenderDocument(session_);
+    const std::size_t start = html.find("<form method=\"POST\"");
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t end = html.find("</form>", start);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(html.substr(start, end + 7 - start),
+              "<form method=\"POST\" name=\"SubmitForm\" action=\"" + session_.FormActionURL() +
+                  "\" accept-charset=\"UTF-8\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WFEDIT2\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WFEDIT1\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WFBUTTON1\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"Token\" value=\"a&#49;&#32;&#34;&#38;b\" size=\"-1\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"Empty\" size=\"-1\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_Action\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_ActionParam\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_FormName\" value=\"WFForm9\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_FormClass\" value=\"TWFForm9\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_width\">\r\n"
+                  "  <input type=\"HIDDEN\" name=\"WF_height\">\r\n"
+                  "</form>");
+}
+
 TEST_F(TWFAppFormTest, QueuedMessagesAlertOnceInOrder) {
     web::CurrentSessionScope current(&session_);
     page_.AddInitScript("window.alert(\"one\");\r\n");

@@ -4,6 +4,7 @@
 
 #include "web/forms/ControlStyle.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
@@ -141,18 +142,25 @@ void TWFCustomGrid::addScripts(TWFPageContext40& context) {
     context.AddWFCLInitScript("}");
 }
 
+// Written straight as text: a grid has a link in every clickable cell.
 std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextElement& content,
                                      web::TWFBrowser browser, const std::string& className) const {
-    std::string call = "SubmitClickConfirm('" + HtmlName() + "','" + web::ScriptStringEscape(parameter) +
-                       "', " + (DoSubmitValidation ? "true" : "false") + ", '" +
-                       web::ScriptStringEscape(Confirmation) + "')";
-    TWFHTMLTag link("a");
-    link.setAttribute("HREF", "#");
-    link.setAttribute("OnClick", isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
-    if (ShowHint && !Hint.empty()) link.setRawAttribute("title", hintTitle(Hint));
-    link.setAttribute("CLASS", className);
-    link.addElement(std::make_unique<TWFTextElement>(content));
-    return link.render();
+    std::string call = "SubmitClickConfirm('";
+    appendParts(call, HtmlName(), "','", web::ScriptStringEscape(parameter), "', ",
+                DoSubmitValidation ? "true" : "false", ", '", web::ScriptStringEscape(Confirmation), "')");
+    std::string link = "<a href=\"#\" onclick=\"";
+    web::AppendAttributeValue(link, isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
+    link += '"';
+    if (ShowHint && !Hint.empty()) appendParts(link, " title=\"", hintTitle(Hint), "\"");
+    if (!className.empty()) {
+        link += " class=\"";
+        web::AppendAttributeValue(link, className);
+        link += '"';
+    }
+    link += '>';
+    content.render(link);
+    link += "</a>";
+    return link;
 }
 
 std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row, int column,
