@@ -238,24 +238,17 @@ void TWFAppForm::appendHeadLines(std::string& out, const web::TWFServerControlle
 // The form is written straight into the page: it is on every page, and its shape is fixed.
 void TWFAppForm::appendSubmitForm(std::string& out, const std::string& action,
                                   const TWFPageContext40& context) const {
-    // An attribute as a tag writes it: nothing for an empty value, the value escaped.
-    const auto attribute = [&out](std::string_view name, std::string_view value) {
-        if (value.empty()) return;
-        appendParts(out, " ", name, "=\"");
-        web::AppendAttributeValue(out, value);
-        out += '"';
-    };
     const auto openField = [&](std::string_view name) {
         out += "\r\n  <input type=\"HIDDEN\"";
-        attribute("name", name);
+        appendAttribute(out, "name", name);
     };
     const auto field = [&](std::string_view name, std::string_view value = {}) {
         openField(name);
-        attribute("value", value);
+        appendAttribute(out, "value", value);
         out += '>';
     };
     out += "<form method=\"POST\" name=\"SubmitForm\"";
-    attribute("action", action);
+    appendAttribute(out, "action", action);
     // Posts arrive as UTF-8 whatever the page's own code page, so every character typed
     // reaches the server unchanged.
     out += " accept-charset=\"UTF-8\">";

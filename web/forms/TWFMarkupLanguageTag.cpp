@@ -4,12 +4,22 @@
 #include <exception>
 #include <iterator>
 
+#include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
 
 TWFMarkupLanguageTag::TWFMarkupLanguageTag(std::string_view tagName, TWFClosingTag closing, bool preformatted)
     : tagName_(web::text::toLower(tagName)), closing_(closing), preformatted_(preformatted) {}
+
+void appendAttribute(std::string& out, std::string_view name, std::string_view value) {
+    if (value.empty()) return;
+    out += ' ';
+    out += name;
+    out += "=\"";
+    web::AppendAttributeValue(out, value);
+    out += '"';
+}
 
 void TWFMarkupLanguageTag::setIntAttribute(std::string_view name, long long value) {
     char digits[24];

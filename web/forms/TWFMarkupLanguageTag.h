@@ -14,6 +14,11 @@
 
 namespace web::forms {
 
+// Writes ` name="value"` as a tag writes an attribute the program composed (see
+// setAttribute): nothing for an empty value, the double quote and an ampersand that would
+// start a character reference replaced. For markup of a fixed shape written straight as text.
+void appendAttribute(std::string& out, std::string_view name, std::string_view value);
+
 // How a tag ends: with "</name>", not at all (void elements), or with "/>".
 enum class TWFClosingTag { ctClose, ctNone, ctSelfClose };
 

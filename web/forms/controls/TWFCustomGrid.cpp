@@ -60,27 +60,25 @@ void addFontWrapped(TWFHTMLTag& cellTag, const TWFGridCell& cell, const TWFTextE
         cellTag.addElement(std::make_unique<TWFTextElement>(content));
         return;
     }
-    TWFHTMLTag tag("font");
-    tag.setAttribute("FACE", font.FontName);
-    if (font.Color != clWindowText) tag.setColorAttribute("color", font.Color);
-    tag.setAttribute("style", "font-size:" + std::to_string(fontPixels(font.Size)) + "px;");
+    // Written as text, inline also in a th, which would put a child tag on a line of its own.
+    std::string markup = "<font";
+    appendAttribute(markup, "face", font.FontName);
+    if (font.Color != clWindowText) appendAttribute(markup, "color", htmlColor(font.Color));
+    markup += " style=\"font-size:";
+    appendInt(markup, fontPixels(font.Size));
+    markup += "px;\">";
     static const std::pair<TFontStyle, const char*> kStyles[] = {{TFontStyle::fsBold, "B"},
                                                                  {TFontStyle::fsItalic, "I"},
                                                                  {TFontStyle::fsUnderline, "U"},
                                                                  {TFontStyle::fsStrikeOut, "STRIKE"}};
-    std::string opening;
     std::string closing;
     for (const auto& [style, name] : kStyles) {
         if (!font.Style.contains(style)) continue;
-        opening += "<" + std::string(name) + ">";
+        appendParts(markup, "<", name, ">");
         closing = "</" + std::string(name) + ">" + closing;
     }
-    if (!opening.empty()) tag.addMarkup(std::move(opening));
-    tag.addElement(std::make_unique<TWFTextElement>(content));
-    if (!closing.empty()) tag.addMarkup(std::move(closing));
-    // Written inline also in a th, which would put a child tag on a line of its own.
-    std::string markup;
-    tag.render(markup);
+    content.render(markup);
+    appendParts(markup, closing, "</font>");
     cellTag.addMarkup(std::move(markup));
 }
 
@@ -152,11 +150,7 @@ std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextEl
     web::AppendAttributeValue(link, isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
     link += '"';
     if (ShowHint && !Hint.empty()) appendParts(link, " title=\"", hintTitle(Hint), "\"");
-    if (!className.empty()) {
-        link += " class=\"";
-        web::AppendAttributeValue(link, className);
-        link += '"';
-    }
+    appendAttribute(link, "class", className);
     link += '>';
     content.render(link);
     link += "</a>";
