@@ -240,7 +240,9 @@ bool TWFContainer::matchesWalk(const HtmlNameIndex& index, std::size_t& at) cons
     ++at;
     if (!open) return true;
     for (const auto& control : controls_) {
-        if (at >= seen.size() || seen[at].control != control.get() || seen[at].text != control->Name) return false;
+        if (at >= seen.size() || seen[at].control != control.get() || seen[at].text != control->Name) {
+            return false;
+        }
         const auto* container = dynamic_cast<const TWFContainer*>(control.get());
         const bool walkInto = container != nullptr && control->Visible;
         if (seen[at].walkedInto != walkInto) return false;

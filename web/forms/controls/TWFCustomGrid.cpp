@@ -147,7 +147,8 @@ std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextEl
     appendParts(call, HtmlName(), "','", web::ScriptStringEscape(parameter), "', ",
                 DoSubmitValidation ? "true" : "false", ", '", web::ScriptStringEscape(Confirmation), "')");
     std::string link = "<a href=\"#\" onclick=\"";
-    web::AppendAttributeValue(link, isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
+    web::AppendAttributeValue(link,
+                              isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
     link += '"';
     if (ShowHint && !Hint.empty()) appendParts(link, " title=\"", hintTitle(Hint), "\"");
     appendAttribute(link, "class", className);
