@@ -15,7 +15,7 @@ const char* alignName(TWFAlign align) {
     return kNames[static_cast<int>(align)];
 }
 
-std::string flag(bool value) {
+const char* flag(bool value) {
     return value ? "true" : "false";
 }
 
@@ -26,12 +26,11 @@ void addLayoutScripts(const TWFControl& control, const std::string& name, const 
                             "WFCL\");");
     context.AddWFCLInitLine("SetVisibility(", name, "WFCL, true);");
     if (control.Align == TWFAlign::alNone && control.Anchors.isDefault()) return;
-    const std::string layout = name + "WFCL";
     const TWFAnchors& a = control.Anchors;
-    context.AddWFCLInitScript("if (" + layout + " != null) {");
-    context.AddWFCLInitScript("  " + layout + ".SetAlign(" + alignName(control.Align) + ");\r\n " + layout +
-                              ".SetAnchors(new CreateAnchors(" + flag(a.akLeft) + ", " + flag(a.akRight) +
-                              ", " + flag(a.akTop) + ", " + flag(a.akBottom) + "));");
+    context.AddWFCLInitLine("if (", name, "WFCL != null) {");
+    context.AddWFCLInitLine("  ", name, "WFCL.SetAlign(", alignName(control.Align), ");\r\n ", name,
+                            "WFCL.SetAnchors(new CreateAnchors(", flag(a.akLeft), ", ", flag(a.akRight), ", ",
+                            flag(a.akTop), ", ", flag(a.akBottom), "));");
     context.AddWFCLInitScript("}");
 }
 

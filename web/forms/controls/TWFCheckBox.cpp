@@ -36,36 +36,38 @@ std::string coolBoxScript() {
 TWFCheckBox::TWFCheckBox(std::string name) : TWFControl(std::move(name), 121, 21) {}
 
 std::unique_ptr<TWFHTMLTag> TWFCheckBox::renderTag(TWFPageContext40&) {
+    const std::string name = HtmlName();
+    const std::string input = name + std::string(InputNameSuffix());
     auto outer = std::make_unique<TWFHTMLTag>("span");
-    outer->setAttribute("ID", HtmlName());
+    outer->setAttribute("ID", name);
     if (Style == TWFCheckBoxStyle::stCool) {
-        addCoolBox(*outer);
+        addCoolBox(*outer, name, input);
         TWFMarkupLanguageTag& caption = outer->addTag("span");
-        if (Editable && Enabled) caption.setAttribute("OnClick", coolToggleCall());
+        if (Editable && Enabled) caption.setAttribute("OnClick", coolToggleCall(name, input));
         caption.addMarkup(Caption);
     } else {
-        addNormalBox(*outer);
-        addLabel(*outer);
+        addNormalBox(*outer, input);
+        addLabel(*outer, input);
     }
     return outer;
 }
 
-void TWFCheckBox::addNormalBox(TWFHTMLTag& outer) const {
+void TWFCheckBox::addNormalBox(TWFHTMLTag& outer, const std::string& input) const {
     TWFMarkupLanguageTag& box = outer.addTag("input");
     if (!Enabled) box.addBareAttribute("DISABLED");
     box.setAttribute("TYPE", "CHECKBOX");
     if (Checked) box.addBareAttribute("CHECKED");
-    box.setAttribute("id", InputName());
+    box.setAttribute("id", input);
     box.setIntAttribute("TabIndex", tabIndex());
     if (Editable) {
-        box.setAttribute("NAME", InputName());
+        box.setAttribute("NAME", input);
     } else {
         // Without a name the box is not posted; the script keeps the browser from ticking it.
         box.setAttribute("OnClick", "return false;");
     }
 }
 
-void TWFCheckBox::addCoolBox(TWFHTMLTag& outer) const {
+void TWFCheckBox::addCoolBox(TWFHTMLTag& outer, const std::string& name, const std::string& input) const {
     if (!Editable) {
         TWFMarkupLanguageTag& image = outer.addTag("img");
         image.setAttribute("SRC", coolPicture(Checked));
@@ -74,30 +76,30 @@ void TWFCheckBox::addCoolBox(TWFHTMLTag& outer) const {
     TWFMarkupLanguageTag& link = outer.addTag("a");
     link.setAttribute("HREF", "#");
     link.setAttribute("style", "text-decoration:none");
-    link.setAttribute("OnClick", coolToggleCall());
+    link.setAttribute("OnClick", coolToggleCall(name, input));
     link.setIntAttribute("TabIndex", tabIndex());
     TWFMarkupLanguageTag& image = link.addTag("img");
-    image.setAttribute("NAME", HtmlName() + "_Image");
+    image.setAttribute("NAME", name + "_Image");
     image.setAttribute("BORDER", "0");
     image.setAttribute("WIDTH", "10");
     image.setAttribute("HEIGHT", "12");
     TWFMarkupLanguageTag& field = outer.addTag("input");
     field.setAttribute("TYPE", "HIDDEN");
-    field.setAttribute("NAME", InputName());
+    field.setAttribute("NAME", input);
 }
 
 // The caption is the box's label: a click on it ticks the box (the browser passes the
 // click on to the box, which posts from there), and a screen reader reads it with the box.
-void TWFCheckBox::addLabel(TWFHTMLTag& outer) const {
+void TWFCheckBox::addLabel(TWFHTMLTag& outer, const std::string& input) const {
     TWFMarkupLanguageTag& caption = outer.addTag("label");
-    caption.setAttribute("for", InputName());
+    caption.setAttribute("for", input);
     if (Editable && Enabled) caption.setAttribute("OnClick", "event.cancelBubble = true;");
     // The caption is markup on purpose: the exam page shows an option's own markup.
     caption.addMarkup(Caption);
 }
 
-std::string TWFCheckBox::coolToggleCall() const {
-    return "CoolCheckBoxToggle('" + InputName() + "', document.images." + HtmlName() + "_Image, " +
+std::string TWFCheckBox::coolToggleCall(const std::string& name, const std::string& input) const {
+    return "CoolCheckBoxToggle('" + input + "', document.images." + name + "_Image, " +
            (OnClick ? "true" : "false") + ")";
 }
 

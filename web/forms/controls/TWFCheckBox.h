@@ -40,10 +40,11 @@ public:
     void Submit(const std::string& parameter) override;
 
 private:
-    void addNormalBox(TWFHTMLTag& outer) const;
-    void addCoolBox(TWFHTMLTag& outer) const;
-    void addLabel(TWFHTMLTag& outer) const;
-    std::string coolToggleCall() const;
+    // `name` and `input` are the box's HTML name and input name, composed once per render.
+    void addNormalBox(TWFHTMLTag& outer, const std::string& input) const;
+    void addCoolBox(TWFHTMLTag& outer, const std::string& name, const std::string& input) const;
+    void addLabel(TWFHTMLTag& outer, const std::string& input) const;
+    std::string coolToggleCall(const std::string& name, const std::string& input) const;
 };
 
 }  // namespace web::forms

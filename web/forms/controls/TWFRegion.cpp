@@ -4,6 +4,7 @@
 
 #include "web/forms/HTMLName.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 
 namespace web::forms {
 namespace {
@@ -36,22 +37,26 @@ std::unique_ptr<TWFHTMLTag> TWFRegion::renderTag(TWFPageContext40& context) {
     web::TWFBrowser browser = context.browser();
     bool explorer = browser == web::TWFBrowser::brIE || browser == web::TWFBrowser::brIE4;
     std::string style;
-    if (BorderOptions.Color != clNone) style += "border-color:" + htmlColor(BorderOptions.Color) + ";";
-    style += "border-style:" + std::string(borderStyleName(BorderOptions.Style)) + ";";
-    style += "border-width:" + borderWidthText(BorderOptions);
+    if (BorderOptions.Color != clNone) appendParts(style, "border-color:", htmlColor(BorderOptions.Color), ";");
+    appendParts(style, "border-style:", borderStyleName(BorderOptions.Style), ";border-width:",
+                borderWidthText(BorderOptions));
     if (ClipRegion) {
         if (explorer) {
-            style += std::string("overflow-x:") + (HorzScrollBarVisible ? "auto;" : "hidden;");
-            style += std::string("overflow-y:") + (VertScrollBarVisible ? "auto;" : "hidden;");
+            appendParts(style, "overflow-x:", HorzScrollBarVisible ? "auto;" : "hidden;");
+            appendParts(style, "overflow-y:", VertScrollBarVisible ? "auto;" : "hidden;");
         } else {
             style += HorzScrollBarVisible || VertScrollBarVisible ? "overflow:auto;" : "overflow:hidden;";
         }
     }
-    if (Color != clNone) style += "background-color:" + htmlColor(Color) + ";";
+    if (Color != clNone) appendParts(style, "background-color:", htmlColor(Color), ";");
     style += "padding:0;";
     if (ClipRegion) {
         int grow = explorer || browser == web::TWFBrowser::brOpera ? 0 : 2 * BorderPixels();
-        style += "clip:rect(0px," + std::to_string(Width + grow) + "px," + std::to_string(Height + grow) + "px,0px);";
+        style += "clip:rect(0px,";
+        appendInt(style, Width + grow);
+        style += "px,";
+        appendInt(style, Height + grow);
+        style += "px,0px);";
     }
     auto tag = std::make_unique<TWFHTMLTag>("div");
     tag->setAttribute("style", style);
