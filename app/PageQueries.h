@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string_view>
 
 #include "app/db/Query.h"
@@ -13,5 +14,7 @@ namespace exam {
 // carries over, and the values are bound as parameters.
 void OpenStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
 void ExecuteStatement(db::Query& query, std::string_view sql, std::initializer_list<db::Value> params);
+// The same for a statement whose number of parameters is known only when it runs.
+void ExecuteStatement(db::Query& query, std::string_view sql, std::span<const db::Value> params);
 
 }  // namespace exam

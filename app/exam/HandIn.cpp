@@ -93,19 +93,16 @@ void insertAnswerRows(db::Query& query, const Paper& paper, const std::string& t
     for (std::size_t first = 0; first < answers.size(); first += kRowsPerStatement) {
         const std::size_t last = std::min(answers.size(), first + kRowsPerStatement);
         std::string sql = "INSERT INTO dtxb (testid,tmid,xm,zd,考试标识) VALUES (?,?,?,?,?)";
-        for (std::size_t row = first + 1; row < last; ++row) sql += ",(?,?,?,?,?)";
-        query.Close();
-        query.SQL().Clear();
-        query.SQL().Add(sql);
-        query.ClearParams();
-        int position = 1;
+        std::vector<db::Value> values;
+        values.reserve(5 * (last - first));
         for (std::size_t row = first; row < last; ++row) {
+            if (row > first) sql += ",(?,?,?,?,?)";
             for (const std::string* value :
                  {&paper.examId, &answers[row].questionId, &paper.name, &answers[row].answer, &tag}) {
-                query.Param(position++, *value);
+                values.emplace_back(*value);
             }
         }
-        query.ExecSQL();
+        ExecuteStatement(query, sql, values);
     }
 }
 
