@@ -157,6 +157,7 @@ void ConnectionLoop::run() {
             if (id == kWakeupEvent) {
                 std::uint64_t count = 0;
                 [[maybe_unused]] ssize_t ignored = ::read(wakeup_.fd(), &count, sizeof count);
+                takeReplies();
                 continue;
             }
             auto found = connections_.find(id);
@@ -167,8 +168,6 @@ void ConnectionLoop::run() {
             else if (connection.phase == Connection::Phase::Writing)
                 writeTo(connection);
         }
-        // Replies sent whole by a worker do not wake the loop; it forgets them here.
-        if (repliesWaiting_.load(std::memory_order_acquire)) takeReplies();
         if (stopRequested_ && !stopping_) beginStop();
         TimePoint now = std::chrono::steady_clock::now();
         sweep(now);
@@ -177,8 +176,6 @@ void ConnectionLoop::run() {
 }
 
 void ConnectionLoop::acceptAll() {
-    // Connections that ended meanwhile no longer count against their address.
-    if (repliesWaiting_.load(std::memory_order_acquire)) takeReplies();
     while (listening_ && connections_.size() < limits_.total) {
         sockaddr_in peer{};
         socklen_t length = sizeof peer;
@@ -205,7 +202,7 @@ void ConnectionLoop::acceptAll() {
         connection->deadline = std::chrono::steady_clock::now() + limits_.requestDeadline;
         Connection& added = *connection;
         connections_.emplace(connection->id, std::move(connection));
-        ++openConnections_;
+        openConnections_ = connections_.size();
         // A browser sends its request right behind the connection, so it is often here
         // already: read it now, and watch the connection only when it is not.
         readFrom(added);
@@ -271,7 +268,7 @@ void ConnectionLoop::startWork(Connection& connection) {
     connection.phase = Connection::Phase::Working;
     {
         std::lock_guard lock(mutex_);
-        jobs_.push(Job{connection.id, std::move(*request), std::move(connection.socket)});
+        jobs_.push(Job{connection.id, std::move(*request)});
         wakeOne(true);
     }
 }
@@ -280,24 +277,18 @@ void ConnectionLoop::takeReplies() {
     std::vector<Reply> replies;
     {
         std::lock_guard lock(mutex_);
-        repliesWaiting_.store(false, std::memory_order_relaxed);
         replies.swap(replies_);
     }
     TimePoint now = std::chrono::steady_clock::now();
     for (Reply& reply : replies) {
         auto found = connections_.find(reply.id);
         if (found == connections_.end()) continue;
-        if (reply.socket.fd() < 0) {
-            forget(found);
-            continue;
-        }
         Connection& connection = *found->second;
         connection.phase = Connection::Phase::Writing;
-        connection.socket = std::move(reply.socket);
         connection.out = std::move(reply.bytes);
-        connection.written = reply.written;
         connection.stream = std::move(reply.stream);
         connection.deadline = now + limits_.sendTimeout;
+        totalBytes_ += reply.bodyBytes;
         writeTo(connection);
     }
 }
@@ -331,16 +322,10 @@ void ConnectionLoop::close(std::uint64_t id) {
     if (found == connections_.end()) return;
     Connection& connection = *found->second;
     if (connection.watched) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
-    // Counted before the socket closes, so a client that sees the end finds it counted.
-    if (connection.socket.fd() >= 0) --openConnections_;
-    forget(found);
-}
-
-// Drops the connection and its place in its address's count; its socket, if the loop
-// still holds it, closes.
-void ConnectionLoop::forget(std::unordered_map<std::uint64_t, std::unique_ptr<Connection>>::iterator found) {
-    auto count = perAddress_.find(found->second->peer);
+    auto count = perAddress_.find(connection.peer);
     if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
+    // Counted before the socket closes, so a client that sees the end finds it counted.
+    openConnections_ = connections_.size() - 1;
     connections_.erase(found);
 }
 
@@ -408,11 +393,8 @@ void ConnectionLoop::work(std::size_t index) {
     std::optional<Job> job = takeJob(index);
     while (job) {
         Reply reply = answer(*job);
-        sendAtOnce(reply);
-        // The loop is woken only when it has something to do for the reply.
-        const bool loopNeeded = reply.socket.fd() >= 0 || stopRequested_.load();
         job = finishJob(index, std::move(reply));
-        if (loopNeeded) wake();
+        wake();
         if (!job) job = takeJob(index);
     }
 }
@@ -422,7 +404,6 @@ void ConnectionLoop::work(std::size_t index) {
 std::optional<ConnectionLoop::Job> ConnectionLoop::finishJob(std::size_t index, Reply reply) {
     std::lock_guard lock(mutex_);
     replies_.push_back(std::move(reply));
-    repliesWaiting_.store(true, std::memory_order_release);
     WorkerState& state = workerStates_[index];
     state.running = false;
     if (workersStop_ || jobs_.empty() || !mayStart(std::chrono::steady_clock::now())) {
@@ -558,8 +539,7 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
         }
     }
     bool streamFollows = false;
-    Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0,
-                std::move(job.socket)};
+    Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0};
     reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
     if (!streamFollows) return reply;
     if (reply.bodyBytes <= kInlineBody) {
@@ -569,26 +549,6 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
     }
     reply.stream = std::move(response.contentStream);
     return reply;
-}
-
-// Sends a reply held in memory at once: a page fits the socket's buffer, so the worker
-// ends the connection itself, in parallel with the other workers, and the loop has nothing
-// left to do for it. What the socket does not take, and streamed replies, go to the loop.
-void ConnectionLoop::sendAtOnce(Reply& reply) {
-    totalBytes_ += reply.bodyBytes;
-    if (reply.stream) return;
-    while (reply.written < reply.bytes.size()) {
-        ssize_t sent = ::send(reply.socket.fd(), reply.bytes.data() + reply.written,
-                              reply.bytes.size() - reply.written, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-        if (sent <= 0) break;  // the client is gone
-        reply.written += static_cast<std::size_t>(sent);
-    }
-    // Counted before the socket closes, so a client that sees the end finds it counted.
-    --openConnections_;
-    reply.socket = Socket();
-    reply.bytes = std::string();
 }
 
 }  // namespace web

@@ -42,11 +42,9 @@ struct ConnectionLimits {
 };
 
 // Serves HTTP on a listening socket with one event loop (epoll) and a fixed pool of worker
-// threads. The loop accepts connections and reads each request until it is complete; only
-// complete requests reach a worker, which runs the request handler and sends the reply
-// when the socket takes it at once (every ordinary page), else hands it back to the loop,
-// which writes it as the client reads. A slow or silent client therefore costs a socket
-// and a buffer, never a thread, and the loop does not send every page in turn.
+// threads. The loop accepts connections, reads each request until it is complete and
+// writes each reply; only complete requests reach a worker, which runs the request
+// handler. A slow or silent client therefore costs a socket and a buffer, never a thread.
 // One request per connection; the reply closes it. The pool is large so that workers
 // waiting on a commit or a lock do not hold up the hall, but only a few requests run at
 // once: a request starts when fewer than `runningRequests` others are running and neither
@@ -84,22 +82,15 @@ private:
         TimePoint started{};
         std::condition_variable wake;
     };
-    // The connection's socket travels with its request, so that the worker can answer on
-    // it; the loop holds it again only when the reply needs the loop to finish sending.
     struct Job {
         std::uint64_t id;
         TInHTTPAppRequest request;
-        Socket socket;
     };
-    // A reply whose socket is closed was sent whole by the worker: the loop only forgets
-    // the connection.
     struct Reply {
         std::uint64_t id;
         std::string bytes;
         std::unique_ptr<ContentStream> stream;
         std::uint64_t bodyBytes;
-        Socket socket;
-        std::size_t written = 0;
     };
     static constexpr std::chrono::milliseconds kSweepInterval{50};
 
@@ -111,7 +102,6 @@ private:
     void takeReplies();
     void writeTo(Connection& connection);
     void close(std::uint64_t id);
-    void forget(std::unordered_map<std::uint64_t, std::unique_ptr<Connection>>::iterator found);
     void sweep(TimePoint now);
     void watch(Connection& connection, std::uint32_t events);
     void beginStop();
@@ -127,7 +117,6 @@ private:
     void wakeOne(bool forJob);
     void wakeParked(std::vector<std::size_t>::reverse_iterator chosen);
     Reply answer(Job& job);
-    void sendAtOnce(Reply& reply);
     void wake();
 
     Socket listener_;
@@ -153,8 +142,6 @@ private:
     std::mutex mutex_;
     JobQueue<Job> jobs_;
     std::vector<Reply> replies_;
-    // Set with every reply handed over; the loop looks at the replies when it is.
-    std::atomic<bool> repliesWaiting_{false};
     std::unique_ptr<WorkerState[]> workerStates_;
     std::size_t workerCount_ = 0;
     // Workers asleep, the most recent last: it is woken first, its cache still warm.
