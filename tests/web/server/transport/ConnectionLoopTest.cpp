@@ -55,8 +55,8 @@ bool closedWithoutReply(const Socket& socket) {
     return ::recv(socket.fd(), &byte, 1, 0) == 0;
 }
 
-// Answers "/throw" by throwing, "/big" with a body of kBigBody bytes from a stream, and
-// anything else with the path.
+// Answers "/throw" by throwing, "/big" with a body of kBigBody bytes from a stream, "/held"
+// with the same body held in memory, and anything else with the path.
 class LoopFixture : public ::testing::Test {
 protected:
     static constexpr std::size_t kBigBody = 3 * 1024 * 1024 + 17;
@@ -85,6 +85,7 @@ protected:
                 response.setContentStream(std::make_unique<MemoryContentStream>(body));
                 return;
             }
+            if (request.path == "/held") return response.setContent(bigBody());
             response.setContent("path=" + request.path);
         };
     }
@@ -165,6 +166,23 @@ TEST_F(LoopFixture, ALargeStreamedReplyArrivesWhole) {
     EXPECT_EQ(reply.body.size(), kBigBody);
     EXPECT_TRUE(reply.body == bigBody());
     EXPECT_EQ(loop_->TotalBytes(), kBigBody);
+}
+
+// A reply held in memory is far larger than the socket takes while its client does not
+// read; it is finished as the client reads, and the one worker serves on meanwhile.
+TEST_F(LoopFixture, AReplyTheSocketCannotTakeAtOnceIsFinishedWhileTheWorkerServesOn) {
+    start(1);
+    Socket reader = connectFrom("127.0.0.5", port());
+    sendText(reader, "GET /held HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(client_->get("/meanwhile").body, "path=/meanwhile");
+
+    std::string received;
+    char buffer[65536];
+    for (ssize_t got; (got = ::recv(reader.fd(), buffer, sizeof buffer, 0)) > 0;)
+        received.append(buffer, static_cast<std::size_t>(got));
+    const std::size_t bodyStart = received.find("\r\n\r\n");
+    ASSERT_NE(bodyStart, std::string::npos);
+    EXPECT_TRUE(received.substr(bodyStart + 4) == bigBody()) << received.size() << " bytes received";
 }
 
 TEST_F(LoopFixture, AWorkerWhoseHandlerThrowsAnswersTheErrorPageAndServesOn) {
