@@ -126,8 +126,15 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
     input.clipContent = control.isContainer();
     input.Cursor = control.Cursor;
     input.browser = context.browser();
-    TWFControlStyle style = buildControlStyle(input, name);
-    style.styleText += control.styleAddition(context);
+    const TWFControlStyle& built = control.StyleFor(input, name);
+    // Most controls add nothing, and their style is used as it was built.
+    TWFControlStyle added;
+    const std::string addition = control.styleAddition(context);
+    if (!addition.empty()) {
+        added = built;
+        added.styleText += addition;
+    }
+    const TWFControlStyle& style = addition.empty() ? built : added;
     std::optional<int> tab;
     if (control.wantsFormWrapper() && control.tagIsTabStop()) tab = control.tabIndex() - 1;
     applyControlAttributes(

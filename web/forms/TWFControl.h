@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "web/forms/ControlStyle.h"
 #include "web/forms/TWFCursor.h"
 #include "web/forms/TWFFont.h"
 #include "web/forms/TWFHTMLTag.h"
@@ -99,6 +100,12 @@ public:
     virtual std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) = 0;
     // Appended to the control's CSS text.
     virtual std::string styleAddition(const TWFPageContext40&) const { return ""; }
+    // The control's style for `input`, built again only when the input or the name differs
+    // from the last render's.
+    const TWFControlStyle& StyleFor(const TWFControlStyleInput& input, std::string_view htmlName) {
+        if (!styleMemo_) styleMemo_ = std::make_unique<TWFControlStyleMemo>();
+        return styleMemo_->style(input, htmlName);
+    }
     // Script events the control adds itself (click scripts); ScriptEvents come first.
     virtual TWFScriptEvents ownScriptEvents(const TWFPageContext40&) const { return {}; }
     // Extra lines for the client layout, validation and the like.
@@ -115,6 +122,7 @@ protected:
 
 private:
     TWFContainer* parent_ = nullptr;
+    std::unique_ptr<TWFControlStyleMemo> styleMemo_;
 };
 
 // A control's click event: the sender is the control.

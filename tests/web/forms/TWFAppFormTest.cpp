@@ -206,6 +206,25 @@ TEST_F(TWFAppFormTest, WindowSizeMovesControlsByTheirAnchors) {
     EXPECT_EQ(page_.region->Left, 10);
 }
 
+// A control's style is kept between renders only while its place, font and name stay.
+TEST_F(TWFAppFormTest, ARenderAfterAControlMovedOrChangedFontWritesItsNewStyle) {
+    const std::string first = page_.RenderDocument(session_);
+    EXPECT_NE(first.find(".WFLABEL1CSS {position:absolute;left:0;top:0;z-index:100;"), std::string::npos);
+    EXPECT_EQ(page_.RenderDocument(session_), first);
+
+    page_.label->Left = 40;
+    page_.label->Font.Style.insert(TFontStyle::fsBold);
+    const std::string moved = page_.RenderDocument(session_);
+    EXPECT_NE(moved.find(".WFLABEL1CSS {position:absolute;left:40;top:0;z-index:100;font-weight:bold;"),
+              std::string::npos)
+        << moved.substr(0, 1200);
+
+    page_.label->Font.CSSStyle = "title";
+    const std::string classed = page_.RenderDocument(session_);
+    EXPECT_EQ(classed.find(".WFLABEL1CSS"), std::string::npos);
+    EXPECT_NE(classed.find("class=\"title\" id=\"WFLABEL1\""), std::string::npos);
+}
+
 TEST_F(TWFAppFormTest, PageSaysItsLanguageAndALabelNamesItsInput) {
     page_.Language = "zh-CN";
     page_.label->FocusControl = page_.edit;
