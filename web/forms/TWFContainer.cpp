@@ -208,17 +208,19 @@ void TWFContainer::IndexByHtmlName(HtmlNameIndex& index) const {
     if (!index.seen_.empty() && matchesWalk(index, at) && at == index.seen_.size()) return;
     index.entries_.clear();
     index.entries_.reserve(2 * controls_.size() + 16);
+    index.containers_.clear();
     index.seen_.clear();
-    collectHtmlNames(index);
+    collectHtmlNames(index, nullptr, std::nullopt);
     // Stable: the controls of one name keep the order of the walk.
     std::stable_sort(index.entries_.begin(), index.entries_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const auto& a, const auto& b) { return a.name < b.name; });
 }
 
-void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
-    const bool open = ContainerVisible();
-    index.seen_.push_back({nullptr, open ? ChildNameSuffix() : std::string(), open});
-    if (!open) return;
+void TWFContainer::collectHtmlNames(HtmlNameIndex& index, const TWFControl* asControl,
+                                    std::optional<std::size_t> parent) const {
+    const std::size_t here = index.containers_.size();
+    index.containers_.push_back({this, asControl, parent});
+    index.seen_.push_back({nullptr, ChildNameSuffix()});
     for (const auto& control : controls_) {
         std::string name = control->HtmlName();
         web::text::makeUpper(name);
@@ -226,13 +228,12 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
             std::string input = name;
             input += suffix;
             web::text::makeUpper(input);
-            index.entries_.emplace_back(std::move(input), control.get());
+            index.entries_.push_back({std::move(input), control.get(), here});
         }
-        index.entries_.emplace_back(std::move(name), control.get());
-        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
-        const bool walkInto = container != nullptr && control->Visible;
-        index.seen_.push_back({control.get(), control->Name, walkInto});
-        if (walkInto) container->collectHtmlNames(index);
+        index.entries_.push_back({std::move(name), control.get(), here});
+        index.seen_.push_back({control.get(), control->Name});
+        if (const auto* container = dynamic_cast<const TWFContainer*>(control.get()))
+            container->collectHtmlNames(index, control.get(), here);
     }
 }
 
@@ -240,20 +241,15 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index) const {
 // be now; moves `at` past it.
 bool TWFContainer::matchesWalk(const HtmlNameIndex& index, std::size_t& at) const {
     const std::vector<HtmlNameIndex::Seen>& seen = index.seen_;
-    const bool open = ContainerVisible();
-    if (at >= seen.size() || seen[at].control != nullptr || seen[at].walkedInto != open) return false;
-    if (open && seen[at].text != ChildNameSuffix()) return false;
+    if (at >= seen.size() || seen[at].control != nullptr || seen[at].text != ChildNameSuffix()) return false;
     ++at;
-    if (!open) return true;
     for (const auto& control : controls_) {
         if (at >= seen.size() || seen[at].control != control.get() || seen[at].text != control->Name) {
             return false;
         }
-        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
-        const bool walkInto = container != nullptr && control->Visible;
-        if (seen[at].walkedInto != walkInto) return false;
         ++at;
-        if (walkInto && !container->matchesWalk(index, at)) return false;
+        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
+        if (container != nullptr && !container->matchesWalk(index, at)) return false;
     }
     return true;
 }
@@ -261,10 +257,23 @@ bool TWFContainer::matchesWalk(const HtmlNameIndex& index, std::size_t& at) cons
 std::vector<TWFControl*> TWFContainer::HtmlNameIndex::find(std::string_view upperName) const {
     auto first =
         std::lower_bound(entries_.begin(), entries_.end(), upperName,
-                         [](const auto& entry, std::string_view name) { return entry.first < name; });
+                         [](const Entry& entry, std::string_view name) { return entry.name < name; });
     std::vector<TWFControl*> found;
-    for (; first != entries_.end() && first->first == upperName; ++first) found.push_back(first->second);
+    for (; first != entries_.end() && first->name == upperName; ++first) {
+        if (reachable(first->container)) found.push_back(first->control);
+    }
     return found;
+}
+
+// Whether FindByHtmlName, which skips invisible containers with everything in them, would
+// walk into the container now.
+bool TWFContainer::HtmlNameIndex::reachable(std::size_t container) const {
+    for (std::optional<std::size_t> at = container; at; at = containers_[*at].parent) {
+        const Container& walked = containers_[*at];
+        if (walked.control != nullptr && !walked.control->Visible) return false;
+        if (!walked.container->ContainerVisible()) return false;
+    }
+    return true;
 }
 
 }  // namespace web::forms

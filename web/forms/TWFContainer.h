@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,9 +53,11 @@ public:
     // Every component of this name, searching regions recursively; invisible containers
     // are skipped with everything in them.
     void FindByHtmlName(const std::string& htmlName, std::vector<TWFControl*>& found) const;
-    // What FindByHtmlName finds for every name at once, from one walk over the controls:
-    // each control under its names upper-cased, in the order FindByHtmlName finds them.
-    // A sorted list rather than a hash map: one allocation for a whole page.
+    // What FindByHtmlName finds for every name at once: each control of the whole tree
+    // under its names upper-cased, in the order of the walk, with the containers it sits
+    // in. Which containers are visible is asked when a name is looked up, so showing or
+    // hiding a region between two posts does not rebuild the index. A sorted list rather
+    // than a hash map: one allocation for a whole page.
     class HtmlNameIndex {
     public:
         // The controls of `upperName`, in the order FindByHtmlName finds them.
@@ -62,24 +65,38 @@ public:
 
     private:
         friend class TWFContainer;
-        // The walk the index was built from: each control with its name and whether its
-        // children were walked, and before the children of each container walked into,
-        // the suffix it gave their names (`control` empty).
+        struct Entry {
+            std::string name;
+            TWFControl* control = nullptr;
+            std::size_t container = 0;  // in containers_
+        };
+        // A container walked: itself, the control it is (none for the walk's start) and the
+        // container it sits in.
+        struct Container {
+            const TWFContainer* container = nullptr;
+            const TWFControl* control = nullptr;
+            std::optional<std::size_t> parent;
+        };
+        // The walk the index was built from: each control with its name, and before the
+        // children of each container the suffix it gave their names (`control` empty).
         struct Seen {
             const TWFControl* control = nullptr;
             std::string text;
-            bool walkedInto = false;
         };
-        std::vector<std::pair<std::string, TWFControl*>> entries_;
+        bool reachable(std::size_t container) const;
+
+        std::vector<Entry> entries_;
+        std::vector<Container> containers_;
         std::vector<Seen> seen_;
     };
     // Brings `index` up to date with this container: it is built again only when a
-    // control's name, a container's suffix or visibility changed, or controls were added,
-    // since it was built (controls are never taken out, so one seen before is the same).
+    // control's name or a container's suffix changed, or controls were added, since it was
+    // built (controls are never taken out, so one seen before is the same).
     void IndexByHtmlName(HtmlNameIndex& index) const;
 
 private:
-    void collectHtmlNames(HtmlNameIndex& index) const;
+    void collectHtmlNames(HtmlNameIndex& index, const TWFControl* asControl,
+                          std::optional<std::size_t> parent) const;
     bool matchesWalk(const HtmlNameIndex& index, std::size_t& at) const;
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
 

@@ -100,5 +100,30 @@ TEST(HtmlNameIndexTest, AKeptIndexFollowsTheControls) {
     EXPECT_EQ(keptFinds("WFEDIT1"), searched(page, "WFEDIT1"));
 }
 
+// Visibility is asked at each lookup, through every region on the way: hiding the outer
+// region hides what its inner regions hold, while a hidden region and a hidden control are
+// still found by their own names, as the search by name finds them.
+TEST(HtmlNameIndexTest, AHiddenOuterRegionHidesEverythingBelowIt) {
+    NamedPage page;
+    TWFContainer::HtmlNameIndex kept;
+    const auto agrees = [&](const std::string& name) {
+        page.IndexByHtmlName(kept);
+        return kept.find(web::text::toUpper(name)) == searched(page, name);
+    };
+    page.outer.Visible = false;
+    page.edit.Visible = false;
+    for (const char* name : {"WFBUTTON1", "WFEDIT2", "WFREGION1", "WFREGION2", "WFEDIT1"})
+        EXPECT_TRUE(agrees(name)) << name;
+    EXPECT_EQ(kept.find("WFBUTTON1"), std::vector<TWFControl*>{});
+    EXPECT_EQ(kept.find("WFREGION1"), (std::vector<TWFControl*>{&page.outer}));
+    EXPECT_EQ(kept.find("WFEDIT1"), (std::vector<TWFControl*>{&page.edit}));
+
+    page.outer.Visible = true;
+    page.hidden.Visible = false;
+    EXPECT_TRUE(agrees("WFREGION2"));
+    EXPECT_EQ(kept.find("WFEDIT2"), (std::vector<TWFControl*>{&page.innerEdit}));
+    EXPECT_EQ(kept.find("WFBUTTON1"), std::vector<TWFControl*>{});
+}
+
 }  // namespace
 }  // namespace web::forms

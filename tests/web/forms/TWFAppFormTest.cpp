@@ -1,9 +1,8 @@
-#include "web/forms/TWFAppForm.h"
-
 #include <gtest/gtest.h>
 
 #include "tests/support/RuntimeFixture.h"
 #include "web/forms/CodePage.h"
+#include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/forms/controls/TWFEdit.h"
 #include "web/forms/controls/TWFLabel.h"
@@ -71,30 +70,35 @@ protected:
 TEST_F(TWFAppFormTest, DocumentCarriesHeadScriptsControlsAndSubmitForm) {
     std::string html = page_.RenderDocument(session_);
     EXPECT_EQ(html.rfind("<html><head><meta http-equiv=\"cache-control\" content=\"no-cache\">", 0), 0u);
-    EXPECT_NE(html.find("<title>考试 &lt;页面&gt; & &quot;1&quot;</title>"), std::string::npos) << html.substr(0, 400);
+    EXPECT_NE(html.find("<title>考试 &lt;页面&gt; & &quot;1&quot;</title>"), std::string::npos)
+        << html.substr(0, 400);
     EXPECT_NE(html.find("&lt;b&gt;bold&lt;/b&gt; & more"), std::string::npos);
     EXPECT_NE(html.find("<style type=\"text/css\">\r\n"), std::string::npos);
     EXPECT_NE(html.find(".WFLABEL1CSS {position:absolute;left:0;top:0;z-index:100;"), std::string::npos);
     // A region's layout object exists before its children register with it.
-    EXPECT_LT(html.find("WFREGION1WFCL = CreateWFCLObject(WFCLForm"), html.find("CreateWFCLObject(WFREGION1WFCL"));
+    EXPECT_LT(html.find("WFREGION1WFCL = CreateWFCLObject(WFCLForm"),
+              html.find("CreateWFCLObject(WFREGION1WFCL"));
     EXPECT_NE(html.find("src=\"/js/WFPreScript.js_4.1.0\""), std::string::npos);
     EXPECT_NE(html.find("src=\"/js/WFCommon.js_4.1.0\""), std::string::npos);
     EXPECT_NE(html.find("src=\"/js/WFGecko.js_4.1.0\""), std::string::npos);
     EXPECT_NE(html.find("InitRects(1000, 679);"), std::string::npos);
     EXPECT_NE(html.find("WFBUTTON1WFCL = CreateWFCLObject(WFCLForm, \"WFBUTTON1\", \"WFBUTTON1WFCL\");"),
               std::string::npos);
-    EXPECT_NE(html.find("return SubmitClickConfirm('WFBUTTON1','', true, 'Sure? It\\'s final');"), std::string::npos);
+    EXPECT_NE(html.find("return SubmitClickConfirm('WFBUTTON1','', true, 'Sure? It\\'s final');"),
+              std::string::npos);
     EXPECT_NE(html.find("WFCLForm"), std::string::npos);
     // The edit and the button share one form wrapper; the label stands outside it.
-    std::size_t wrapper = html.find("<form onsubmit=\"return FormDefaultSubmit();\">\r\n  <input type=\"TEXT\" name=\"WFEDIT1\"");
+    std::size_t wrapper = html.find(
+        "<form onsubmit=\"return FormDefaultSubmit();\">\r\n  <input type=\"TEXT\" name=\"WFEDIT1\"");
     ASSERT_NE(wrapper, std::string::npos);
     EXPECT_LT(html.find("WFLABEL1"), wrapper);
     EXPECT_LT(wrapper, html.find("value=\"交卷\" name=\"WFBUTTON1\" type=\"button\""));
     std::size_t submitForm = html.find("name=\"SubmitForm\"");
     ASSERT_NE(submitForm, std::string::npos);
     EXPECT_NE(html.find("action=\"" + session_.FormActionURL() + "\"", submitForm - 80), std::string::npos);
-    for (const char* field : {"name=\"WFEDIT1\"", "name=\"WFBUTTON1\"", "name=\"WFEDIT2\"", "name=\"WF_Action\"",
-                              "name=\"WF_FormName\" value=\"WFForm9\"", "name=\"WF_FormClass\" value=\"TWFForm9\""}) {
+    for (const char* field :
+         {"name=\"WFEDIT1\"", "name=\"WFBUTTON1\"", "name=\"WFEDIT2\"", "name=\"WF_Action\"",
+          "name=\"WF_FormName\" value=\"WFForm9\"", "name=\"WF_FormClass\" value=\"TWFForm9\""}) {
         EXPECT_NE(html.find(field, submitForm), std::string::npos) << field;
     }
     EXPECT_NE(html.find("id=\"locker\""), std::string::npos);
@@ -156,7 +160,8 @@ TEST_F(TWFAppFormTest, ValuesArriveBeforeTheOneEvent) {
 
 TEST_F(TWFAppFormTest, TypedEntitiesComeBackAsTyped) {
     page_.edit->Text = "a &lt; b & \"c\"";
-    EXPECT_NE(page_.RenderDocument(session_).find("value=\"a &amp;lt; b &amp; &quot;c&quot;\""), std::string::npos);
+    EXPECT_NE(page_.RenderDocument(session_).find("value=\"a &amp;lt; b &amp; &quot;c&quot;\""),
+              std::string::npos);
 }
 
 TEST_F(TWFAppFormTest, DisabledButtonIgnoresAPostNamingIt) {
