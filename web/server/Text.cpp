@@ -61,6 +61,10 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+bool isAllBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isBlank);
+}
+
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to, bool ignoreCase) {
     if (from.empty()) return std::string(text);
     std::string out;

@@ -20,6 +20,8 @@ bool endsWithNoCase(std::string_view text, std::string_view suffix);
 // Position of `needle` in `haystack` with ASCII case ignored, or npos.
 std::size_t findNoCase(std::string_view haystack, std::string_view needle, std::size_t from = 0);
 std::string trim(std::string_view text);
+// Whether `text` holds nothing but blanks (what trim leaves empty).
+bool isAllBlank(std::string_view text);
 // Replaces every occurrence of `from` (case ignored when `ignoreCase`) by `to`.
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to,
                        bool ignoreCase = false);

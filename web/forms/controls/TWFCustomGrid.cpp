@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFCustomGrid.h"
 
 #include <limits>
+#include <optional>
 
 #include "web/forms/ControlStyle.h"
 #include "web/forms/TWFPageContext40.h"
@@ -47,7 +48,7 @@ const char* frameName(TWFTableFrame frame) {
 
 // Whether the content shows nothing once written (it then becomes "&nbsp;").
 bool showsBlank(const TWFTextElement& content) {
-    if (!web::text::trim(content.text()).empty()) return false;
+    if (!web::text::isAllBlank(content.text())) return false;
     // Converted line breaks show as "<br>".
     return content.kind() == TWFTextKind::Markup || content.text().find('\n') == std::string::npos;
 }
@@ -143,12 +144,13 @@ void TWFCustomGrid::addScripts(TWFPageContext40& context) {
 // Written straight as text: a grid has a link in every clickable cell.
 std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextElement& content,
                                      web::TWFBrowser browser, const std::string& className) const {
-    std::string call = "SubmitClickConfirm('";
+    const bool explorer = isInternetExplorer(browser);
+    std::string call = explorer ? "SubmitClickConfirm('" : "return SubmitClickConfirm('";
     appendParts(call, HtmlName(), "','", web::ScriptStringEscape(parameter), "', ",
-                DoSubmitValidation ? "true" : "false", ", '", web::ScriptStringEscape(Confirmation), "')");
+                DoSubmitValidation ? "true" : "false", ", '", web::ScriptStringEscape(Confirmation), "')",
+                explorer ? ";return false;" : ";");
     std::string link = "<a href=\"#\" onclick=\"";
-    web::AppendAttributeValue(link,
-                              isInternetExplorer(browser) ? call + ";return false;" : "return " + call + ";");
+    web::AppendAttributeValue(link, call);
     link += '"';
     if (ShowHint && !Hint.empty()) appendParts(link, " title=\"", hintTitle(Hint), "\"");
     appendAttribute(link, "class", className);
@@ -161,12 +163,13 @@ std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextEl
 std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row, int column,
                                                       const TWFTextElement* content) {
     if (OnRenderCell) OnRenderCell(cell, row, column);
-    TWFTextElement own(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
-    const TWFTextElement& shown = content != nullptr ? *content : own;
+    std::optional<TWFTextElement> own;
+    if (content == nullptr) own.emplace(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+    const TWFTextElement& shown = content != nullptr ? *content : *own;
     auto tag = std::make_unique<TWFHTMLTag>(cell.Header ? "th" : "td");
     tag->setAttribute("VAlign", vAlignName(cell.VAlign));
     tag->setAttribute("align", alignName(cell.Alignment));
-    if (!web::text::trim(cell.Hint).empty()) tag->setTextAttribute("title", cell.Hint);
+    if (!web::text::isAllBlank(cell.Hint)) tag->setTextAttribute("title", cell.Hint);
     if (!cell.Wrap) tag->addBareAttribute("NOWRAP");
     if (cell.Width() != "0") tag->setAttribute("Width", cell.Width());
     if (cell.Height() != "0") tag->setAttribute("Height", cell.Height());
@@ -175,7 +178,8 @@ std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row
         tag->setAttribute("CLASS", cell.Font.CSSStyle);
         tag->setAttribute("style", "position:static;");
     }
-    addFontWrapped(*tag, cell, showsBlank(shown) ? TWFTextElement("&nbsp;", TWFTextKind::Markup) : shown);
+    static const TWFTextElement kBlank("&nbsp;", TWFTextKind::Markup);
+    addFontWrapped(*tag, cell, showsBlank(shown) ? kBlank : shown);
     return tag;
 }
 

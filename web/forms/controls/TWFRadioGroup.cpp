@@ -1,5 +1,6 @@
 #include "web/forms/controls/TWFRadioGroup.h"
 
+#include "web/forms/TextParts.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/server/Text.h"
 
@@ -12,25 +13,35 @@ TWFRadioGroup::TWFRadioGroup(std::string name) : TWFControl(std::move(name), 89,
 // posts on click posts once, from the button, after the choice changed.
 std::unique_ptr<TWFHTMLTag> TWFRadioGroup::renderTag(TWFPageContext40&) {
     auto group = std::make_unique<TWFHTMLTag>("div");
-    std::string inputName = InputName();
-    bool clickable = Enabled && Editable;
+    const std::string inputName = InputName();
+    const bool clickable = Enabled && Editable;
+    // A div keeps its content on one line, so the items are written straight as text.
+    std::string items;
+    std::string id;
     for (std::size_t i = 0; i < Items.size(); ++i) {
-        std::string id = inputName + "_" + std::to_string(i + 1);
-        TWFMarkupLanguageTag& button = group->addTag("input");
-        button.setAttribute("TYPE", "RADIO");
-        if (static_cast<int>(i) == ItemIndex) button.addBareAttribute(" CHECKED");
-        button.setAttribute("NAME", inputName);
-        button.setAttribute("id", id);
-        button.setIntAttribute("VALUE", static_cast<long long>(i));
-        button.setIntAttribute("TabIndex", tabIndex());
-        if (!clickable) button.addBareAttribute("DISABLED");
-        TWFMarkupLanguageTag& caption = group->addTag("label");
-        caption.setAttribute("for", id);
-        if (clickable) caption.setAttribute("OnClick", "event.cancelBubble = true;");
+        id = inputName;
+        id += '_';
+        appendInt(id, static_cast<long long>(i + 1));
+        items += "<input type=\"RADIO\"";
+        if (static_cast<int>(i) == ItemIndex) items += "  CHECKED";
+        appendAttribute(items, "name", inputName);
+        appendAttribute(items, "id", id);
+        items += " value=\"";
+        appendInt(items, static_cast<long long>(i));
+        items += "\" tabindex=\"";
+        appendInt(items, tabIndex());
+        items += '"';
+        if (!clickable) items += " DISABLED";
+        items += "><label";
+        appendAttribute(items, "for", id);
+        if (clickable) items += " onclick=\"event.cancelBubble = true;\"";
+        items += '>';
         // Item texts are markup on purpose: the exam page shows an option's own markup.
-        caption.addMarkup(Items[i]);
-        group->addMarkup(Layout == TWFGroupLayout::glVertical ? "<BR>" : " ");
+        items += Items[i];
+        items += "</label>";
+        items += Layout == TWFGroupLayout::glVertical ? "<BR>" : " ";
     }
+    if (!items.empty()) group->addMarkup(std::move(items));
     return group;
 }
 
