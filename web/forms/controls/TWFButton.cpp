@@ -1,14 +1,17 @@
 #include "web/forms/controls/TWFButton.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
 
 std::string submitClickConfirmCall(const std::string& htmlName, bool validate, const std::string& confirmation) {
-    return "SubmitClickConfirm('" + htmlName + "','', " + (validate ? "true" : "false") + ", '" +
-           web::ScriptStringEscape(confirmation) + "')";
+    std::string call;
+    appendParts(call, "SubmitClickConfirm('", htmlName, "','', ", validate ? "true" : "false", ", '",
+                web::ScriptStringEscape(confirmation), "')");
+    return call;
 }
 
 TWFButton::TWFButton(std::string name) : TWFControl(std::move(name), 75, 25) { RenderSize = true; }

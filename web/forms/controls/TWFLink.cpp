@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFLink.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/server/HtmlEscape.h"
 
@@ -50,12 +51,13 @@ std::string TWFLink::styleAddition(const TWFPageContext40&) const {
 // The click script only posts while the element is a link: a link shown as plain text
 // has no address and ignores clicks.
 TWFScriptEvents TWFLink::ownScriptEvents(const TWFPageContext40&) const {
-    std::string name = HtmlName();
-    std::string element = "document.getElementById('" + name + "')";
-    if (rendersAsLink() && wrappedInDiv()) element += ".childNodes[0]";
-    std::string post =
-        OnClick ? submitClickConfirmCall(name, DoSubmitValidation, Confirmation) + ";return false;" : "";
-    return {{"OnClick", "if (" + element + ".href) {" + post + "} else return false;"}};
+    const std::string name = HtmlName();
+    std::string code;
+    appendParts(code, "if (document.getElementById('", name, "')",
+                rendersAsLink() && wrappedInDiv() ? ".childNodes[0]" : "", ".href) {");
+    if (OnClick) appendParts(code, submitClickConfirmCall(name, DoSubmitValidation, Confirmation), ";return false;");
+    code += "} else return false;";
+    return {{"OnClick", std::move(code)}};
 }
 
 void TWFLink::Submit(const std::string& parameter) {
