@@ -100,7 +100,8 @@ void TWFContainer::LayoutChildren(int oldWidth, int oldHeight, int newWidth, int
     }
 }
 
-std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWFPageContext40& context) {
+std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, const std::string& layoutName,
+                                                        TWFPageContext40& context) {
     std::string name = control.HtmlName();
     if (control.isNonVisual()) {
         control.addScripts(context);
@@ -108,7 +109,7 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, TWF
         return nullptr;
     }
     // Registered before the control renders: a region's children register with it.
-    addLayoutScripts(control, name, LayoutObjectName(), context);
+    addLayoutScripts(control, name, layoutName, context);
     std::unique_ptr<TWFHTMLTag> tag = control.renderTag(context);
     if (!tag) return nullptr;
     TWFControlStyleInput input;
@@ -162,13 +163,15 @@ void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
     }
     std::stable_sort(order.begin(), order.end(),
                      [](const TWFControl* a, const TWFControl* b) { return a->TabOrder < b->TabOrder; });
+    // The children's layout objects all hang from this container's.
+    const std::string layoutName = order.empty() ? std::string() : LayoutObjectName();
     bool wrapperOpen = false;
     auto closeWrapper = [&] {
         if (wrapperOpen) out += "\r\n</form>";
         wrapperOpen = false;
     };
     for (TWFControl* control : order) {
-        std::unique_ptr<TWFHTMLTag> tag = renderControl(*control, context);
+        std::unique_ptr<TWFHTMLTag> tag = renderControl(*control, layoutName, context);
         if (!tag) continue;
         if (!control->wantsFormWrapper()) {
             closeWrapper();

@@ -98,7 +98,8 @@ private:
     void collectHtmlNames(HtmlNameIndex& index, const TWFControl* asControl,
                           std::optional<std::size_t> parent) const;
     bool matchesWalk(const HtmlNameIndex& index, std::size_t& at) const;
-    std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, TWFPageContext40& context);
+    std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, const std::string& layoutName,
+                                              TWFPageContext40& context);
 
     std::vector<std::unique_ptr<TWFControl>> controls_;
     // The children's markup last time, reserved up front the next time.

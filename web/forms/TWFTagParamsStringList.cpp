@@ -13,14 +13,16 @@ constexpr std::size_t kUsualCount = 8;
 }  // namespace
 
 std::vector<TWFTagParamsStringList::Entry>::iterator TWFTagParamsStringList::find(std::string_view name) {
-    return std::find_if(entries_.begin(), entries_.end(),
-                        [&](const Entry& entry) { return web::text::equalsNoCase(entry.name, name); });
+    return std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.name.size() == name.size() && web::text::equalsNoCase(entry.name, name);
+    });
 }
 
 std::vector<TWFTagParamsStringList::Entry>::const_iterator TWFTagParamsStringList::find(
     std::string_view name) const {
-    return std::find_if(entries_.begin(), entries_.end(),
-                        [&](const Entry& entry) { return web::text::equalsNoCase(entry.name, name); });
+    return std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.name.size() == name.size() && web::text::equalsNoCase(entry.name, name);
+    });
 }
 
 void TWFTagParamsStringList::setValue(std::string_view name, std::string_view value, TWFAttributeKind kind) {
