@@ -1,6 +1,6 @@
 #include "web/server/http/FormDecoding.h"
 
-#include "web/server/Text.h"
+#include <algorithm>
 
 namespace web {
 namespace {
@@ -12,11 +12,8 @@ int hexValue(char c) {
     return -1;
 }
 
-}  // namespace
-
-std::string PercentDecode(std::string_view text, bool plusAsBlank) {
-    std::string out;
-    out.reserve(text.size());
+// Appends the decoded `text` to `out`.
+void appendPercentDecoded(std::string& out, std::string_view text, bool plusAsBlank) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '+' && plusAsBlank) {
@@ -29,13 +26,29 @@ std::string PercentDecode(std::string_view text, bool plusAsBlank) {
             out += c;
         }
     }
+}
+
+}  // namespace
+
+std::string PercentDecode(std::string_view text, bool plusAsBlank) {
+    std::string out;
+    out.reserve(text.size());
+    appendPercentDecoded(out, text, plusAsBlank);
     return out;
 }
 
+// Each piece is decoded whole and then cut at its first "=", into one buffer reused from
+// piece to piece.
 void DecodeFormFields(std::string_view text, FieldList& fields) {
-    if (text.empty()) return;
-    for (const std::string& piece : text::split(text, '&')) {
-        if (!piece.empty()) fields.addLine(PercentDecode(piece, true));
+    std::string decoded;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('&'), text.size());
+        if (end > 0) {
+            decoded.clear();
+            appendPercentDecoded(decoded, text.substr(0, end), true);
+            fields.addLine(decoded);
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
     }
 }
 
