@@ -18,6 +18,10 @@ public:
     // Appends everything not yet read to `out` when the stream holds it in memory (one
     // copy, no buffer in between) and returns true; false, appending nothing, otherwise.
     virtual bool appendRest(std::string& /*out*/) { return false; }
+    // Hands the whole body over to `out` (replacing what it held) when the stream owns it
+    // in memory and nothing was read yet, and returns true; the stream is then empty.
+    // False, leaving `out` alone, otherwise.
+    virtual bool takeAll(std::string& /*out*/) { return false; }
 };
 
 // Read-only stream over bytes that outlive it (the program's embedded resources).

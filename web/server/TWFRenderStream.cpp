@@ -96,6 +96,13 @@ bool TWFRenderStream::appendRest(std::string& out) {
     return true;
 }
 
+bool TWFRenderStream::takeAll(std::string& out) {
+    if (file_ != nullptr || position_ != 0) return false;
+    out = std::move(memory_);
+    memory_.clear();
+    return true;
+}
+
 void TWFRenderStream::rewind() {
     out_.flush();
     position_ = 0;

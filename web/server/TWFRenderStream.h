@@ -36,6 +36,7 @@ public:
     std::size_t read(char* buffer, std::size_t capacity) override;
     void rewind() override;
     bool appendRest(std::string& out) override;
+    bool takeAll(std::string& out) override;
 
 private:
     // Hands everything written to the stream to append().

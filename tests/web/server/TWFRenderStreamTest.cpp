@@ -78,6 +78,31 @@ TEST_F(TWFRenderStreamTest, AWholePageIsTakenOverOrAppended) {
     EXPECT_EQ(other.str(), "<html>page</html>");
 }
 
+// The reply takes a page held in memory over whole; a page already read from, or in its
+// file, is left to be read.
+TEST_F(TWFRenderStreamTest, APageInMemoryIsHandedOverWholeOnlyBeforeItIsRead) {
+    const std::string cache = runtime_.controller().cacheFolder();
+    std::string taken = "left from before";
+    TWFRenderStream page(cache);
+    TWFRenderStream::Write(page.stream(), std::string("<html>page</html>"));
+    ASSERT_TRUE(page.takeAll(taken));
+    EXPECT_EQ(taken, "<html>page</html>");
+    EXPECT_EQ(page.size(), 0u);
+
+    TWFRenderStream partly(cache);
+    partly.stream() << "<html>page</html>";
+    char first[6];
+    ASSERT_EQ(partly.read(first, sizeof first), sizeof first);
+    EXPECT_FALSE(partly.takeAll(taken));
+    char rest[32];
+    EXPECT_EQ(std::string(rest, partly.read(rest, sizeof rest)), "page</html>");
+
+    TWFRenderStream large(cache);
+    TWFRenderStream::Write(large.stream(), std::string(TWFRenderStream::kSpillThreshold + 1, 'x'));
+    EXPECT_FALSE(large.takeAll(taken));
+    EXPECT_EQ(taken, "<html>page</html>");
+}
+
 TEST_F(TWFRenderStreamTest, CacheFilesAreNamedByTheirPrefix) {
     const std::string cache = runtime_.controller().cacheFolder();
     std::string name = CreateCacheFile("mime", cache);

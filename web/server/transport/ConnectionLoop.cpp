@@ -7,6 +7,7 @@
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,8 +33,9 @@ constexpr std::uint64_t kFirstConnectionId = 2;
 constexpr int kTickMilliseconds = 100;
 constexpr std::size_t kReadChunk = 16384;
 constexpr std::size_t kStreamChunk = 65536;
-// A streamed body up to this size (every ordinary page) is read by the worker into the
-// reply itself, so the loop sends header and body in one piece and never reads the stream.
+// A streamed body up to this size (every ordinary page) is taken over from its render
+// stream or read by the worker into the reply itself, so the loop sends header and body in
+// one call and never reads the stream.
 constexpr std::uint64_t kInlineBody = 256 * 1024;
 // After the system refused a descriptor (EMFILE), accepting waits this long.
 constexpr std::chrono::milliseconds kAcceptPause{100};
@@ -86,7 +88,9 @@ struct ConnectionLoop::Connection {
     RequestParser parser;
     // Reading: the whole-request deadline; writing: the end of the send time-out.
     TimePoint deadline;
+    // What is sent: `out`, then `body`; `written` counts through both.
     std::string out;
+    std::string body;
     std::size_t written = 0;
     std::unique_ptr<ContentStream> stream;
 };
@@ -286,6 +290,7 @@ void ConnectionLoop::takeReplies() {
         Connection& connection = *found->second;
         connection.phase = Connection::Phase::Writing;
         connection.out = std::move(reply.bytes);
+        connection.body = std::move(reply.body);
         connection.stream = std::move(reply.stream);
         connection.deadline = now + limits_.sendTimeout;
         totalBytes_ += reply.bodyBytes;
@@ -295,8 +300,9 @@ void ConnectionLoop::takeReplies() {
 
 void ConnectionLoop::writeTo(Connection& connection) {
     while (true) {
-        if (connection.written == connection.out.size()) {
+        if (connection.written == connection.out.size() + connection.body.size()) {
             connection.out.clear();
+            connection.body.clear();
             connection.written = 0;
             if (connection.stream) {
                 connection.out.resize(kStreamChunk);
@@ -304,8 +310,7 @@ void ConnectionLoop::writeTo(Connection& connection) {
             }
             if (connection.out.empty()) return close(connection.id);  // the reply closes the connection
         }
-        ssize_t sent = ::send(connection.socket.fd(), connection.out.data() + connection.written,
-                              connection.out.size() - connection.written, MSG_NOSIGNAL);
+        ssize_t sent = sendPending(connection);
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             if (!connection.watched) watch(connection, EPOLLOUT);
@@ -315,6 +320,25 @@ void ConnectionLoop::writeTo(Connection& connection) {
         connection.written += static_cast<std::size_t>(sent);
         connection.deadline = std::chrono::steady_clock::now() + limits_.sendTimeout;
     }
+}
+
+// The header and the page go out in one call, without being joined first.
+ssize_t ConnectionLoop::sendPending(const Connection& connection) {
+    iovec parts[2];
+    int count = 0;
+    std::size_t at = connection.written;
+    if (at < connection.out.size()) {
+        parts[count++] = {const_cast<char*>(connection.out.data()) + at, connection.out.size() - at};
+        at = 0;
+    } else {
+        at -= connection.out.size();
+    }
+    if (at < connection.body.size())
+        parts[count++] = {const_cast<char*>(connection.body.data()) + at, connection.body.size() - at};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = static_cast<std::size_t>(count);
+    return ::sendmsg(connection.socket.fd(), &message, MSG_NOSIGNAL);
 }
 
 void ConnectionLoop::close(std::uint64_t id) {
@@ -543,6 +567,7 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
     reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
     if (!streamFollows) return reply;
     if (reply.bodyBytes <= kInlineBody) {
+        if (response.contentStream->takeAll(reply.body)) return reply;
         reply.bytes.reserve(reply.bytes.size() + reply.bodyBytes);
         if (response.contentStream->appendRest(reply.bytes)) return reply;
         if (appendWhole(*response.contentStream, reply.bytes, reply.bodyBytes)) return reply;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -86,11 +88,14 @@ private:
         std::uint64_t id;
         TInHTTPAppRequest request;
     };
+    // The header (and a body written with it) in `bytes`; a page held in memory in `body`,
+    // taken over from its render stream; or a larger body in `stream`.
     struct Reply {
         std::uint64_t id;
         std::string bytes;
         std::unique_ptr<ContentStream> stream;
         std::uint64_t bodyBytes;
+        std::string body;
     };
     static constexpr std::chrono::milliseconds kSweepInterval{50};
 
@@ -101,6 +106,7 @@ private:
     void startWork(Connection& connection);
     void takeReplies();
     void writeTo(Connection& connection);
+    static ssize_t sendPending(const Connection& connection);
     void close(std::uint64_t id);
     void sweep(TimePoint now);
     void watch(Connection& connection, std::uint32_t events);
