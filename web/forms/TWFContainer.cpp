@@ -127,7 +127,8 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, con
     input.clipContent = control.isContainer();
     input.Cursor = control.Cursor;
     input.browser = context.browser();
-    const TWFControlStyle& built = control.StyleFor(input, name);
+    TWFControlStyle fresh;
+    const TWFControlStyle& built = control.StyleFor(input, name, fresh);
     // Most controls add nothing, and their style is used as it was built.
     TWFControlStyle added;
     const std::string addition = control.styleAddition(context);

@@ -100,9 +100,17 @@ public:
     virtual std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) = 0;
     // Appended to the control's CSS text.
     virtual std::string styleAddition(const TWFPageContext40&) const { return ""; }
-    // The control's style for `input`, built again only when the input or the name differs
-    // from the last render's.
-    const TWFControlStyle& StyleFor(const TWFControlStyleInput& input, std::string_view htmlName) {
+    // The control's style for `input`. From its second render on, a control keeps the
+    // style and builds it again only when the input or the name differs from the last
+    // render's; a page rendered once (most are) keeps nothing. `fresh` holds a style built
+    // without being kept.
+    const TWFControlStyle& StyleFor(const TWFControlStyleInput& input, std::string_view htmlName,
+                                    TWFControlStyle& fresh) {
+        if (!styleMemo_ && !renderedBefore_) {
+            renderedBefore_ = true;
+            fresh = buildControlStyle(input, htmlName);
+            return fresh;
+        }
         if (!styleMemo_) styleMemo_ = std::make_unique<TWFControlStyleMemo>();
         return styleMemo_->style(input, htmlName);
     }
@@ -122,6 +130,7 @@ protected:
 
 private:
     TWFContainer* parent_ = nullptr;
+    bool renderedBefore_ = false;
     std::unique_ptr<TWFControlStyleMemo> styleMemo_;
 };
 
