@@ -100,15 +100,6 @@ TWFControlStyle buildControlStyle(const TWFControlStyleInput& input, std::string
     return style;
 }
 
-const TWFControlStyle& TWFControlStyleMemo::style(const TWFControlStyleInput& input,
-                                                  std::string_view htmlName) {
-    if (!htmlName_.empty() && htmlName == htmlName_ && input == input_) return style_;
-    style_ = buildControlStyle(input, htmlName);
-    input_ = input;
-    htmlName_.assign(htmlName);
-    return style_;
-}
-
 void applyControlAttributes(TWFMarkupLanguageTag& tag, const TWFControlStyle& style,
                             const TWFControlAttributes& attributes) {
     tag.setAttribute("class", style.className);

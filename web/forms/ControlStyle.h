@@ -18,7 +18,6 @@ enum class TWFPlacement { Page, Region, Other };
 struct TWFPoint {
     int x = 0;
     int y = 0;
-    friend bool operator==(const TWFPoint&, const TWFPoint&) = default;
 };
 
 // Everything the layout step of a form (TWFLayoutMgrForm) reads to style one control.
@@ -43,7 +42,6 @@ struct TWFControlStyleInput {
     int ownBorderWidth = 0;
     TWFCursor Cursor = TWFCursor::crAuto;
     web::TWFBrowser browser = web::TWFBrowser::brIE;
-    friend bool operator==(const TWFControlStyleInput&, const TWFControlStyleInput&) = default;
 };
 
 // The style of one control and the class that carries it.
@@ -60,18 +58,6 @@ struct TWFControlStyle {
 };
 
 TWFControlStyle buildControlStyle(const TWFControlStyleInput& input, std::string_view htmlName);
-
-// The style last built for one control. A control's place, size and font seldom change
-// between two posts of its page, so the style is built again only when they did.
-class TWFControlStyleMemo {
-public:
-    const TWFControlStyle& style(const TWFControlStyleInput& input, std::string_view htmlName);
-
-private:
-    TWFControlStyleInput input_;
-    std::string htmlName_;
-    TWFControlStyle style_;
-};
 
 // The attributes every rendered control gets besides its style.
 struct TWFControlAttributes {

@@ -127,16 +127,8 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, con
     input.clipContent = control.isContainer();
     input.Cursor = control.Cursor;
     input.browser = context.browser();
-    TWFControlStyle fresh;
-    const TWFControlStyle& built = control.StyleFor(input, name, fresh);
-    // Most controls add nothing, and their style is used as it was built.
-    TWFControlStyle added;
-    const std::string addition = control.styleAddition(context);
-    if (!addition.empty()) {
-        added = built;
-        added.styleText += addition;
-    }
-    const TWFControlStyle& style = addition.empty() ? built : added;
+    TWFControlStyle style = buildControlStyle(input, name);
+    style.styleText += control.styleAddition(context);
     std::optional<int> tab;
     if (control.wantsFormWrapper() && control.tagIsTabStop()) tab = control.tabIndex() - 1;
     applyControlAttributes(

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "web/forms/ControlStyle.h"
 #include "web/forms/TWFCursor.h"
 #include "web/forms/TWFFont.h"
 #include "web/forms/TWFHTMLTag.h"
@@ -100,20 +99,6 @@ public:
     virtual std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) = 0;
     // Appended to the control's CSS text.
     virtual std::string styleAddition(const TWFPageContext40&) const { return ""; }
-    // The control's style for `input`. From its second render on, a control keeps the
-    // style and builds it again only when the input or the name differs from the last
-    // render's; a page rendered once (most are) keeps nothing. `fresh` holds a style built
-    // without being kept.
-    const TWFControlStyle& StyleFor(const TWFControlStyleInput& input, std::string_view htmlName,
-                                    TWFControlStyle& fresh) {
-        if (!styleMemo_ && !renderedBefore_) {
-            renderedBefore_ = true;
-            fresh = buildControlStyle(input, htmlName);
-            return fresh;
-        }
-        if (!styleMemo_) styleMemo_ = std::make_unique<TWFControlStyleMemo>();
-        return styleMemo_->style(input, htmlName);
-    }
     // Script events the control adds itself (click scripts); ScriptEvents come first.
     virtual TWFScriptEvents ownScriptEvents(const TWFPageContext40&) const { return {}; }
     // Extra lines for the client layout, validation and the like.
@@ -130,8 +115,6 @@ protected:
 
 private:
     TWFContainer* parent_ = nullptr;
-    bool renderedBefore_ = false;
-    std::unique_ptr<TWFControlStyleMemo> styleMemo_;
 };
 
 // A control's click event: the sender is the control.

@@ -57,7 +57,6 @@ struct TWFFont {
     // The CSS declarations for this font in the given browser; empty with a CSSStyle.
     std::string styleText(web::TWFBrowser browser) const;
     void appendStyleText(std::string& out, web::TWFBrowser browser) const;
-    friend bool operator==(const TWFFont&, const TWFFont&) = default;
 };
 
 }  // namespace web::forms

@@ -211,7 +211,8 @@ TEST_F(TWFAppFormTest, WindowSizeMovesControlsByTheirAnchors) {
     EXPECT_EQ(page_.region->Left, 10);
 }
 
-// A control's style is kept between renders only while its place, font and name stay.
+// Each render writes a control's style as it is then: moved, in another font, or given a
+// site class of the style sheet between two renders.
 TEST_F(TWFAppFormTest, ARenderAfterAControlMovedOrChangedFontWritesItsNewStyle) {
     const std::string first = page_.RenderDocument(session_);
     EXPECT_NE(first.find(".WFLABEL1CSS {position:absolute;left:0;top:0;z-index:100;"), std::string::npos);
