@@ -164,7 +164,8 @@ std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row
                                                       const TWFTextElement* content) {
     if (OnRenderCell) OnRenderCell(cell, row, column);
     std::optional<TWFTextElement> own;
-    if (content == nullptr) own.emplace(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+    if (content == nullptr)
+        own.emplace(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
     const TWFTextElement& shown = content != nullptr ? *content : *own;
     auto tag = std::make_unique<TWFHTMLTag>(cell.Header ? "th" : "td");
     tag->setAttribute("VAlign", vAlignName(cell.VAlign));

@@ -55,7 +55,8 @@ TWFScriptEvents TWFLink::ownScriptEvents(const TWFPageContext40&) const {
     std::string code;
     appendParts(code, "if (document.getElementById('", name, "')",
                 rendersAsLink() && wrappedInDiv() ? ".childNodes[0]" : "", ".href) {");
-    if (OnClick) appendParts(code, submitClickConfirmCall(name, DoSubmitValidation, Confirmation), ";return false;");
+    if (OnClick)
+        appendParts(code, submitClickConfirmCall(name, DoSubmitValidation, Confirmation), ";return false;");
     code += "} else return false;";
     return {{"OnClick", std::move(code)}};
 }
