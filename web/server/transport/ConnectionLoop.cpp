@@ -270,11 +270,13 @@ void ConnectionLoop::startWork(Connection& connection) {
     if (connection.watched) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
     connection.watched = false;
     connection.phase = Connection::Phase::Working;
+    std::condition_variable* woken = nullptr;
     {
         std::lock_guard lock(mutex_);
         jobs_.push(Job{connection.id, std::move(*request)});
-        wakeOne(true);
+        woken = wakeOne(true);
     }
+    notify(woken);
 }
 
 void ConnectionLoop::takeReplies() {
@@ -426,15 +428,18 @@ void ConnectionLoop::work(std::size_t index) {
 // Hands the reply to the loop and, when another job is queued and this worker may run it,
 // takes that job at once: its running place never looks free to the others meanwhile.
 std::optional<ConnectionLoop::Job> ConnectionLoop::finishJob(std::size_t index, Reply reply) {
-    std::lock_guard lock(mutex_);
-    replies_.push_back(std::move(reply));
-    WorkerState& state = workerStates_[index];
-    state.running = false;
-    if (workersStop_ || jobs_.empty() || !mayStart(std::chrono::steady_clock::now())) {
-        wakeOne(false);  // a worker resuming from a wait may go on
-        return std::nullopt;
+    std::condition_variable* woken = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        replies_.push_back(std::move(reply));
+        WorkerState& state = workerStates_[index];
+        state.running = false;
+        if (!workersStop_ && !jobs_.empty() && mayStart(std::chrono::steady_clock::now()))
+            return startNext(state);
+        woken = wakeOne(false);  // a worker resuming from a wait may go on
     }
-    return startNext(state);
+    notify(woken);
+    return std::nullopt;
 }
 
 ConnectionLoop::Job ConnectionLoop::startNext(WorkerState& state) {
@@ -500,30 +505,38 @@ void ConnectionLoop::park(std::unique_lock<std::mutex>& lock, std::size_t index,
     }
 }
 
-// Wakes the worker that should go next, under the lock, when it may run now: one resuming
+// Chooses, under the lock, the worker that should go next when it may run now: one resuming
 // from a wait, else (`forJob`) the most recently parked one when a job is queued. A worker
 // woken only to find no running place free would cost two context switches for nothing.
-void ConnectionLoop::wakeOne(bool forJob) {
-    if (parked_.empty()) return;
+// The caller notifies the one returned once it has let go of the lock, so that the worker
+// does not wake only to wait for the lock.
+std::condition_variable* ConnectionLoop::wakeOne(bool forJob) {
+    if (parked_.empty()) return nullptr;
     if (!mayStart(std::chrono::steady_clock::now())) {
         // Someone must watch the running requests, to start the next job when one stalls.
-        if (forJob && watching_ == 0 && !jobs_.empty()) wakeParked(parked_.rbegin());
-        return;
+        if (forJob && watching_ == 0 && !jobs_.empty()) return unpark(parked_.rbegin());
+        return nullptr;
     }
     auto chosen = std::find_if(parked_.rbegin(), parked_.rend(),
                                [this](std::size_t i) { return workerStates_[i].resuming; });
     if (chosen == parked_.rend()) {
-        if (!forJob || jobs_.empty()) return;
+        if (!forJob || jobs_.empty()) return nullptr;
         chosen = parked_.rbegin();
     }
-    wakeParked(chosen);
+    return unpark(chosen);
 }
 
-void ConnectionLoop::wakeParked(std::vector<std::size_t>::reverse_iterator chosen) {
+// Takes the worker off the parked list: it runs its checks again when it wakes. A notify
+// that comes after it woke by itself and parked again only makes it check once more.
+std::condition_variable* ConnectionLoop::unpark(std::vector<std::size_t>::reverse_iterator chosen) {
     WorkerState& state = workerStates_[*chosen];
     parked_.erase(std::next(chosen).base());
     state.parked = false;
-    state.wake.notify_one();
+    return &state.wake;
+}
+
+void ConnectionLoop::notify(std::condition_variable* woken) {
+    if (woken != nullptr) woken->notify_one();
 }
 
 void ConnectionLoop::setWaiting(std::size_t index, bool waiting, bool inTurn) {
@@ -531,7 +544,9 @@ void ConnectionLoop::setWaiting(std::size_t index, bool waiting, bool inTurn) {
     WorkerState& state = workerStates_[index];
     if (waiting) {
         state.waiting = true;
-        wakeOne(true);  // a running place came free
+        std::condition_variable* woken = wakeOne(true);  // a running place came free
+        lock.unlock();
+        notify(woken);
         return;
     }
     if (inTurn) {

@@ -120,8 +120,9 @@ private:
     TimePoint nextStall(TimePoint now) const;
     void setWaiting(std::size_t index, bool waiting, bool inTurn);
     void park(std::unique_lock<std::mutex>& lock, std::size_t index, std::optional<TimePoint> until);
-    void wakeOne(bool forJob);
-    void wakeParked(std::vector<std::size_t>::reverse_iterator chosen);
+    std::condition_variable* wakeOne(bool forJob);
+    std::condition_variable* unpark(std::vector<std::size_t>::reverse_iterator chosen);
+    static void notify(std::condition_variable* woken);
     Reply answer(Job& job);
     void wake();
 
