@@ -59,24 +59,34 @@ std::optional<std::string> TWFTagParamsStringList::value(std::string_view name) 
     return found == entries_.end() ? std::nullopt : found->value;
 }
 
+void appendAttributeOfKind(std::string& out, std::string_view name, std::string_view value,
+                           TWFAttributeKind kind) {
+    if (value.empty()) return;
+    out += ' ';
+    out += name;
+    out += "=\"";
+    switch (kind) {
+        case TWFAttributeKind::Value:
+            web::AppendAttributeValue(out, value);
+            break;
+        case TWFAttributeKind::Text:
+            web::AppendHtmlValue(out, value);
+            break;
+        case TWFAttributeKind::Raw:
+            out += value;
+            break;
+    }
+    out += '"';
+}
+
 void TWFTagParamsStringList::write(std::string& out) const {
     for (const Entry& entry : entries_) {
-        out += ' ';
-        out += entry.name;
-        if (!entry.value) continue;
-        out += "=\"";
-        switch (entry.kind) {
-            case TWFAttributeKind::Value:
-                web::AppendAttributeValue(out, *entry.value);
-                break;
-            case TWFAttributeKind::Text:
-                web::AppendHtmlValue(out, *entry.value);
-                break;
-            case TWFAttributeKind::Raw:
-                out += *entry.value;
-                break;
+        if (entry.value) {
+            appendAttributeOfKind(out, entry.name, *entry.value, entry.kind);
+        } else {
+            out += ' ';
+            out += entry.name;
         }
-        out += '"';
     }
 }
 

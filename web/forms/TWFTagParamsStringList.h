@@ -19,6 +19,11 @@ enum class TWFAttributeKind {
     Raw,
 };
 
+// Writes ` name="value"` with the value escaped after its kind; nothing for an empty value.
+// For markup of a fixed shape written straight as text, as a tag would write the attribute.
+void appendAttributeOfKind(std::string& out, std::string_view name, std::string_view value,
+                           TWFAttributeKind kind);
+
 // The attributes of a tag, in the order they were first set: name=value pairs with
 // lower-cased names, and bare words (attributes without a value, kept as given).
 class TWFTagParamsStringList {

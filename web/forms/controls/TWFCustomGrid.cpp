@@ -54,33 +54,49 @@ bool showsBlank(const TWFTextElement& content) {
 }
 
 // The cell's content in the cell's font: inside a font element unless a site class styles
-// the cell.
-void addFontWrapped(TWFHTMLTag& cellTag, const TWFGridCell& cell, const TWFTextElement& content) {
+// the cell. Written as text, inline also in a th, which would put a child tag on a line of
+// its own.
+void appendFontWrapped(std::string& out, const TWFGridCell& cell, const TWFTextElement& content) {
     const TWFFont& font = cell.Font;
     if (!font.CSSStyle.empty()) {
-        cellTag.addElement(std::make_unique<TWFTextElement>(content));
+        content.render(out);
         return;
     }
-    // Written as text, inline also in a th, which would put a child tag on a line of its own.
-    std::string markup = "<font";
-    appendAttribute(markup, "face", font.FontName);
-    if (font.Color != clWindowText) appendAttribute(markup, "color", htmlColor(font.Color));
-    markup += " style=\"font-size:";
-    appendInt(markup, fontPixels(font.Size));
-    markup += "px;\">";
+    out += "<font";
+    appendAttribute(out, "face", font.FontName);
+    if (font.Color != clWindowText) appendAttribute(out, "color", htmlColor(font.Color));
+    out += " style=\"font-size:";
+    appendInt(out, fontPixels(font.Size));
+    out += "px;\">";
     static const std::pair<TFontStyle, const char*> kStyles[] = {{TFontStyle::fsBold, "B"},
                                                                  {TFontStyle::fsItalic, "I"},
                                                                  {TFontStyle::fsUnderline, "U"},
                                                                  {TFontStyle::fsStrikeOut, "STRIKE"}};
-    std::string closing;
     for (const auto& [style, name] : kStyles) {
-        if (!font.Style.contains(style)) continue;
-        appendParts(markup, "<", name, ">");
-        closing = "</" + std::string(name) + ">" + closing;
+        if (font.Style.contains(style)) appendParts(out, "<", name, ">");
     }
-    content.render(markup);
-    appendParts(markup, closing, "</font>");
-    cellTag.addMarkup(std::move(markup));
+    content.render(out);
+    for (auto it = std::rbegin(kStyles); it != std::rend(kStyles); ++it) {
+        if (font.Style.contains(it->first)) appendParts(out, "</", it->second, ">");
+    }
+    out += "</font>";
+}
+
+// Calls `set(name, value, kind)` for each attribute of a cell's tag and `bare(word)` for
+// its bare word, in the order a tag writes them. Names are lower case, as a tag stores them.
+template <class Set, class Bare>
+void forEachCellAttribute(const TWFGridCell& cell, Set set, Bare bare) {
+    set("valign", vAlignName(cell.VAlign), TWFAttributeKind::Value);
+    set("align", alignName(cell.Alignment), TWFAttributeKind::Value);
+    if (!web::text::isAllBlank(cell.Hint)) set("title", cell.Hint, TWFAttributeKind::Text);
+    if (!cell.Wrap) bare("NOWRAP");
+    if (cell.Width() != "0") set("width", cell.Width(), TWFAttributeKind::Value);
+    if (cell.Height() != "0") set("height", cell.Height(), TWFAttributeKind::Value);
+    set("bgcolor", htmlColor(cell.BGColor), TWFAttributeKind::Value);
+    if (!cell.Font.CSSStyle.empty()) {
+        set("class", cell.Font.CSSStyle, TWFAttributeKind::Value);
+        set("style", "position:static;", TWFAttributeKind::Value);
+    }
 }
 
 }  // namespace
@@ -160,28 +176,50 @@ std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextEl
     return link;
 }
 
+// What a cell shows: `content` when given, else the cell's own text; "&nbsp;" for nothing.
+// `own` holds the cell's text element when it is shown.
+const TWFTextElement& TWFCustomGrid::shownContent(const TWFGridCell& cell, const TWFTextElement* content,
+                                                  std::optional<TWFTextElement>& own) {
+    if (content == nullptr)
+        content = &own.emplace(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+    static const TWFTextElement kBlank("&nbsp;", TWFTextKind::Markup);
+    return showsBlank(*content) ? kBlank : *content;
+}
+
 std::unique_ptr<TWFHTMLTag> TWFCustomGrid::renderCell(TWFGridCell& cell, int row, int column,
                                                       const TWFTextElement* content) {
     if (OnRenderCell) OnRenderCell(cell, row, column);
-    std::optional<TWFTextElement> own;
-    if (content == nullptr)
-        own.emplace(cell.Text, cell.RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
-    const TWFTextElement& shown = content != nullptr ? *content : *own;
     auto tag = std::make_unique<TWFHTMLTag>(cell.Header ? "th" : "td");
-    tag->setAttribute("VAlign", vAlignName(cell.VAlign));
-    tag->setAttribute("align", alignName(cell.Alignment));
-    if (!web::text::isAllBlank(cell.Hint)) tag->setTextAttribute("title", cell.Hint);
-    if (!cell.Wrap) tag->addBareAttribute("NOWRAP");
-    if (cell.Width() != "0") tag->setAttribute("Width", cell.Width());
-    if (cell.Height() != "0") tag->setAttribute("Height", cell.Height());
-    tag->setColorAttribute("BGColor", cell.BGColor);
-    if (!cell.Font.CSSStyle.empty()) {
-        tag->setAttribute("CLASS", cell.Font.CSSStyle);
-        tag->setAttribute("style", "position:static;");
-    }
-    static const TWFTextElement kBlank("&nbsp;", TWFTextKind::Markup);
-    addFontWrapped(*tag, cell, showsBlank(shown) ? kBlank : shown);
+    forEachCellAttribute(
+        cell,
+        [&](std::string_view name, std::string_view value, TWFAttributeKind kind) {
+            tag->params().setValue(name, value, kind);
+        },
+        [&](std::string_view word) { tag->addBareAttribute(word); });
+    std::optional<TWFTextElement> own;
+    std::string shown;
+    appendFontWrapped(shown, cell, shownContent(cell, content, own));
+    tag->addMarkup(std::move(shown));
     return tag;
+}
+
+// The same markup as renderCell's tag, written straight as text: a grid writes a cell for
+// every question or record, and a tag per cell is most of a grid's cost.
+void TWFCustomGrid::writeCell(std::string& out, TWFGridCell& cell, int row, int column,
+                              const TWFTextElement* content) {
+    if (OnRenderCell) OnRenderCell(cell, row, column);
+    const char* tagName = cell.Header ? "th" : "td";
+    appendParts(out, "<", tagName);
+    forEachCellAttribute(
+        cell,
+        [&](std::string_view name, std::string_view value, TWFAttributeKind kind) {
+            appendAttributeOfKind(out, name, value, kind);
+        },
+        [&](std::string_view word) { appendParts(out, " ", word); });
+    out += '>';
+    std::optional<TWFTextElement> own;
+    appendFontWrapped(out, cell, shownContent(cell, content, own));
+    appendParts(out, "</", tagName, ">");
 }
 
 int parseSubmitInteger(std::string_view text) {

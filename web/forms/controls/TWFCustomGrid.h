@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,11 +67,15 @@ protected:
     // (the cell's Text is markup with RawText, else text); fires OnRenderCell first.
     std::unique_ptr<TWFHTMLTag> renderCell(TWFGridCell& cell, int row, int column,
                                            const TWFTextElement* content);
+    // The markup of renderCell's tag, appended to `out`.
+    void writeCell(std::string& out, TWFGridCell& cell, int row, int column, const TWFTextElement* content);
     // The markup of a link whose click posts `parameter` as the grid's event parameter.
     std::string clickLink(std::string_view parameter, const TWFTextElement& content, web::TWFBrowser browser,
                           const std::string& className = "") const;
 
 private:
+    static const TWFTextElement& shownContent(const TWFGridCell& cell, const TWFTextElement* content,
+                                              std::optional<TWFTextElement>& own);
     std::unique_ptr<TWFHTMLTag> tableTag() const;
     std::unique_ptr<TWFHTMLTag> frameAround(std::unique_ptr<TWFHTMLTag> table, web::TWFBrowser browser) const;
 };

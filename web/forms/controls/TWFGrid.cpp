@@ -1,32 +1,36 @@
 #include "web/forms/controls/TWFGrid.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
 
 TWFGrid::TWFGrid(std::string name) : TWFCustomGrid(std::move(name)) {}
 
+// A row's cells are written straight as text into its tr, which writes its content as it
+// is: the same markup as a tag per cell.
 void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
     for (int row = 0; row < RowCount(); ++row) {
-        auto& tr = table.addTag("tr");
+        std::string cells;
         for (int column = 0; column < ColumnCount(); ++column) {
             TWFGridCell* cell = cells_.Find(row, column);
             if (cell == nullptr) {
-                tr.addTag("td").addMarkup(ShowEmptyCells ? "&nbsp;" : "");
+                appendParts(cells, "<td>", ShowEmptyCells ? "&nbsp;" : "", "</td>");
             } else if (!cell->Visible) {
-                tr.addTag("td").addMarkup("&nbsp;");
+                cells += "<td>&nbsp;</td>";
             } else if (cell->Clickable) {
                 TWFTextElement text(cell->Text,
                                     cell->RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
                 TWFTextElement link(
                     clickLink(std::to_string(row) + "_" + std::to_string(column), text, context.browser()),
                     TWFTextKind::Markup);
-                tr.addElement(renderCell(*cell, row, column, &link));
+                writeCell(cells, *cell, row, column, &link);
             } else {
-                tr.addElement(renderCell(*cell, row, column, nullptr));
+                writeCell(cells, *cell, row, column, nullptr);
             }
         }
+        table.addTag("tr").addMarkup(std::move(cells));
     }
 }
 
