@@ -1,5 +1,8 @@
 #include "web/server/HtmlEscape.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace web {
 namespace {
 
@@ -85,14 +88,38 @@ constexpr ByteSet kTextSpecialsWithSpaces{"\"'<>&\r\n "};
 constexpr ByteSet kValueSpecials{"\"'<>&"};
 constexpr ByteSet kAttributeSpecials{"\"&"};
 
-// Appends `text` to `out`, plain runs whole (most texts have nothing to escape) and each
-// character of `specials` through `escapeAt(out, text, index)`.
-template <typename EscapeAt>
-void appendEscaped(std::string& out, std::string_view text, const ByteSet& specials, EscapeAt escapeAt) {
+// The end of the run of characters from `at` on that are not in `specials`.
+std::size_t plainRunEnd(std::string_view text, std::size_t at, const ByteSet& specials) {
     const bool* special = specials.contains;
+    while (at < text.size() && !special[static_cast<unsigned char>(text[at])]) ++at;
+    return at;
+}
+
+// The same for the specials of an attribute value, the double quote and the ampersand,
+// eight bytes at a time: attribute values are most of what a page escapes, and nearly all
+// of them are plain.
+std::size_t attributeRunEnd(std::string_view text, std::size_t at) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const auto hasByte = [](std::uint64_t word, unsigned char c) {
+        const std::uint64_t x = word ^ (kOnes * c);
+        return (x - kOnes) & ~x & kHighBits;
+    };
+    while (at + sizeof(std::uint64_t) <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((hasByte(word, '"') | hasByte(word, '&')) != 0) break;
+        at += sizeof word;
+    }
+    return plainRunEnd(text, at, kAttributeSpecials);
+}
+
+// Appends `text` to `out`, plain runs whole (most texts have nothing to escape) and each
+// character that ends a run (`runEnd(text, from)`) through `escapeAt(out, text, index)`.
+template <typename RunEnd, typename EscapeAt>
+void appendEscaped(std::string& out, std::string_view text, RunEnd runEnd, EscapeAt escapeAt) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t next = i;
-        while (next < text.size() && !special[static_cast<unsigned char>(text[next])]) ++next;
+        const std::size_t next = runEnd(text, i);
         out.append(text.data() + i, next - i);
         if (next == text.size()) break;
         i = next;
@@ -113,7 +140,8 @@ std::string escapedCopy(std::string_view text, Append append) {
 
 void AppendHtmlText(std::string& out, std::string_view text, bool convertLineBreaks, bool convertSpaces) {
     const ByteSet& specials = convertSpaces ? kTextSpecialsWithSpaces : kTextSpecials;
-    appendEscaped(out, text, specials, [&](std::string& to, std::string_view all, std::size_t i) {
+    const auto runEnd = [&](std::string_view all, std::size_t at) { return plainRunEnd(all, at, specials); };
+    appendEscaped(out, text, runEnd, [&](std::string& to, std::string_view all, std::size_t i) {
         char c = all[i];
         if (const char* entity = markupEntity(c)) {
             to += entity;
@@ -135,7 +163,8 @@ std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convert
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {
-    appendEscaped(out, text, kValueSpecials, [](std::string& to, std::string_view all, std::size_t i) {
+    const auto runEnd = [](std::string_view all, std::size_t at) { return plainRunEnd(all, at, kValueSpecials); };
+    appendEscaped(out, text, runEnd, [](std::string& to, std::string_view all, std::size_t i) {
         const char* entity = markupEntity(all[i]);
         to += entity != nullptr ? entity : "&amp;";
     });
@@ -146,7 +175,7 @@ std::string HtmlValue(std::string_view text) {
 }
 
 void AppendAttributeValue(std::string& out, std::string_view value) {
-    appendEscaped(out, value, kAttributeSpecials, [](std::string& to, std::string_view all, std::size_t i) {
+    appendEscaped(out, value, attributeRunEnd, [](std::string& to, std::string_view all, std::size_t i) {
         if (all[i] == '"') {
             to += "&quot;";
         } else {

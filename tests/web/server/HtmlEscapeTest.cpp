@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "web/server/HtmlEscape.h"
 
 namespace web {
@@ -16,6 +18,30 @@ TEST(HtmlTextTest, LineBreaksAndSpacesOnlyWhenAsked) {
     EXPECT_EQ(HtmlText("a b  c", false, true), "a&nbsp;b&nbsp;&nbsp;c");
     EXPECT_EQ(HtmlText("a b", false, false), "a b");
     EXPECT_EQ(HtmlText("考试 名称\n", true, true), "考试&nbsp;名称<br>");
+}
+
+// A value is scanned eight bytes at a time: a quote or an ampersand is found wherever it
+// stands in or across a block, and the bytes around it are kept.
+TEST(AttributeValueTest, FindsEveryQuoteAndAmpersandWhereverItStands) {
+    const std::string plain = "background-color:#FFFFFF;x";
+    for (std::size_t at = 0; at < plain.size(); ++at) {
+        std::string quoted = plain;
+        quoted.insert(at, "\"");
+        std::string expected = plain;
+        expected.insert(at, "&quot;");
+        EXPECT_EQ(AttributeValue(quoted), expected) << at;
+        std::string ampersand = plain;
+        ampersand.insert(at, "&");
+        expected = plain;
+        // Only an ampersand that would start a reference is replaced.
+        const bool startsReference = std::isalnum(static_cast<unsigned char>(plain[at])) || plain[at] == '#';
+        expected.insert(at, startsReference ? "&amp;" : "&");
+        EXPECT_EQ(AttributeValue(ampersand), expected) << at;
+    }
+    EXPECT_EQ(AttributeValue("return SubmitClickConfirm('WFBUTTON1','', true, '\"ok\"');"),
+              "return SubmitClickConfirm('WFBUTTON1','', true, '&quot;ok&quot;');");
+    EXPECT_EQ(AttributeValue("a & b &c <>'"), "a & b &amp;c <>'");
+    EXPECT_EQ(AttributeValue("考试名称考试名称考试名称\""), "考试名称考试名称考试名称&quot;");
 }
 
 TEST(ScriptStringEscapeTest, EscapesForEitherQuote) {
