@@ -310,10 +310,30 @@ std::string ToValidUTF8(std::string_view text) {
     return out;
 }
 
-web::FieldList DecodePostedFields(const web::FieldList& fields) {
-    web::FieldList decoded;
-    for (const auto& field : fields) decoded.add(ToValidUTF8(field.name), ToValidUTF8(field.value));
-    return decoded;
+namespace {
+
+bool isValidUTF8(std::string_view text) {
+    for (std::size_t at = asciiRunEnd(text, 0); at < text.size(); at = asciiRunEnd(text, at)) {
+        const std::size_t length = validLengthAt(text.substr(at));
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
+// Nearly every posted text is valid already and stays as it is.
+void makeValidUTF8(std::string& text) {
+    if (!isValidUTF8(text)) text = ToValidUTF8(text);
+}
+
+}  // namespace
+
+web::FieldList DecodePostedFields(web::FieldList fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        makeValidUTF8(fields[i].name);
+        makeValidUTF8(fields[i].value);
+    }
+    return fields;
 }
 
 }  // namespace web::forms

@@ -22,6 +22,6 @@ std::string EncodeGB18030ByConverter(const std::string& utf8);
 std::string ToValidUTF8(std::string_view text);
 
 // Posted names and values made valid UTF-8 (the page posts UTF-8).
-web::FieldList DecodePostedFields(const web::FieldList& fields);
+web::FieldList DecodePostedFields(web::FieldList fields);
 
 }  // namespace web::forms

@@ -426,7 +426,7 @@ void TWFAppForm::ProcessSubmit(const web::FieldList& params) {
     }
     if (action.empty() && parameter.empty()) return;
     applyHiddenFields(fields);
-    web::FieldList merged = mergeDuplicates(DecodePostedFields(fields));
+    web::FieldList merged = mergeDuplicates(DecodePostedFields(std::move(fields)));
     bool fromUploadFrame = merged.contains("WF_MainPageSubmitControl");
     applyValues(merged);
     if (!action.empty()) {

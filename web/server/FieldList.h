@@ -28,6 +28,7 @@ public:
     // Replaces the value of the first field called `name`, or appends the field.
     void set(std::string_view name, std::string value);
 
+    void reserve(std::size_t count) { fields_.reserve(count); }
     std::size_t size() const { return fields_.size(); }
     bool empty() const { return fields_.empty(); }
     const Field& operator[](std::size_t index) const { return fields_[index]; }
