@@ -157,22 +157,39 @@ void TWFCustomGrid::addScripts(TWFPageContext40& context) {
     context.AddWFCLInitScript("}");
 }
 
-// Written straight as text: a grid has a link in every clickable cell.
-std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextElement& content,
-                                     web::TWFBrowser browser, const std::string& className) const {
+// The parts every link of a render shares are escaped once: a grid has a link in every
+// clickable cell. The parameter sits between two quotes of the script, so escaping the
+// parts one by one writes what escaping the whole would.
+TWFCustomGrid::ClickLinks::ClickLinks(const TWFCustomGrid& grid, web::TWFBrowser browser,
+                                      std::string_view className)
+    : opening_("<a href=\"#\" onclick=\"") {
     const bool explorer = isInternetExplorer(browser);
     std::string call = explorer ? "SubmitClickConfirm('" : "return SubmitClickConfirm('";
-    appendParts(call, HtmlName(), "','", web::ScriptStringEscape(parameter), "', ",
-                DoSubmitValidation ? "true" : "false", ", '", web::ScriptStringEscape(Confirmation), "')",
-                explorer ? ";return false;" : ";");
-    std::string link = "<a href=\"#\" onclick=\"";
-    web::AppendAttributeValue(link, call);
-    link += '"';
-    if (ShowHint && !Hint.empty()) appendParts(link, " title=\"", hintTitle(Hint), "\"");
-    appendAttribute(link, "class", className);
-    link += '>';
-    content.render(link);
-    link += "</a>";
+    appendParts(call, grid.HtmlName(), "','");
+    web::AppendAttributeValue(opening_, call);
+    call.clear();
+    appendParts(call, "', ", grid.DoSubmitValidation ? "true" : "false", ", '",
+                web::ScriptStringEscape(grid.Confirmation), "')", explorer ? ";return false;" : ";");
+    web::AppendAttributeValue(closing_, call);
+    closing_ += '"';
+    if (grid.ShowHint && !grid.Hint.empty()) appendParts(closing_, " title=\"", hintTitle(grid.Hint), "\"");
+    appendAttribute(closing_, "class", className);
+    closing_ += '>';
+}
+
+void TWFCustomGrid::ClickLinks::write(std::string& out, std::string_view parameter,
+                                      const TWFTextElement& content) const {
+    out += opening_;
+    web::AppendAttributeValue(out, web::ScriptStringEscape(parameter));
+    out += closing_;
+    content.render(out);
+    out += "</a>";
+}
+
+std::string TWFCustomGrid::clickLink(std::string_view parameter, const TWFTextElement& content,
+                                     web::TWFBrowser browser, const std::string& className) const {
+    std::string link;
+    ClickLinks(*this, browser, className).write(link, parameter, content);
     return link;
 }
 

@@ -69,6 +69,17 @@ protected:
                                            const TWFTextElement* content);
     // The markup of renderCell's tag, appended to `out`.
     void writeCell(std::string& out, TWFGridCell& cell, int row, int column, const TWFTextElement* content);
+    // The links of one render: markup of a link whose click posts a parameter as the grid's
+    // event parameter.
+    class ClickLinks {
+    public:
+        ClickLinks(const TWFCustomGrid& grid, web::TWFBrowser browser, std::string_view className = {});
+        void write(std::string& out, std::string_view parameter, const TWFTextElement& content) const;
+
+    private:
+        std::string opening_;
+        std::string closing_;
+    };
     // The markup of a link whose click posts `parameter` as the grid's event parameter.
     std::string clickLink(std::string_view parameter, const TWFTextElement& content, web::TWFBrowser browser,
                           const std::string& className = "") const;

@@ -11,6 +11,7 @@ TWFGrid::TWFGrid(std::string name) : TWFCustomGrid(std::move(name)) {}
 // A row's cells are written straight as text into its tr, which writes its content as it
 // is: the same markup as a tag per cell.
 void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
+    const ClickLinks links(*this, context.browser());
     for (int row = 0; row < RowCount(); ++row) {
         std::string cells;
         for (int column = 0; column < ColumnCount(); ++column) {
@@ -20,11 +21,15 @@ void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
             } else if (!cell->Visible) {
                 cells += "<td>&nbsp;</td>";
             } else if (cell->Clickable) {
-                TWFTextElement text(cell->Text,
-                                    cell->RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
-                TWFTextElement link(
-                    clickLink(std::to_string(row) + "_" + std::to_string(column), text, context.browser()),
-                    TWFTextKind::Markup);
+                const TWFTextElement text(cell->Text,
+                                          cell->RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
+                std::string parameter;
+                appendInt(parameter, row);
+                parameter += '_';
+                appendInt(parameter, column);
+                std::string markup;
+                links.write(markup, parameter, text);
+                const TWFTextElement link(std::move(markup), TWFTextKind::Markup);
                 writeCell(cells, *cell, row, column, &link);
             } else {
                 writeCell(cells, *cell, row, column, nullptr);

@@ -174,6 +174,14 @@ TEST_F(TWFGridTest, ClickableCellIsALinkPostingItsPosition) {
                             "title=\"it&#39s\">&lt;i&gt;考试&lt;/i&gt;</a>"),
               std::string::npos)
         << explorer;
+    // The confirmation is escaped for the script, then with the call for the attribute.
+    grid_.ShowHint = false;
+    grid_.Confirmation = "交卷? \"A&B\"";
+    std::string confirmed = markup(grid_);
+    EXPECT_NE(confirmed.find("onclick=\"return SubmitClickConfirm('WFGRID1','4_1', true, "
+                             "'交卷? \\&quot;A&amp;B\\&quot;');\">"),
+              std::string::npos)
+        << confirmed;
 }
 
 TEST_F(TWFGridTest, OnRenderCellSeesEachCellBeforeItIsWritten) {
