@@ -201,22 +201,23 @@ public:
     // Both conversions replace a malformed sequence with the replacement character, one per
     // byte, and write a character the code page lacks as a numeric character reference.
     std::string encode(std::string_view input, Converter& converter) const {
-        std::string output;
-        output.reserve(input.size() + input.size() / 8 + 16);
+        Output output(input.size());
         std::string slow;
         for (std::size_t at = 0; at < input.size();) {
-            std::size_t plain = asciiRunEnd(input, at);
-            output.append(input, at, plain - at);
-            at = plain;
-            if (at == input.size()) break;
-            if (std::size_t length = appendCommon(input, at, output)) {
+            const std::size_t plain = asciiRunEnd(input, at);
+            if (plain > at) {
+                output.put(input.substr(at, plain - at));
+                at = plain;
+                if (at == input.size()) break;
+            }
+            if (std::size_t length = putCommon(input, at, output)) {
                 at += length;
                 continue;
             }
             std::string_view rest = input.substr(at);
             std::size_t length = validLengthAt(rest);
             if (length == 0) {
-                output += converter.replacement();
+                output.put(converter.replacement());
                 ++at;
                 continue;
             }
@@ -224,26 +225,57 @@ public:
             char32_t c = codePoint(sequence);
             std::uint8_t known = c < kPlaneSize ? lengths_[c] : kAskConverter;
             if (known == kNotInCodePage) {
-                output += characterReference(sequence);
+                output.put(characterReference(sequence));
             } else if (known != kAskConverter) {
-                output.append(reinterpret_cast<const char*>(&codes_[c]), known);
+                output.putShort(&codes_[c], known);
             } else if (converter.convertOne(sequence, slow)) {
-                output += slow;
+                output.put(slow);
             } else {
-                output += characterReference(sequence);
+                output.put(characterReference(sequence));
             }
             at += length;
         }
-        return output;
+        return output.take();
     }
 
     bool usable() const { return asciiKept_; }
 
 private:
+    // The encoded page. A run of Chinese text gathers in a small buffer and joins the page
+    // in one piece: appending two bytes at a time costs more than the look-up they come from.
+    class Output {
+    public:
+        explicit Output(std::size_t inputSize) { text_.reserve(inputSize + inputSize / 8 + 16); }
+        void put(std::string_view bytes) {
+            flush();
+            text_ += bytes;
+        }
+        // Up to four bytes, of which `length` count.
+        void putShort(const void* bytes, std::size_t length) {
+            if (gathered_ + sizeof(std::uint32_t) > sizeof buffer_) flush();
+            std::memcpy(buffer_ + gathered_, bytes, sizeof(std::uint32_t));
+            gathered_ += length;
+        }
+        std::string take() {
+            flush();
+            return std::move(text_);
+        }
+
+    private:
+        void flush() {
+            text_.append(buffer_, gathered_);
+            gathered_ = 0;
+        }
+
+        std::string text_;
+        char buffer_[256];
+        std::size_t gathered_ = 0;
+    };
+
     // The usual case of a page's Chinese text, without the general decoding: a well-formed
     // three-byte sequence (no surrogate, not overlong) whose bytes the table knows. Returns
     // the bytes taken from `input`, 0 when the general way must decide.
-    std::size_t appendCommon(std::string_view input, std::size_t at, std::string& output) const {
+    std::size_t putCommon(std::string_view input, std::size_t at, Output& output) const {
         if (input.size() - at < 3) return 0;
         const auto* p = reinterpret_cast<const unsigned char*>(input.data() + at);
         if ((p[0] & 0xF0) != 0xE0 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
@@ -251,7 +283,7 @@ private:
         if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return 0;
         const std::uint8_t known = lengths_[c];
         if (known == kNotInCodePage || known == kAskConverter) return 0;
-        output.append(reinterpret_cast<const char*>(&codes_[c]), known);
+        output.putShort(&codes_[c], known);
         return 3;
     }
 
