@@ -1,10 +1,10 @@
 #include "web/forms/TWFContainer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "web/forms/ControlStyle.h"
 #include "web/forms/TWFPageContext40.h"
-#include "web/forms/controls/TWFCustomGrid.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -94,7 +94,7 @@ void TWFContainer::LayoutChildren(int oldWidth, int oldHeight, int newWidth, int
         control->Width = x.length;
         control->Top = y.start;
         control->Height = y.length;
-        if (auto* container = dynamic_cast<TWFContainer*>(control.get())) {
+        if (TWFContainer* container = control->asContainer()) {
             container->LayoutChildren(previousWidth, previousHeight, x.length, y.length);
         }
     }
@@ -171,8 +171,7 @@ void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
             tag->render(out);
             continue;
         }
-        // A grid starts a form wrapper of its own; the controls after it may join it.
-        if (dynamic_cast<const TWFCustomGrid*>(control) != nullptr) closeWrapper();
+        if (control->opensOwnFormWrapper()) closeWrapper();
         if (!wrapperOpen) out += "<form onsubmit=\"return FormDefaultSubmit();\">";
         wrapperOpen = true;
         out += "\r\n  ";
@@ -193,7 +192,7 @@ void TWFContainer::FindByHtmlName(const std::string& htmlName, std::vector<TWFCo
     if (!ContainerVisible()) return;
     for (const auto& control : controls_) {
         if (control->HasHtmlName(htmlName)) found.push_back(control.get());
-        if (auto* container = dynamic_cast<const TWFContainer*>(control.get())) {
+        if (const TWFContainer* container = control->asContainer()) {
             if (control->Visible) container->FindByHtmlName(htmlName, found);
         }
     }
@@ -228,7 +227,7 @@ void TWFContainer::collectHtmlNames(HtmlNameIndex& index, const TWFControl* asCo
         }
         index.entries_.push_back({std::move(name), control.get(), here});
         index.seen_.push_back({control.get(), control->Name});
-        if (const auto* container = dynamic_cast<const TWFContainer*>(control.get()))
+        if (const TWFContainer* container = std::as_const(*control).asContainer())
             container->collectHtmlNames(index, control.get(), here);
     }
 }
@@ -244,7 +243,7 @@ bool TWFContainer::matchesWalk(const HtmlNameIndex& index, std::size_t& at) cons
             return false;
         }
         ++at;
-        const auto* container = dynamic_cast<const TWFContainer*>(control.get());
+        const TWFContainer* container = std::as_const(*control).asContainer();
         if (container != nullptr && !container->matchesWalk(index, at)) return false;
     }
     return true;

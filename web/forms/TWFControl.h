@@ -75,6 +75,12 @@ public:
 
     // --- roles --------------------------------------------------------------------
     virtual bool isContainer() const { return false; }
+    // The control as the container of its children (a region), else nullptr: the walks
+    // over a page ask every control, and a virtual call costs a fraction of a cast.
+    virtual TWFContainer* asContainer() { return nullptr; }
+    virtual const TWFContainer* asContainer() const { return nullptr; }
+    // A grid opens a form wrapper of its own; the controls after it may join it.
+    virtual bool opensOwnFormWrapper() const { return false; }
     virtual bool isInputControl() const { return false; }
     virtual bool isSubmitControl() const { return false; }
     // Buttons post an empty field of their own name.

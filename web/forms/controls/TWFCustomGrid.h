@@ -56,6 +56,7 @@ public:
     TWFOnRenderCell OnRenderCell;
 
     bool isSubmitControl() const override { return true; }
+    bool opensOwnFormWrapper() const override { return true; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) final;
     void addScripts(TWFPageContext40& context) override;
 

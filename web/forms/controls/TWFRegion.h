@@ -19,6 +19,8 @@ public:
     bool VertScrollBarVisible = true;
 
     bool isContainer() const override { return true; }
+    TWFContainer* asContainer() override { return this; }
+    const TWFContainer* asContainer() const override { return this; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     void addScripts(TWFPageContext40& context) override;
 
