@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TextParts.h"
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
@@ -265,8 +266,11 @@ void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
     } else if (k % 2 == 0) {
         row->setColorAttribute("BGCOLOR", RowAlternateColor);
     }
-    if (Options.dgIndicator) row->addTag("td").addMarkup(current ? "*" : "&nbsp ");
-
+    // The cells are written straight as text into the row, which writes its content as it
+    // is: a results page has a cell for every candidate and question.
+    std::string cells;
+    if (Options.dgIndicator) appendParts(cells, "<td>", current ? "*" : "&nbsp ", "</td>");
+    const ClickLinks links(*this, context.browser());
     for (auto& [index, text] : texts) {
         TWFDBGridColumn& column = Columns.Items(index);
         TWFTextElement content(
@@ -279,15 +283,17 @@ void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
                                                  web::ScriptStringEscape(parameter) + "', true, '')");
                 row->setAttribute("STYLE", "cursor:hand;");
             } else {
-                content =
-                    TWFTextElement(clickLink(parameter, content, context.browser()), TWFTextKind::Markup);
+                std::string link;
+                links.write(link, parameter, content);
+                content = TWFTextElement(std::move(link), TWFTextKind::Markup);
             }
         }
         TWFGridCell cell = column;
         cell.Text = text;
         cell.RawText = true;
-        row->addElement(renderCell(cell, k, index, &content));
+        writeCell(cells, cell, k, index, &content);
     }
+    row->addMarkup(std::move(cells));
     rows_.push_back(std::move(row));
 }
 
