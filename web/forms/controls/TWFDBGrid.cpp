@@ -134,6 +134,8 @@ TWFDBGrid::TWFDBGrid(std::string name) : TWFCustomGrid(std::move(name)), identit
 struct TWFDBGrid::Walk {
     TWFDataSet& data;
     std::optional<std::size_t> current;
+    // The links of the cells, their shared parts escaped once for the whole walk.
+    ClickLinks links;
     int rows = 0;
 };
 
@@ -169,10 +171,10 @@ void TWFDBGrid::walkRecords(TWFDataSet& data, TWFPageContext40& context) {
         int back = (data.RecNo() - 1) % limit;
         if (back > 0) data.MoveBy(-back);
     }
-    Walk walk{data, keeper.mark()};
+    Walk walk{data, keeper.mark(), ClickLinks(*this, context.browser())};
     while (!data.Eof() && (limit == 0 || walk.rows < limit)) {
         ++walk.rows;
-        addRecordRow(walk, context);
+        addRecordRow(walk);
         data.Next();
     }
     recordRows_ = walk.rows;
@@ -235,7 +237,7 @@ void TWFDBGrid::addTitleRow(const TWFDataSet& data, TWFPageContext40& context) {
     rows_.push_back(std::move(row));
 }
 
-void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
+void TWFDBGrid::addRecordRow(Walk& walk) {
     TWFDataSet& data = walk.data;
     const int k = walk.rows;
     const bool current = walk.current.has_value() && data.GetBookmark() == walk.current;
@@ -267,10 +269,9 @@ void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
         row->setColorAttribute("BGCOLOR", RowAlternateColor);
     }
     // The cells are written straight as text into the row, which writes its content as it
-    // is: a results page has a cell for every candidate and question.
+    // is: a list has a cell for every record and column.
     std::string cells;
     if (Options.dgIndicator) appendParts(cells, "<td>", current ? "*" : "&nbsp ", "</td>");
-    const ClickLinks links(*this, context.browser());
     for (auto& [index, text] : texts) {
         TWFDBGridColumn& column = Columns.Items(index);
         TWFTextElement content(
@@ -284,7 +285,7 @@ void TWFDBGrid::addRecordRow(Walk& walk, TWFPageContext40& context) {
                 row->setAttribute("STYLE", "cursor:hand;");
             } else {
                 std::string link;
-                links.write(link, parameter, content);
+                walk.links.write(link, parameter, content);
                 content = TWFTextElement(std::move(link), TWFTextKind::Markup);
             }
         }

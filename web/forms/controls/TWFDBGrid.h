@@ -120,7 +120,7 @@ private:
     bool columnsNeedMaking(const TWFDataSet& data);
     void makeDefaultColumns(const TWFDataSet& data);
     void addTitleRow(const TWFDataSet& data, TWFPageContext40& context);
-    void addRecordRow(Walk& walk, TWFPageContext40& context);
+    void addRecordRow(Walk& walk);
     std::string rowId(int k) const;
     void addRollOverScript(TWFPageContext40& context) const;
 
