@@ -163,7 +163,9 @@ std::string HtmlText(std::string_view text, bool convertLineBreaks, bool convert
 }
 
 void AppendHtmlValue(std::string& out, std::string_view text) {
-    const auto runEnd = [](std::string_view all, std::size_t at) { return plainRunEnd(all, at, kValueSpecials); };
+    const auto runEnd = [](std::string_view all, std::size_t at) {
+        return plainRunEnd(all, at, kValueSpecials);
+    };
     appendEscaped(out, text, runEnd, [](std::string& to, std::string_view all, std::size_t i) {
         const char* entity = markupEntity(all[i]);
         to += entity != nullptr ? entity : "&amp;";
