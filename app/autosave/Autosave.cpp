@@ -75,8 +75,29 @@ void Autosave::save(const std::string& sessionId, const AnswerSheet& sheet) {
     enqueue(sessionId, sheet.serialise());
 }
 
+void Autosave::saveMove(const std::string& sessionId, const AnswerSheet& sheet) {
+    if (!store_) return;
+    std::string text = sheet.serialise();
+    std::lock_guard lock(mutex_);
+    if (stopping_) return;
+    std::string key = AutosaveKey(sessionId);
+    // A save of the session still waiting to be written takes the move along.
+    if (auto waiting = pending_.find(key); waiting != pending_.end()) {
+        waiting->second = AutosaveChange{sessionId, std::move(text), now()};
+        return;
+    }
+    moves_[std::move(key)] = AutosaveChange{sessionId, std::move(text), now()};
+}
+
 void Autosave::remove(const std::string& sessionId) {
     enqueue(sessionId, std::nullopt);
+}
+
+// The moves join the next commit; a move whose session has a newer change waiting is
+// already part of it.
+void Autosave::takeMoves() {
+    for (auto& [key, move] : moves_) pending_.try_emplace(key, std::move(move));
+    moves_.clear();
 }
 
 void Autosave::enqueue(const std::string& sessionId, std::optional<std::string> sheet) {
@@ -85,7 +106,9 @@ void Autosave::enqueue(const std::string& sessionId, std::optional<std::string> 
     web::WorkerWait wait(web::WorkerWait::Resume::InTurn);
     std::unique_lock lock(mutex_);
     if (stopping_) return;
-    pending_[AutosaveKey(sessionId)] = AutosaveChange{sessionId, std::move(sheet), now()};
+    std::string key = AutosaveKey(sessionId);
+    moves_.erase(key);  // this change is newer
+    pending_[std::move(key)] = AutosaveChange{sessionId, std::move(sheet), now()};
     const std::uint64_t ticket = ++queuedTicket_;
     wake_.notify_one();
     committed_.wait(lock, [&] { return committedTicket_ >= ticket; });
@@ -116,10 +139,15 @@ Autosave::Counters Autosave::counters() const {
 
 void Autosave::writerLoop() {
     std::unique_lock lock(mutex_);
+    auto nextMoves = std::chrono::steady_clock::now() + settings_.syncInterval;
     while (true) {
-        wake_.wait_for(lock, settings_.syncInterval, [&] { return stopping_ || !pending_.empty(); });
+        wake_.wait_until(lock, nextMoves, [&] { return stopping_ || !pending_.empty(); });
+        if (stopping_ || std::chrono::steady_clock::now() >= nextMoves) {
+            takeMoves();
+            nextMoves = std::chrono::steady_clock::now() + settings_.syncInterval;
+        }
         if (!pending_.empty()) commit(lock);
-        if (stopping_ && pending_.empty()) break;
+        if (stopping_ && pending_.empty() && moves_.empty()) break;
         housekeeping(lock);
     }
     if (unsynced_) {

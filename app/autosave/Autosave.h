@@ -32,10 +32,11 @@ struct AutosaveSettings {
 };
 
 // Keeps every candidate's answer sheet as it changes. One writer thread commits whatever
-// waits as one transaction, so many clicks share a commit; a call returns once its sheet
+// waits as one transaction, so many clicks share a commit; a save returns once its sheet
 // is committed (in the operating system, not yet on the disk), so a page reply sent after
-// it never announces an answer that a crash of the process could lose. The writer flushes
-// to the disk every `syncInterval`.
+// it never announces an answer that a crash of the process could lose. A move to another
+// question announces none and joins a later commit. The writer flushes to the disk every
+// `syncInterval`.
 //
 // A file that cannot be opened or written never stops an exam: the problem is logged, a
 // damaged file set aside and replaced, and without a file the calls do nothing.
@@ -46,7 +47,13 @@ public:
     Autosave(const Autosave&) = delete;
     Autosave& operator=(const Autosave&) = delete;
 
+    // Saves the sheet and returns once it is committed.
     void save(const std::string& sessionId, const AnswerSheet& sheet);
+    // For a sheet that only moved to another question since its last save: nothing a
+    // crash could lose but the question shown. Returns at once; the sheet is written with
+    // the session's next save or within `syncInterval`, whichever comes first, so that
+    // clicking through the questions costs no commit per click.
+    void saveMove(const std::string& sessionId, const AnswerSheet& sheet);
     void remove(const std::string& sessionId);
     // The sheet saved under the id; nullopt when there is none. A sheet that cannot be
     // read back is removed.
@@ -64,6 +71,7 @@ private:
     void enqueue(const std::string& sessionId, std::optional<std::string> sheet);
     void writerLoop();
     void commit(std::unique_lock<std::mutex>& lock);
+    void takeMoves();
     void housekeeping(std::unique_lock<std::mutex>& lock);
     std::int64_t now() const;
     void log(const std::string& line) const;
@@ -76,6 +84,9 @@ private:
     std::condition_variable committed_;
     // The latest change per session id (a later save replaces an earlier one not yet written).
     std::map<std::string, AutosaveChange> pending_;
+    // Moves waiting for the next commit of their session or for the next sync, per session
+    // id; a save or removal of the session replaces its move, which it includes.
+    std::map<std::string, AutosaveChange> moves_;
     std::uint64_t queuedTicket_ = 0;
     std::uint64_t committedTicket_ = 0;
     bool stopping_ = false;

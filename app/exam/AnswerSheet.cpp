@@ -114,21 +114,28 @@ int AnswerSheet::answeredCount() const {
         std::count_if(answers_.begin(), answers_.end(), [](const auto& a) { return !a.empty(); }));
 }
 
-void AnswerSheet::recordChoice(int optionIndex) {
-    if (!onQuestion()) return;
+bool AnswerSheet::recordChoice(int optionIndex) {
+    if (!onQuestion()) return false;
     std::string answer;
     if (optionIndex >= 0 && optionIndex < kAnswerLetters)
         answer = kLetters[static_cast<std::size_t>(optionIndex)];
-    answers_[static_cast<std::size_t>(current_)] = answer;
+    return recordAnswer(std::move(answer));
 }
 
-void AnswerSheet::recordChecked(const std::vector<bool>& checked) {
-    if (!onQuestion()) return;
+bool AnswerSheet::recordChecked(const std::vector<bool>& checked) {
+    if (!onQuestion()) return false;
     std::string answer;
     for (std::size_t k = 0; k < checked.size() && k < kLetters.size(); ++k) {
         if (checked[k]) answer += kLetters[k];
     }
-    answers_[static_cast<std::size_t>(current_)] = answer;
+    return recordAnswer(std::move(answer));
+}
+
+bool AnswerSheet::recordAnswer(std::string answer) {
+    std::string& recorded = answers_[static_cast<std::size_t>(current_)];
+    if (recorded == answer) return false;
+    recorded = std::move(answer);
+    return true;
 }
 
 AnswerSheet::Move AnswerSheet::next() {

@@ -41,8 +41,9 @@ public:
     // Records the current question's answer from what the page shows: for a one-letter
     // question the chosen option's index (none, or the seventh option or later, give the
     // empty answer); for multiple choice the option boxes shown and checked, in order.
-    void recordChoice(int optionIndex);
-    void recordChecked(const std::vector<bool>& checked);
+    // Each says whether the answer changed.
+    bool recordChoice(int optionIndex);
+    bool recordChecked(const std::vector<bool>& checked);
 
     enum class Move { Moved, AlreadyFirst, AlreadyLast };
     Move next();
@@ -85,6 +86,8 @@ public:
     bool operator==(const AnswerSheet&) const = default;
 
 private:
+    bool recordAnswer(std::string answer);
+
     std::string examId_;
     std::string examTag_;
     std::vector<std::string> questionIds_;

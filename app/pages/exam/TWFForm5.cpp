@@ -358,49 +358,59 @@ void TWFForm5::showProgress() {
                          std::to_string(sheet_.questionCount()) + " 题";
 }
 
-void TWFForm5::dasave() {
-    if (!sheet_.onQuestion()) return;
+bool TWFForm5::dasave() {
+    if (!sheet_.onQuestion()) return false;
+    bool changed = false;
     if (shownKind_ == AnswerKind::OneLetter) {
-        sheet_.recordChoice(WFRadioGroup1->ItemIndex);
+        changed = sheet_.recordChoice(WFRadioGroup1->ItemIndex);
     } else {
         std::vector<bool> checked;
         for (int k = 0; k < kAnswerLetters; ++k) checked.push_back(box(k)->Visible && box(k)->Checked);
-        sheet_.recordChecked(checked);
+        changed = sheet_.recordChecked(checked);
     }
     showProgress();
+    return changed;
 }
 
-void TWFForm5::autosave() {
+void TWFForm5::autosave(Change change) {
+    const bool renamed = sheet_.name() != WFEdit1->Text;
     sheet_.setName(WFEdit1->Text);
-    if (Autosave* store = InstalledAutosave()) store->save(web::CurrentSession()->SessionID(), sheet_);
+    Autosave* store = InstalledAutosave();
+    if (store == nullptr) return;
+    const std::string& session = web::CurrentSession()->SessionID();
+    if (change == Change::Move && !renamed) {
+        store->saveMove(session, sheet_);
+    } else {
+        store->save(session, sheet_);
+    }
 }
 
 void TWFForm5::WFButton2Click(TWFControl&) {
-    dasave();
+    const bool answered = dasave();
     if (sheet_.next() == AnswerSheet::Move::AlreadyLast) {
         showMessage("已经是最后一题");
     } else {
         xsxt();
     }
-    autosave();
+    autosave(answered ? Change::Answer : Change::Move);
 }
 
 void TWFForm5::WFButton1Click(TWFControl&) {
-    dasave();
+    const bool answered = dasave();
     if (sheet_.previous() == AnswerSheet::Move::AlreadyFirst) {
         showMessage("已经是第一题");
     } else {
         xsxt();
     }
-    autosave();
+    autosave(answered ? Change::Answer : Change::Move);
 }
 
 void TWFForm5::WFGrid1CellClick(TWFControl&, int row, int) {
-    dasave();
+    const bool answered = dasave();
     // A posted row outside the list (only a forged post can send one) changes nothing.
     sheet_.moveTo(row);
     xsxt();
-    autosave();
+    autosave(answered ? Change::Answer : Change::Move);
 }
 
 void TWFForm5::WFLink1Click(TWFControl&) {

@@ -80,8 +80,9 @@ public:
     // Shows the current question as stored and the answer saved for it; recolours the
     // navigator.
     void xsxt();
-    // Saves the answer shown on the page as the current question's answer.
-    void dasave();
+    // Saves the answer shown on the page as the current question's answer; whether it
+    // changed.
+    bool dasave();
 
 private:
     void createControls();
@@ -107,8 +108,13 @@ private:
     void showOptions(const std::string& type, const std::string& options);
     void colourNavigator();
     void showProgress();
-    // Hands the sheet, with the name as typed, to the autosave.
-    void autosave();
+    // What changed since the sheet was last handed to the autosave: an answer, the name or
+    // the paper's state, which the save must have committed before the reply; or only the
+    // question shown, which may follow with the session's next save.
+    enum class Change { Answer, Move };
+    // Hands the sheet, with the name as typed, to the autosave. A move with a changed
+    // name counts as a change of answer.
+    void autosave(Change change = Change::Answer);
     // Stores the paper and its score in one transaction; false when a paper of this
     // exam, name and tag exists already.
     bool storePaper(const std::string& name, bool automatic = false);

@@ -112,6 +112,45 @@ TEST_F(AutosaveTest, ConcurrentSavesShareCommitsAndAllArrive) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(autosave.load("s" + std::to_string(t))->name(), "24");
 }
 
+// A move costs no commit of its own: it is written with the session's next save, or at the
+// next sync, and never after a removal of the session; stopping writes it too.
+TEST_F(AutosaveTest, AMoveIsWrittenWithTheNextSaveOrTheNextSyncAndNeverRevivesARemovedSheet) {
+    AnswerSheet moved = answered("张三");
+    moved.next();
+    {
+        AutosaveSettings slow = settings();
+        slow.syncInterval = std::chrono::hours(1);
+        Autosave autosave(slow);
+        autosave.save("s1", answered("张三"));
+        autosave.saveMove("s1", moved);
+        EXPECT_EQ(autosave.load("s1")->current(), 0) << "a move waits for the next save";
+        AnswerSheet answeredThere = moved;
+        answeredThere.recordChoice(0);
+        autosave.save("s1", answeredThere);
+        EXPECT_EQ(autosave.load("s1"), answeredThere);
+
+        autosave.save("gone", answered("李四"));
+        autosave.saveMove("gone", moved);
+        autosave.remove("gone");
+        autosave.saveMove("kept", moved);  // written when the autosave stops
+    }
+    {
+        Autosave again(settings());
+        EXPECT_FALSE(again.load("gone").has_value());
+        EXPECT_EQ(again.load("kept"), moved);
+    }
+    AutosaveSettings quick = settings();
+    quick.syncInterval = std::chrono::milliseconds(50);
+    Autosave autosave(quick);
+    AnswerSheet back = moved;
+    back.previous();
+    autosave.saveMove("kept", back);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (autosave.load("kept")->current() != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(autosave.load("kept"), back) << "a move is written at the next sync";
+}
+
 // Sheets of sessions that ended without a hand-in are kept for `keep` after their last
 // save: removed at start once older, kept when exactly that old.
 TEST_F(AutosaveTest, ExpiredSheetsAreRemovedAtStart) {

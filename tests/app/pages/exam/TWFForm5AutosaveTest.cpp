@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "app/autosave/Autosave.h"
 #include "app/autosave/ExamResumer.h"
 #include "app/pages/complete/TWFForm7.h"
@@ -99,6 +102,14 @@ TEST_F(TWFForm5AutosaveTest, EveryAnswerMoveAndNameIsSavedAsItHappens) {
     }
     EXPECT_EQ(saved()->questionIds(),
               (Strings{std::to_string(first_), std::to_string(second_), std::to_string(third_)}));
+
+    // A move that changes no answer nor the name is written within the sync interval.
+    post(click("WFBUTTON2", "", {{"WFEDIT1", " 张三 "}}));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (saved()->current() != 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(saved()->current(), 1);
+    EXPECT_EQ(saved()->answers(), (Strings{"", "ACD", "B"}));
 }
 
 TEST_F(TWFForm5AutosaveTest, StoredPaperAndGivingUpRemoveTheSavedSheet) {
