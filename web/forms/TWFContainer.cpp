@@ -1,6 +1,8 @@
 #include "web/forms/TWFContainer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "web/forms/ControlStyle.h"
@@ -64,6 +66,13 @@ void addEventScripts(const TWFControl& control, const std::string& name, TWFPage
     };
     for (const auto& [eventName, code] : control.ScriptEvents) hook(eventName, code);
     for (const auto& [eventName, code] : own) hook(eventName, code);
+}
+
+// The field of SubmitForm a control posts its value or click under, if any.
+std::optional<std::string> submitFieldOf(const TWFControl& control) {
+    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable()))
+        return control.InputName();
+    return std::nullopt;
 }
 
 struct AxisPlace {
@@ -135,8 +144,7 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, con
         *tag, style,
         TWFControlAttributes{name, control.isInputControl(), tab, control.ShowHint, control.Hint});
     style.appendHeadRule(context.styleRules);
-    if (control.hasSubmitField() || (control.isInputControl() && control.isEditable()))
-        context.AddSubmitField(control.InputName());
+    if (std::optional<std::string> field = submitFieldOf(control)) context.AddSubmitField(*field);
     addEventScripts(control, name, context);
     control.addScripts(context);
     if (control.GrowsWithContent) {
@@ -149,13 +157,19 @@ std::unique_ptr<TWFHTMLTag> TWFContainer::renderControl(TWFControl& control, con
 // Consecutive input and submit controls share a form wrapper, written as it goes: the
 // wrapper opens with its first control, so an empty one is never written.
 void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
-    std::vector<TWFControl*> order;
+    struct Child {
+        TWFControl* control;
+        std::size_t slot;
+    };
+    std::vector<Child> order;
     order.reserve(controls_.size());
-    for (const auto& control : controls_) {
-        if (control->Visible) order.push_back(control.get());
+    for (std::size_t slot = 0; slot < controls_.size(); ++slot) {
+        if (controls_[slot]->Visible) order.push_back({controls_[slot].get(), slot});
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](const TWFControl* a, const TWFControl* b) { return a->TabOrder < b->TabOrder; });
+    std::stable_sort(order.begin(), order.end(), [](const Child& a, const Child& b) {
+        return a.control->TabOrder < b.control->TabOrder;
+    });
+    memos_.resize(controls_.size());
     // The children's layout objects all hang from this container's.
     const std::string layoutName = order.empty() ? std::string() : LayoutObjectName();
     bool wrapperOpen = false;
@@ -163,21 +177,83 @@ void TWFContainer::RenderChildren(std::string& out, TWFPageContext40& context) {
         if (wrapperOpen) out += "\r\n</form>";
         wrapperOpen = false;
     };
-    for (TWFControl* control : order) {
-        std::unique_ptr<TWFHTMLTag> tag = renderControl(*control, layoutName, context);
-        if (!tag) continue;
+    for (const auto& [control, slot] : order) {
+        const RenderedChild child = renderChild(*control, slot, layoutName, context);
+        if (!child) continue;
         if (!control->wantsFormWrapper()) {
             closeWrapper();
-            tag->render(out);
+            child.writeTo(out);
             continue;
         }
         if (control->opensOwnFormWrapper()) closeWrapper();
         if (!wrapperOpen) out += "<form onsubmit=\"return FormDefaultSubmit();\">";
         wrapperOpen = true;
         out += "\r\n  ";
-        tag->render(out);
+        child.writeTo(out);
     }
     closeWrapper();
+}
+
+void TWFContainer::RenderedChild::writeTo(std::string& out) const {
+    if (remembered != nullptr) {
+        out += *remembered;
+    } else {
+        tag->render(out);
+    }
+}
+
+// A control whose inputs are those of an earlier render, its own or another session's, is
+// written from that render's memo.
+TWFContainer::RenderedChild TWFContainer::renderChild(TWFControl& control, std::size_t slot,
+                                                      const std::string& layoutName,
+                                                      TWFPageContext40& context) {
+    // One key per thread will do: a control that tells its key renders no other control.
+    thread_local TWFRenderKey key;
+    if (control.isNonVisual() || !writeRenderKey(control, layoutName, context, key))
+        return {renderControl(control, layoutName, context)};
+    std::shared_ptr<const TWFRenderMemo>& kept = memos_[slot];
+    if (kept == nullptr || !kept->matches(key.written())) {
+        if (std::shared_ptr<const TWFRenderMemo> found = TWFRenderMemoTable::find(key.written()))
+            kept = std::move(found);
+    }
+    const TWFContextMarks before(context);
+    if (kept != nullptr && kept->matches(key.written())) {
+        if (!CheckRenderMemos()) {
+            kept->replay(context, control);
+            return {nullptr, kept->markup()};
+        }
+        std::unique_ptr<TWFHTMLTag> tag = renderControl(control, layoutName, context);
+        if (!kept->sameAs(before, context, control, tag.get(), submitFieldOf(control))) {
+            std::fprintf(stderr, "%s renders differently from the same render key\n",
+                         control.HtmlName().c_str());
+            std::abort();
+        }
+        return {std::move(tag)};
+    }
+    std::unique_ptr<TWFHTMLTag> tag = renderControl(control, layoutName, context);
+    // A few controls settle a property of their own while they render; a render that
+    // changed its own inputs is not kept, the next one will be.
+    thread_local TWFRenderKey after;
+    writeRenderKey(control, layoutName, context, after);
+    if (after.written() != key.written()) return {std::move(tag)};
+    std::shared_ptr<const TWFRenderMemo> memo =
+        TWFRenderMemo::record(key, before, context, control, tag.get(), submitFieldOf(control));
+    if (memo == nullptr) return {std::move(tag)};
+    TWFRenderMemoTable::keep(memo);
+    kept = std::move(memo);
+    return {nullptr, kept->markup()};
+}
+
+// The control's own inputs, then what the container and the page add to its render.
+bool TWFContainer::writeRenderKey(const TWFControl& control, const std::string& layoutName,
+                                  const TWFPageContext40& context, TWFRenderKey& key) const {
+    key.clear();
+    if (!control.appendRenderKey(key, context)) return false;
+    key.numbers({IsPage(), BorderPixels(), static_cast<int>(context.browser()), control.wantsFormWrapper(),
+                 control.tagIsTabStop(), control.isInputControl(), control.isEditable(),
+                 control.hasSubmitField(), control.isContainer()});
+    key.text(control.HtmlName()).text(layoutName);
+    return true;
 }
 
 std::string TWFContainer::RenderChildren(TWFPageContext40& context) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "web/forms/TWFControl.h"
+#include "web/forms/TWFRenderMemo.h"
 
 namespace web::forms {
 
@@ -98,10 +99,23 @@ private:
     void collectHtmlNames(HtmlNameIndex& index, const TWFControl* asControl,
                           std::optional<std::size_t> parent) const;
     bool matchesWalk(const HtmlNameIndex& index, std::size_t& at) const;
+    // A child's markup: a tag built now, or the markup its memo kept.
+    struct RenderedChild {
+        std::unique_ptr<TWFHTMLTag> tag;
+        const std::string* remembered = nullptr;
+        explicit operator bool() const { return tag != nullptr || remembered != nullptr; }
+        void writeTo(std::string& out) const;
+    };
+    RenderedChild renderChild(TWFControl& control, std::size_t slot, const std::string& layoutName,
+                              TWFPageContext40& context);
+    bool writeRenderKey(const TWFControl& control, const std::string& layoutName,
+                        const TWFPageContext40& context, TWFRenderKey& key) const;
     std::unique_ptr<TWFHTMLTag> renderControl(TWFControl& control, const std::string& layoutName,
                                               TWFPageContext40& context);
 
     std::vector<std::unique_ptr<TWFControl>> controls_;
+    // The memo each child was last written from or recorded, by its place in controls_.
+    std::vector<std::shared_ptr<const TWFRenderMemo>> memos_;
     // The children's markup last time, reserved up front the next time.
     std::size_t lastChildrenSize_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "web/forms/HTMLName.h"
 #include "web/forms/TWFContainer.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/server/Text.h"
 
 namespace web::forms {
@@ -27,6 +28,31 @@ bool TWFControl::HasHtmlName(std::string_view name) const {
     return !suffix.empty() && name.size() == own.size() + suffix.size() &&
            web::text::equalsNoCase(own, name.substr(0, own.size())) &&
            web::text::equalsNoCase(suffix, name.substr(own.size()));
+}
+
+void TWFControl::appendControlKey(TWFRenderKey& key) const {
+    key.numbers({Left,
+                 Top,
+                 Width,
+                 Height,
+                 Visible,
+                 static_cast<int>(Align),
+                 Anchors.akLeft,
+                 Anchors.akTop,
+                 Anchors.akRight,
+                 Anchors.akBottom,
+                 ZIndex,
+                 RenderSize,
+                 Font.Color.value(),
+                 Font.Size,
+                 Font.Style.bits(),
+                 ShowHint,
+                 static_cast<int>(Cursor),
+                 TabOrder,
+                 GrowsWithContent,
+                 static_cast<long long>(ScriptEvents.size())});
+    key.text(Font.FontName).text(Font.CSSStyle).text(Hint).text(FriendlyName);
+    for (const auto& [event, code] : ScriptEvents) key.text(event).text(code);
 }
 
 std::string normalizeScriptEventCode(std::string code) {

@@ -15,6 +15,7 @@ namespace web::forms {
 
 class TWFContainer;
 class TWFPageContext40;
+class TWFRenderKey;
 
 enum class TWFAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -109,6 +110,12 @@ public:
     virtual TWFScriptEvents ownScriptEvents(const TWFPageContext40&) const { return {}; }
     // Extra lines for the client layout, validation and the like.
     virtual void addScripts(TWFPageContext40&) {}
+    // Writes every input the control renders from (its properties and whatever else its
+    // tag, style and scripts read) into `key`, so that its container can write it again
+    // from what it wrote last time while the key stays the same. A control that renders
+    // from what it cannot name (a data set, files, the settings) returns false and is
+    // rendered every time; so does any control that does not say.
+    virtual bool appendRenderKey(TWFRenderKey&, const TWFPageContext40&) const { return false; }
 
     // --- submit -------------------------------------------------------------------
     virtual void SetValue(const std::string&) {}
@@ -117,6 +124,9 @@ public:
     const std::string& LastParameter() const { return lastParameter_; }
 
 protected:
+    // The inputs every control renders from: place, size, font, hint, events and the like.
+    void appendControlKey(TWFRenderKey& key) const;
+
     std::string lastParameter_;
 
 private:

@@ -28,6 +28,8 @@ public:
         return *this;
     }
     constexpr bool empty() const { return mask_ == 0; }
+    // One bit per style, for comparing whole sets cheaply.
+    constexpr std::uint8_t bits() const { return mask_; }
     friend constexpr bool operator==(TFontStyles, TFontStyles) = default;
 
 private:

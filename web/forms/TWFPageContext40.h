@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,17 @@ public:
     std::string controlPart;
     std::vector<std::pair<std::string, std::string>> validations;
     std::string extraHeader;
+
+    // The texts above that controls add to, in a fixed order.
+    static constexpr std::size_t kTextCount = 9;
+    std::array<std::string*, kTextCount> texts() {
+        return {&styleRules, &pageScript,   &wfclInitScript, &initScript, &lockReleasePart,
+                &focusPart,  &deferredPart, &controlPart,    &extraHeader};
+    }
+    std::array<const std::string*, kTextCount> texts() const {
+        return {&styleRules, &pageScript,   &wfclInitScript, &initScript, &lockReleasePart,
+                &focusPart,  &deferredPart, &controlPart,    &extraHeader};
+    }
 
     // Each addition is followed by CR LF unless the text already ends its only line.
     void AddPageScript(const std::string& text);

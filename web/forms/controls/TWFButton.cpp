@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFButton.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/TextParts.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
@@ -56,6 +57,14 @@ void TWFButton::Submit(const std::string& parameter) {
     lastParameter_ = parameter;
     // A disabled button cannot be clicked; a post naming it is not a click.
     if (OnClick && Enabled) OnClick(*this);
+}
+
+bool TWFButton::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers(
+        {static_cast<int>(ButtonType), Color.value(), Enabled, DoSubmitValidation, OnClick != nullptr});
+    key.text(Caption).text(HotKey).text(Confirmation);
+    return true;
 }
 
 }  // namespace web::forms

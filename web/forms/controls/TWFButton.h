@@ -25,6 +25,7 @@ public:
     bool isEnabled() const override { return Enabled; }
     bool hasSubmitField() const override { return true; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     void Submit(const std::string& parameter) override;
 };

@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFCheckBox.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/server/TWFServerControllerBase.h"
 #include "web/server/Text.h"
@@ -131,6 +132,20 @@ void TWFCheckBox::SetValue(const std::string& value) {
 void TWFCheckBox::Submit(const std::string& parameter) {
     lastParameter_ = parameter;
     if (OnClick) OnClick(*this);
+}
+
+bool TWFCheckBox::appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const {
+    appendControlKey(key);
+    key.numbers(
+        {Checked, static_cast<int>(Style), Editable, Enabled, DoSubmitValidation, OnClick != nullptr});
+    key.text(Caption).text(Confirmation);
+    // The image-drawn box shows pictures below the application's address, and the first
+    // one of the page brings the toggle's script.
+    if (Style == TWFCheckBoxStyle::stCool) {
+        key.text(coolPicture(true));
+        key.numbers({context.pageScript.find("function CoolCheckBoxToggle(") == std::string::npos});
+    }
+    return true;
 }
 
 }  // namespace web::forms

@@ -32,6 +32,7 @@ public:
     std::string_view InputNameSuffix() const override { return "_CHECKBOX"; }
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     void addScripts(TWFPageContext40& context) override;
 

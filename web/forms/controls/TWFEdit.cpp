@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFEdit.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
@@ -67,6 +68,15 @@ void TWFEdit::SetValue(const std::string& value) {
 void TWFEdit::Submit(const std::string& parameter) {
     lastParameter_ = parameter;
     if (OnSubmit) OnSubmit(*this);
+}
+
+bool TWFEdit::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({PasswordPrompt, Editable, NonEditableAsLabel, ReadOnly, Required, MaxLength,
+                 static_cast<int>(Alignment), BGColor.value(), FocusColor.value(), Enabled,
+                 DoSubmitValidation, OnSubmit != nullptr});
+    key.text(Text);
+    return true;
 }
 
 }  // namespace web::forms

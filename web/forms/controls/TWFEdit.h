@@ -29,6 +29,7 @@ public:
     bool isEditable() const override { return Editable; }
     bool isEnabled() const override { return Enabled; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     std::string styleAddition(const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     void addScripts(TWFPageContext40& context) override;

@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFHRule.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 
 namespace web::forms {
 
@@ -20,6 +21,11 @@ std::unique_ptr<TWFHTMLTag> TWFHRule::renderTag(TWFPageContext40&) {
 // Netscape 7 puts a margin around the line that would push it off its place.
 std::string TWFHRule::styleAddition(const TWFPageContext40& context) const {
     return context.browser() == web::TWFBrowser::brNetscape7 ? "margin:0;" : "";
+}
+
+bool TWFHRule::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    return true;
 }
 
 }  // namespace web::forms

@@ -10,6 +10,7 @@ public:
     explicit TWFHRule(std::string name);
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     std::string styleAddition(const TWFPageContext40& context) const override;
 };
 

@@ -1,5 +1,6 @@
 #include "web/forms/controls/TWFLabel.h"
 
+#include "web/forms/TWFRenderMemo.h"
 #include "web/server/HtmlEscape.h"
 
 namespace web::forms {
@@ -30,6 +31,13 @@ std::unique_ptr<TWFHTMLTag> TWFLabel::renderTag(TWFPageContext40&) {
     }
     if (NoWrap) tag->addMarkup("</NOBR>");
     return tag;
+}
+
+bool TWFLabel::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({RawText, AutoSize, static_cast<int>(Alignment), BGColor.value(), NoWrap, ConvertSpaces});
+    key.text(Caption).text(FocusControl != nullptr ? FocusControl->InputName() : "");
+    return true;
 }
 
 }  // namespace web::forms

@@ -27,6 +27,7 @@ public:
     const TWFControl* FocusControl = nullptr;
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
 };
 
 }  // namespace web::forms

@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFLink.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/TextParts.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/server/HtmlEscape.h"
@@ -64,6 +65,14 @@ TWFScriptEvents TWFLink::ownScriptEvents(const TWFPageContext40&) const {
 void TWFLink::Submit(const std::string& parameter) {
     lastParameter_ = parameter;
     if (Enabled && OnClick) OnClick(*this);
+}
+
+bool TWFLink::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({RawText, static_cast<int>(Alignment), Enabled, Color.value(), DoSubmitValidation,
+                 OnClick != nullptr});
+    key.text(Caption).text(Confirmation);
+    return true;
 }
 
 }  // namespace web::forms

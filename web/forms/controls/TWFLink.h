@@ -23,6 +23,7 @@ public:
     bool isSubmitControl() const override { return true; }
     bool isEnabled() const override { return Enabled; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     std::string styleAddition(const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
     // A disabled link takes no click, even when a post names it.

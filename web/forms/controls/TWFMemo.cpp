@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFMemo.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/server/HtmlEscape.h"
 #include "web/server/Text.h"
 
@@ -78,6 +79,14 @@ void TWFMemo::addScripts(TWFPageContext40& context) {
 
 void TWFMemo::SetValue(const std::string& value) {
     if (Enabled) Lines.SetPostedText(value);
+}
+
+bool TWFMemo::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({Editable, Required, BGColor.value(), HorizScrollBar, VertScrollBar, InvisibleBorder, Enabled,
+                 Lines.EndsWithLineBreak(), static_cast<long long>(Lines.Count())});
+    for (const std::string& line : Lines.Strings()) key.text(line);
+    return true;
 }
 
 }  // namespace web::forms

@@ -1,5 +1,6 @@
 #include "web/forms/controls/TWFRadioGroup.h"
 
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/TextParts.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/server/Text.h"
@@ -62,6 +63,15 @@ void TWFRadioGroup::SetValue(const std::string& value) {
     if (index == ItemIndex) return;
     ItemIndex = index;
     if (OnClick) OnClick(*this);
+}
+
+bool TWFRadioGroup::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({ItemIndex, static_cast<int>(Layout), Editable, Enabled, OnClick != nullptr,
+                 static_cast<long long>(Items.size())});
+    for (const std::string& item : Items) key.text(item);
+    key.text(Confirmation);
+    return true;
 }
 
 }  // namespace web::forms

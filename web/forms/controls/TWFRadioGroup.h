@@ -33,6 +33,7 @@ public:
     std::string_view InputNameSuffix() const override { return "_INPUT"; }
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
     std::string styleAddition(const TWFPageContext40& context) const override;
     TWFScriptEvents ownScriptEvents(const TWFPageContext40& context) const override;
 

@@ -4,6 +4,7 @@
 
 #include "web/forms/HTMLName.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/TextParts.h"
 
 namespace web::forms {
@@ -71,6 +72,15 @@ void TWFRegion::addScripts(TWFPageContext40& context) {
     context.AddWFCLInitLine("if (", name, "WFCL) {");
     context.AddWFCLInitLine(name, "WFCL.BorderWidthPixels = ", std::string_view(pixels, written.ptr), ";");
     context.AddWFCLInitScript("}");
+}
+
+bool TWFRegion::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    if (!Controls().empty()) return false;
+    appendControlKey(key);
+    key.numbers({BorderOptions.Color.value(), static_cast<int>(BorderOptions.Style),
+                 static_cast<int>(BorderOptions.BorderWidth), BorderOptions.NumericWidth, Color.value(),
+                 ClipRegion, HorzScrollBarVisible, VertScrollBarVisible});
+    return true;
 }
 
 }  // namespace web::forms

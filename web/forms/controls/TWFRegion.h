@@ -23,6 +23,9 @@ public:
     const TWFContainer* asContainer() const override { return this; }
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
     void addScripts(TWFPageContext40& context) override;
+    // Only an empty region (a coloured box) is written from a memo: one with controls
+    // renders them, and they keep memos of their own.
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
 
     std::string ChildNameSuffix() const override;
     std::string LayoutObjectName() const override { return HtmlName() + "WFCL"; }

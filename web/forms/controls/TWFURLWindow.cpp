@@ -1,6 +1,7 @@
 #include "web/forms/controls/TWFURLWindow.h"
 
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/server/HtmlEscape.h"
 
 namespace web::forms {
@@ -38,6 +39,13 @@ std::unique_ptr<TWFHTMLTag> TWFURLWindow::renderTag(TWFPageContext40& context) {
     tag->addBareAttribute(scrollingWord(Scrolling));
     if (!TabStop) tag->setAttribute("TabIndex", "-1");
     return tag;
+}
+
+bool TWFURLWindow::appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const {
+    appendControlKey(key);
+    key.numbers({Border, MarginWidth, MarginHeight, static_cast<int>(Scrolling), TabStop});
+    key.text(URI).text(LongDesc);
+    return true;
 }
 
 }  // namespace web::forms

@@ -22,6 +22,7 @@ public:
     bool TabStop = true;
 
     std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40& context) override;
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40& context) const override;
 };
 
 }  // namespace web::forms
