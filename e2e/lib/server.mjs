@@ -5,9 +5,12 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-// Runs `program` in `folder` and resolves with the child and the port it printed.
+// Runs `program` in `folder` and resolves with the child and the port it printed. Every
+// control the server writes from a render memo is checked against a fresh render; a
+// difference ends the server, and the test with it.
 export function spawnServer(program, args, folder) {
-  const child = spawn(program, args, { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
+  const env = { ...process.env, EXAMSERVER_CHECK_RENDER_MEMO: '1' };
+  const child = spawn(program, args, { cwd: folder, env, stdio: ['ignore', 'pipe', 'pipe'] });
   let output = '';
   return new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error(`no port printed: ${output}`)), 15000);
