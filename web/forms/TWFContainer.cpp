@@ -1,8 +1,10 @@
 #include "web/forms/TWFContainer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <typeinfo>
 #include <utility>
 
 #include "web/forms/ControlStyle.h"
@@ -249,6 +251,9 @@ bool TWFContainer::writeRenderKey(const TWFControl& control, const std::string& 
                                   const TWFPageContext40& context, TWFRenderKey& key) const {
     key.clear();
     if (!control.appendRenderKey(key, context)) return false;
+    // The table is shared by every kind of control: a label and a link must not meet in it
+    // however alike their inputs.
+    key.numbers({reinterpret_cast<std::intptr_t>(typeid(control).name())});
     key.numbers({IsPage(), BorderPixels(), static_cast<int>(context.browser()), control.wantsFormWrapper(),
                  control.tagIsTabStop(), control.isInputControl(), control.isEditable(),
                  control.hasSubmitField(), control.isContainer()});

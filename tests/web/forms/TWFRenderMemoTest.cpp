@@ -96,6 +96,23 @@ public:
     }
 };
 
+// Two kinds of control whose keys are alike to the byte: only what they are tells them
+// apart.
+template <char kMark>
+class Mark : public TWFLabel {
+public:
+    using TWFLabel::TWFLabel;
+    std::unique_ptr<TWFHTMLTag> renderTag(TWFPageContext40&) override {
+        auto tag = std::make_unique<TWFHTMLTag>("span");
+        tag->addMarkup(std::string(1, kMark));
+        return tag;
+    }
+    bool appendRenderKey(TWFRenderKey& key, const TWFPageContext40&) const override {
+        appendControlKey(key);
+        return true;
+    }
+};
+
 class TWFRenderMemoTest : public ::testing::Test {
 protected:
     // Unchecked: a checked render from a memo renders afresh, so these tests could not
@@ -165,6 +182,16 @@ TEST_F(TWFRenderMemoTest, AChangedPropertyIsNeverWrittenFromAnEarlierRender) {
     EveryKindPage expected;
     change(expected);
     EXPECT_EQ(changed, fromScratch(expected));
+}
+
+TEST_F(TWFRenderMemoTest, ControlsOfDifferentKindsNeverShareAMemo) {
+    TWFAppForm withStar("WFForm9", "TWFForm9", 1000, 679);
+    withStar.Add(std::make_unique<Mark<'*'>>("WFX"));
+    TWFAppForm withDash("WFForm9", "TWFForm9", 1000, 679);
+    withDash.Add(std::make_unique<Mark<'-'>>("WFX"));
+    withStar.RenderDocument(session_);
+    EXPECT_NE(withStar.RenderDocument(session_).find(">*</span>"), std::string::npos);
+    EXPECT_NE(withDash.RenderDocument(session_).find(">-</span>"), std::string::npos);
 }
 
 TEST_F(TWFRenderMemoTest, CheckedRendersStopAtAKeyThatMissesAnInput) {
