@@ -8,35 +8,42 @@ namespace web::forms {
 
 TWFGrid::TWFGrid(std::string name) : TWFCustomGrid(std::move(name)) {}
 
-// A row's cells are written straight as text into its tr, which writes its content as it
-// is: the same markup as a tag per cell.
+// The rows are written straight as text, each row as its tr tag would write itself, and
+// added to the table as one piece: a navigator has a row for every question, and a tag per
+// row costs more than its text. They are the table's only tags, so the line break a tag
+// writes before the table's end comes with them.
 void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
     const ClickLinks links(*this, context.browser());
+    std::string rows;
+    std::string parameter;
     for (int row = 0; row < RowCount(); ++row) {
-        std::string cells;
+        rows += "\r\n  <tr>";
         for (int column = 0; column < ColumnCount(); ++column) {
             TWFGridCell* cell = cells_.Find(row, column);
             if (cell == nullptr) {
-                appendParts(cells, "<td>", ShowEmptyCells ? "&nbsp;" : "", "</td>");
+                appendParts(rows, "<td>", ShowEmptyCells ? "&nbsp;" : "", "</td>");
             } else if (!cell->Visible) {
-                cells += "<td>&nbsp;</td>";
+                rows += "<td>&nbsp;</td>";
             } else if (cell->Clickable) {
                 const TWFTextElement text(cell->Text,
                                           cell->RawText ? TWFTextKind::Markup : TWFTextKind::TextWithBreaks);
-                std::string parameter;
+                parameter.clear();
                 appendInt(parameter, row);
                 parameter += '_';
                 appendInt(parameter, column);
                 std::string markup;
                 links.write(markup, parameter, text);
                 const TWFTextElement link(std::move(markup), TWFTextKind::Markup);
-                writeCell(cells, *cell, row, column, &link);
+                writeCell(rows, *cell, row, column, &link);
             } else {
-                writeCell(cells, *cell, row, column, nullptr);
+                writeCell(rows, *cell, row, column, nullptr);
             }
         }
-        table.addTag("tr").addMarkup(std::move(cells));
+        rows += "</tr>";
     }
+    if (RowCount() == 0) return;
+    rows += "\r\n";
+    table.addMarkup(std::move(rows));
 }
 
 void TWFGrid::Submit(const std::string& parameter) {
