@@ -44,6 +44,8 @@ public:
     // The peer ended its side: what arrived so far is all there is.
     State finish();
     State state() const { return state_; }
+    // Known once the request line is in.
+    bool isPost() const { return request_.isPost(); }
 
     // The complete request with its URI, host and port, parameters, uploads (written to
     // the origin's upload folder), cookies and credentials worked out; nullopt when it is

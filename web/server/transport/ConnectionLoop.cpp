@@ -264,16 +264,13 @@ void ConnectionLoop::readFrom(Connection& connection) {
 // The request goes to a worker; meanwhile the connection is not watched at all, so a
 // client that hangs up cannot make the loop spin on it.
 void ConnectionLoop::startWork(Connection& connection) {
-    std::optional<TInHTTPAppRequest> request =
-        connection.parser.take({connection.peer, port_, uploadFolder_});
-    if (!request) return close(connection.id);
     if (connection.watched) ::epoll_ctl(epoll_.fd(), EPOLL_CTL_DEL, connection.socket.fd(), nullptr);
     connection.watched = false;
     connection.phase = Connection::Phase::Working;
     std::condition_variable* woken = nullptr;
     {
         std::lock_guard lock(mutex_);
-        jobs_.push(Job{connection.id, std::move(*request)});
+        jobs_.push(Job{connection.id, std::move(connection.parser), {connection.peer, port_, uploadFolder_}});
         woken = wakeOne(true);
     }
     notify(woken);
@@ -564,13 +561,15 @@ void ConnectionLoop::setWaiting(std::size_t index, bool waiting, bool inTurn) {
 // Runs the handler; a handler that throws is answered with the server-error page, and the
 // worker goes on serving.
 ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
+    std::optional<TInHTTPAppRequest> request = job.parser.take(job.origin);
+    if (!request) return Reply{job.id, {}, nullptr, 0, {}};  // closed without a reply
     TInHTTPAppResponse response;
     try {
-        handler_(job.request, response);
+        handler_(*request, response);
     } catch (...) {
         try {
             // The handler answers its own errors with its settings; this is the last resort.
-            WriteErrorReply(nullptr, std::current_exception(), job.request, response);
+            WriteErrorReply(nullptr, std::current_exception(), *request, response);
         } catch (...) {
             response = TInHTTPAppResponse{};
             response.statusCode = 500;
@@ -578,7 +577,7 @@ ConnectionLoop::Reply ConnectionLoop::answer(Job& job) {
         }
     }
     bool streamFollows = false;
-    Reply reply{job.id, ReplyWriter::Prefix(response, job.request.isHead(), streamFollows), nullptr, 0};
+    Reply reply{job.id, ReplyWriter::Prefix(response, request->isHead(), streamFollows), nullptr, 0};
     reply.bodyBytes = response.contentStream ? response.contentStream->size() : response.content.size();
     if (!streamFollows) return reply;
     if (reply.bodyBytes <= kInlineBody) {

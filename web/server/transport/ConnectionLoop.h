@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "web/server/TInHTTPAppRequest.h"
+#include "web/server/http/RequestParser.h"
 #include "web/server/TInHTTPAppResponse.h"
 #include "web/server/transport/JobQueue.h"
 #include "web/server/transport/Socket.h"
@@ -84,9 +85,13 @@ private:
         TimePoint started{};
         std::condition_variable wake;
     };
+    // A complete request as it was read; the worker works out its parameters and uploads,
+    // so that neither decoding a form nor writing an upload holds up the loop.
     struct Job {
         std::uint64_t id;
-        TInHTTPAppRequest request;
+        RequestParser parser;
+        RequestOrigin origin;
+        bool isPost() const { return parser.isPost(); }
     };
     // The header (and a body written with it) in `bytes`; a page held in memory in `body`,
     // taken over from its render stream; or a larger body in `stream`.

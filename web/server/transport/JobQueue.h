@@ -15,7 +15,7 @@ public:
     static constexpr std::size_t kQuickRun = 4;
 
     void push(Job job) {
-        auto& queue = job.request.isPost() ? posts_ : quick_;
+        auto& queue = job.isPost() ? posts_ : quick_;
         queue.push_back(std::move(job));
     }
 

@@ -203,6 +203,16 @@ TEST_F(LoopFixture, ARequestNotCompleteByTheDeadlineIsClosed) {
     EXPECT_EQ(client_->get("/still").body, "path=/still");
 }
 
+// The worker works out a request's parameters; one it cannot serve is closed as the loop
+// closed it before, and the worker goes on.
+TEST_F(LoopFixture, ARequestItsWorkerCannotServeIsClosedWithoutAReply) {
+    start(1);
+    Socket digest = connectFrom("127.0.0.1", port());
+    sendText(digest, "GET /secret HTTP/1.1\r\nHost: x\r\nAuthorization: Digest username=\"a\"\r\n\r\n");
+    EXPECT_TRUE(closedWithoutReply(digest));
+    EXPECT_EQ(client_->get("/after").body, "path=/after");
+}
+
 TEST_F(LoopFixture, StoppingClosesConnectionsMidRequestAtOnce) {
     start(2);
     std::vector<Socket> waiting;
@@ -300,6 +310,7 @@ TEST_F(OneRunningFixture, ARequestThatBlocksWithoutSayingSoStopsCountingAfterThe
 struct QueuedJob {
     TInHTTPAppRequest request;
     int number;
+    bool isPost() const { return request.isPost(); }
 };
 
 QueuedJob queued(const char* method, int number) {
