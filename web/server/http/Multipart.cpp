@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 #include <string_view>
 
@@ -42,10 +43,17 @@ std::shared_ptr<TWFUploadedFile> storeUpload(const std::string& folder, std::str
     std::size_t written = 0;
     while (written < data.size()) {
         ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         written += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    // A file cut short (a full disk) is no upload: the page would read a truncated workbook
+    // as if it were the one sent.
+    if (written < data.size()) {
+        ::unlink(path.c_str());
+        return nullptr;
+    }
     auto owner = std::make_shared<UploadedFileOwner>();
     owner->file.dataPath = path;
     return std::shared_ptr<TWFUploadedFile>(owner, &owner->file);

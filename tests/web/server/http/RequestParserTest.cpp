@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -141,6 +144,42 @@ TEST(RequestParserTest, AnAuthorizationOtherThanBasicIsRefusedWhenTaken) {
     ASSERT_EQ(parser.feed("GET / HTTP/1.1\r\nAuthorization: Digest x\r\n\r\n"), State::Complete);
     EXPECT_EQ(parser.take(kOrigin), std::nullopt);
     EXPECT_EQ(parser.state(), State::Refused);
+}
+
+// The file of an upload that does not fit (here a file size limit, as a full disk would) is
+// not handed on cut short: the request is refused and nothing is left behind. Run in a
+// child process, which alone gets the limit.
+TEST(RequestParserTest, AnUploadThatCannotBeWrittenWholeRefusesTheRequest) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("upload-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string data(8192, 'x');
+    const std::string body = "--B\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a.xlsx\"\r\n\r\n" +
+                             data + "\r\n--B--\r\n";
+    const std::string raw = "POST /EXEC/1/s HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+                            "Content-Length: " +
+                            std::to_string(body.size()) + "\r\n\r\n" + body;
+    const RequestOrigin origin{"10.0.0.7", 8089, folder.string() + "/"};
+    const auto takeUnderALimit = [&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small{};
+        small.rlim_cur = small.rlim_max = 1024;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        RequestParser parser;
+        parseInPieces(raw, raw.size(), parser);
+        const bool refused = !parser.take(origin).has_value();
+        const bool nothingLeft = std::filesystem::is_empty(folder);
+        std::exit(refused && nothingLeft ? 0 : 1);
+    };
+    EXPECT_EXIT(takeUnderALimit(), ::testing::ExitedWithCode(0), "");
+    RequestParser parser;
+    parseInPieces(raw, raw.size(), parser);
+    std::optional<TInHTTPAppRequest> request = parser.take(origin);
+    ASSERT_TRUE(request.has_value());
+    ASSERT_EQ(request->files.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(request->files[0]->dataPath), data.size());
+    request.reset();
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
