@@ -249,7 +249,7 @@ TWFContainer::RenderedChild TWFContainer::renderChild(TWFControl& control, std::
 // The control's own inputs, then what the container and the page add to its render.
 bool TWFContainer::writeRenderKey(const TWFControl& control, const std::string& layoutName,
                                   const TWFPageContext40& context, TWFRenderKey& key) const {
-    key.clear();
+    key.begin(TWFRenderKey::Kind::Control);
     if (!control.appendRenderKey(key, context)) return false;
     // The table is shared by every kind of control: a label and a link must not meet in it
     // however alike their inputs.

@@ -52,6 +52,14 @@ std::shared_ptr<const TWFRenderMemo> TWFRenderMemo::record(const TWFRenderKey& k
     return memo;
 }
 
+std::shared_ptr<const TWFRenderMemo> TWFRenderMemo::ofMarkup(const TWFRenderKey& key, std::string markup) {
+    auto memo = std::make_shared<TWFRenderMemo>();
+    memo->key_ = key.written();
+    memo->markup_ = std::move(markup);
+    memo->hasTag_ = true;
+    return memo;
+}
+
 void TWFRenderMemo::replay(TWFPageContext40& context, TWFControl& control) const {
     const auto all = context.texts();
     std::size_t start = 0;

@@ -23,7 +23,14 @@ class TWFHTMLTag;
 // different sequences of inputs never write the same key.
 class TWFRenderKey {
 public:
-    void clear() { text_.clear(); }
+    // What a key is of: the table holds both, and a key never stands for the other kind.
+    enum class Kind : long long { Control = 1, GridRow = 2 };
+
+    // Starts a new key of `kind`.
+    void begin(Kind kind) {
+        text_.clear();
+        numbers({static_cast<long long>(kind)});
+    }
     TWFRenderKey& text(std::string_view value) {
         numbers({static_cast<long long>(value.size())});
         text_ += value;
@@ -66,6 +73,9 @@ public:
                                                        const TWFPageContext40& context,
                                                        const TWFControl& control, const TWFHTMLTag* tag,
                                                        std::optional<std::string> submitField);
+
+    // A memo of markup alone (a grid row), which adds nothing else to the page.
+    static std::shared_ptr<const TWFRenderMemo> ofMarkup(const TWFRenderKey& key, std::string markup);
 
     bool matches(std::string_view key) const { return key_ == key; }
     const std::string& key() const { return key_; }

@@ -9,6 +9,7 @@
 #include "web/forms/controls/TWFButton.h"
 #include "web/forms/controls/TWFCheckBox.h"
 #include "web/forms/controls/TWFEdit.h"
+#include "web/forms/controls/TWFGrid.h"
 #include "web/forms/controls/TWFHRule.h"
 #include "web/forms/controls/TWFLabel.h"
 #include "web/forms/controls/TWFLink.h"
@@ -192,6 +193,58 @@ TEST_F(TWFRenderMemoTest, ControlsOfDifferentKindsNeverShareAMemo) {
     withStar.RenderDocument(session_);
     EXPECT_NE(withStar.RenderDocument(session_).find(">*</span>"), std::string::npos);
     EXPECT_NE(withDash.RenderDocument(session_).find(">-</span>"), std::string::npos);
+}
+
+// A navigator: a clickable row per question, the current one in its own colour.
+class NavigatorPage : public TWFAppForm {
+public:
+    NavigatorPage() : TWFAppForm("WFForm9", "TWFForm9", 1000, 679) {
+        grid = &Add(std::make_unique<TWFGrid>("WFGrid1"));
+        grid->SetRowCount(4);
+        for (int row = 0; row < 4; ++row) {
+            TWFGridCell& cell = grid->Cell(row, 0);
+            cell.Text = std::to_string(row + 1) + ".第 " + std::to_string(row + 1) + " 题 <i>";
+            cell.Clickable = true;
+            cell.BGColor = 0xC7C6B6;
+        }
+        grid->OnCellClick = [](TWFControl&, int, int) {};
+    }
+    TWFGrid* grid;
+};
+
+TEST_F(TWFRenderMemoTest, AGridRowIsWrittenAnewOnlyWhenOneOfItsCellsChanged) {
+    NavigatorPage page;
+    page.RenderDocument(session_);
+    page.RenderDocument(session_);
+    page.grid->Cell(2, 0).BGColor = 0x7FA9FE;
+    page.grid->Cell(3, 0).Text = "4.改过的题";
+    const std::string changed = page.RenderDocument(session_);
+    EXPECT_NE(changed.find("bgcolor=\"#FEA97F\""), std::string::npos);
+    EXPECT_NE(changed.find("4.改过的题"), std::string::npos);
+    NavigatorPage expected;
+    expected.grid->Cell(2, 0).BGColor = 0x7FA9FE;
+    expected.grid->Cell(3, 0).Text = "4.改过的题";
+    TWFRenderMemoTable::clear();
+    EXPECT_EQ(changed, expected.RenderDocument(session_));
+}
+
+// The handler writes what the page holds elsewhere; the cell as it was before it ran says
+// nothing of that.
+TEST_F(TWFRenderMemoTest, AGridThatChangesItsCellsAsTheyAreWrittenWritesEveryRowAfresh) {
+    NavigatorPage page;
+    page.grid->Cell(0, 0).Clickable = false;
+    bool on = false;
+    page.grid->OnRenderCell = [&](TWFGridCell& cell, int row, int) {
+        if (row == 0) cell.Text = on ? "开" : "关";
+    };
+    for (bool state : {false, true, false}) {
+        on = state;
+        page.RenderDocument(session_);
+    }
+    // The cell reads "关" again, as it did when the handler last turned it to "开".
+    const std::string html = page.RenderDocument(session_);
+    EXPECT_NE(html.find(">关<"), std::string::npos);
+    EXPECT_EQ(html.find(">开<"), std::string::npos);
 }
 
 TEST_F(TWFRenderMemoTest, CheckedRendersStopAtAKeyThatMissesAnInput) {

@@ -76,6 +76,9 @@ protected:
     public:
         ClickLinks(const TWFCustomGrid& grid, web::TWFBrowser browser, std::string_view className = {});
         void write(std::string& out, std::string_view parameter, const TWFTextElement& content) const;
+        // Everything of a link but its parameter and content.
+        const std::string& opening() const { return opening_; }
+        const std::string& closing() const { return closing_; }
 
     private:
         std::string opening_;

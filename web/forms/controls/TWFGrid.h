@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/controls/TWFCustomGrid.h"
 
 namespace web::forms {
@@ -41,7 +42,12 @@ protected:
     void renderRows(TWFHTMLTag& table, TWFPageContext40& context) override;
 
 private:
+    void writeRowCells(std::string& out, int row, const ClickLinks& links);
+    void writeRowKey(TWFRenderKey& key, int row, const ClickLinks& links) const;
+
     TWFGridCells cells_;
+    // The memo each row was last written from, by row.
+    std::vector<std::shared_ptr<const TWFRenderMemo>> rowMemos_;
 };
 
 }  // namespace web::forms
