@@ -214,16 +214,12 @@ TWFContainer::RenderedChild TWFContainer::renderChild(TWFControl& control, std::
     if (control.isNonVisual() || !writeRenderKey(control, layoutName, context, key))
         return {renderControl(control, layoutName, context)};
     std::shared_ptr<const TWFRenderMemo>& kept = memos_[slot];
-    if (kept == nullptr || !kept->matches(key.written())) {
-        if (std::shared_ptr<const TWFRenderMemo> found = TWFRenderMemoTable::find(key.written()))
-            kept = std::move(found);
-    }
-    const TWFContextMarks before(context);
-    if (kept != nullptr && kept->matches(key.written())) {
+    if (TWFRenderMemoTable::lookUp(kept, key.written())) {
         if (!CheckRenderMemos()) {
             kept->replay(context, control);
             return {nullptr, kept->markup()};
         }
+        const TWFContextMarks before(context);
         std::unique_ptr<TWFHTMLTag> tag = renderControl(control, layoutName, context);
         if (!kept->sameAs(before, context, control, tag.get(), submitFieldOf(control))) {
             std::fprintf(stderr, "%s renders differently from the same render key\n",
@@ -232,6 +228,7 @@ TWFContainer::RenderedChild TWFContainer::renderChild(TWFControl& control, std::
         }
         return {std::move(tag)};
     }
+    const TWFContextMarks before(context);
     std::unique_ptr<TWFHTMLTag> tag = renderControl(control, layoutName, context);
     // A few controls settle a property of their own while they render; a render that
     // changed its own inputs is not kept, the next one will be.

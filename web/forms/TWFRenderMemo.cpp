@@ -162,6 +162,14 @@ std::shared_ptr<const TWFRenderMemo> TWFRenderMemoTable::find(std::string_view k
     return MemoShards::instance().find(key);
 }
 
+bool TWFRenderMemoTable::lookUp(std::shared_ptr<const TWFRenderMemo>& kept, std::string_view key) {
+    if (kept != nullptr && kept->matches(key)) return true;
+    std::shared_ptr<const TWFRenderMemo> found = find(key);
+    if (found == nullptr) return false;
+    kept = std::move(found);
+    return true;
+}
+
 void TWFRenderMemoTable::keep(const std::shared_ptr<const TWFRenderMemo>& memo) {
     MemoShards::instance().keep(memo);
 }

@@ -110,6 +110,9 @@ private:
 class TWFRenderMemoTable {
 public:
     static std::shared_ptr<const TWFRenderMemo> find(std::string_view key);
+    // Whether `kept` (the memo a control or row was last written from) is, or now is, the
+    // memo of `key`: the one kept is checked first, without taking a lock.
+    static bool lookUp(std::shared_ptr<const TWFRenderMemo>& kept, std::string_view key);
     static void keep(const std::shared_ptr<const TWFRenderMemo>& memo);
     // Empties the table (tests).
     static void clear();

@@ -34,11 +34,7 @@ void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
         }
         writeRowKey(key, row, links);
         std::shared_ptr<const TWFRenderMemo>& kept = rowMemos_[static_cast<std::size_t>(row)];
-        if (kept == nullptr || !kept->matches(key.written())) {
-            if (std::shared_ptr<const TWFRenderMemo> found = TWFRenderMemoTable::find(key.written()))
-                kept = std::move(found);
-        }
-        if (kept == nullptr || !kept->matches(key.written())) {
+        if (!TWFRenderMemoTable::lookUp(kept, key.written())) {
             std::string cells;
             writeRowCells(cells, row, links);
             kept = TWFRenderMemo::ofMarkup(key, std::move(cells));
