@@ -14,7 +14,8 @@ for option in "$@"; do
     *) echo "Unknown option $option (use --e2e, --desktop)" >&2; exit 2 ;;
   esac
 done
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libsqlite3-dev libxlsxwriter-dev libzip-dev libxml2-dev libpq-dev postgresql)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libsqlite3-dev libxlsxwriter-dev libzip-dev libxml2-dev libpq-dev postgresql
+          libgoogle-perftools-dev)
 if $desktop; then
   packages+=(libgtk-3-dev libwebkit2gtk-4.1-dev xvfb)
 fi
