@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -126,9 +127,11 @@ Reply exchange(const Endpoint& server, const std::string& source, const std::str
         }
         sent += static_cast<std::size_t>(n);
     }
-    // Received straight into the reply's buffer, which grows by doubling: the client shares
-    // the processors with the server it measures, so it copies no more than it must.
-    std::string data(kFirstReceive, '\0');
+    // Received into a buffer this thread keeps from one exchange to the next, and only the
+    // body copied out: the client shares the processors with the server it measures, so it
+    // neither clears nor moves more than it must.
+    thread_local std::string data;
+    if (data.size() < kFirstReceive) data.resize(kFirstReceive);
     std::size_t received = 0;
     while (received < kReplyLimit) {
         if (data.size() - received < kFirstReceive / 4) data.resize(data.size() * 2);
@@ -142,15 +145,14 @@ Reply exchange(const Endpoint& server, const std::string& source, const std::str
         }
         received += static_cast<std::size_t>(n);
     }
-    data.resize(received);
-    const std::size_t headerEnd = data.find("\r\n\r\n");
-    if (data.compare(0, 9, "HTTP/1.1 ") != 0 || headerEnd == std::string::npos) {
-        reply.error = data.empty() ? "closed without a reply" : "incomplete reply";
+    const std::string_view whole(data.data(), received);
+    const std::size_t headerEnd = whole.find("\r\n\r\n");
+    if (whole.substr(0, 9) != "HTTP/1.1 " || headerEnd == std::string_view::npos) {
+        reply.error = whole.empty() ? "closed without a reply" : "incomplete reply";
         return reply;
     }
     reply.status = std::atoi(data.c_str() + 9);
-    data.erase(0, headerEnd + 4);
-    reply.body = std::move(data);
+    reply.body.assign(whole.substr(headerEnd + 4));
     return reply;
 }
 
@@ -168,10 +170,20 @@ std::string postRequest(const Endpoint& server, const std::string& path, const s
 
 std::string percentEncoded(const std::string& text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr auto kKept = [] {
+        std::array<bool, 256> kept{};
+        for (int c = 0; c < 256; ++c) {
+            kept[static_cast<std::size_t>(c)] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                                                (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == '.' ||
+                                                c == '~';
+        }
+        return kept;
+    }();
     std::string out;
+    out.reserve(text.size() * 3);
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 || c == '-' || c == '_' || c == '.' || c == '~') {
+        if (kKept[byte]) {
             out += c;
         } else {
             out += '%';
@@ -211,7 +223,7 @@ std::string between(const std::string& text, const std::string& open, const std:
 std::optional<SubmitForm> readSubmitForm(const std::string& page) {
     const std::size_t at = findText(page, "name=\"SubmitForm\"");
     if (at == std::string::npos) return std::nullopt;
-    const std::size_t end = page.find("</form>", at);
+    const std::size_t end = findText(page, "</form>", at);
     SubmitForm form;
     form.action = between(page, "action=\"", "\"", at);
     if (end == std::string::npos || form.action.empty()) return std::nullopt;
