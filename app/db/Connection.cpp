@@ -15,6 +15,12 @@
 namespace exam::db {
 namespace {
 
+// SQLite counts the memory it holds under one process-wide lock, taken at every allocation
+// of every connection; nothing here reads the count, and the workers' queries would queue on
+// that lock. Set before SQLite starts, which is at the first connection opened; a program
+// that started SQLite earlier keeps the count.
+const bool kMemoryCountOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
+
 // Rnd(...): a fresh random number in [0, 1) for every call, so "Order By Rnd(ID)" sorts
 // the rows by a key drawn per row and per run. The argument is ignored.
 void randomNumber(sqlite3_context* context, int, sqlite3_value**) {

@@ -298,7 +298,7 @@ TWFCheckBox* TWFForm5::box(int k) const {
 void TWFForm5::xsxt() {
     if (!sheet_.onQuestion()) return;
     db::Query& tem = UserSession().tem;
-    OpenStatement(tem, "select * from tm where id=?", {sheet_.currentQuestionId()});
+    OpenStatement(tem, "select 题目,题型,答案,候选项 from tm where id=?", {sheet_.currentQuestionId()});
     WFMemo1->Lines = exam::QuestionLines(tem.FieldByName("题目").AsString());
     const std::string type = tem.FieldByName("题型").AsString();
     WFLabel2->Caption = type;
