@@ -109,7 +109,7 @@ std::string percentEncoded(const std::string& text);
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
 // The text between `open` (searched from `from`) and the next `close`; empty when absent.
-std::string between(const std::string& text, const std::string& open, const std::string& close,
+std::string between(std::string_view text, std::string_view open, std::string_view close,
                     std::size_t from = 0);
 
 // The page's SubmitForm: where it posts and the fields it carries, in order, with the

@@ -211,17 +211,17 @@ std::size_t findText(std::string_view text, std::string_view pattern, std::size_
 
 }  // namespace
 
-std::string between(const std::string& text, const std::string& open, const std::string& close,
-                    std::size_t from) {
+std::string between(std::string_view text, std::string_view open, std::string_view close, std::size_t from) {
     const std::size_t start = findText(text, open, from);
     if (start == std::string::npos) return "";
     const std::size_t stop = text.find(close, start + open.size());
     if (stop == std::string::npos) return "";
-    return text.substr(start + open.size(), stop - start - open.size());
+    return std::string(text.substr(start + open.size(), stop - start - open.size()));
 }
 
 std::optional<SubmitForm> readSubmitForm(const std::string& page) {
-    const std::size_t at = findText(page, "name=\"SubmitForm\"");
+    // The form closes the page: sought from the end, it is found without reading the page.
+    const std::size_t at = page.rfind("name=\"SubmitForm\"");
     if (at == std::string::npos) return std::nullopt;
     const std::size_t end = findText(page, "</form>", at);
     SubmitForm form;
@@ -310,8 +310,11 @@ std::string pageProblem(const Reply& reply, const std::string& expectedTitle) {
         if (reply.body.find(kLocked) != std::string::npos) return std::string(kLocked);
         return "status " + std::to_string(reply.status) + ": " + shownText(reply.body);
     }
-    // The page's errors reach the user as an alert.
-    const std::string alert = between(reply.body, "window.alert(\"", "\");");
+    // The page's errors reach the user as an alert among the scripts of its head, so only
+    // the head is searched (the whole page when it has none).
+    const std::size_t headEnd = findText(reply.body, "</head>");
+    const std::string_view searched = std::string_view(reply.body).substr(0, headEnd);
+    const std::string alert = between(searched, "window.alert(\"", "\");");
     if (alert.find(kLocked) != std::string::npos) return std::string(kLocked);
     if (!alert.empty()) return "alert \"" + pageToUtf8(alert) + "\"";
     if (expectedTitle.empty()) return "";
