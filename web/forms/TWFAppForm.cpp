@@ -8,6 +8,7 @@
 #include "web/forms/FileReferenceURL.h"
 #include "web/forms/OutputLineBreak.h"
 #include "web/forms/TWFPageContext40.h"
+#include "web/forms/TWFRenderMemo.h"
 #include "web/forms/TextParts.h"
 #include "web/server/Errors.h"
 #include "web/server/HtmlEscape.h"
@@ -270,12 +271,24 @@ void TWFAppForm::appendSubmitForm(std::string& out, const std::string& action,
 
 // The body's opening tag with the locker and the busy cursor; the components and
 // SubmitForm follow, and the caller closes it.
-void TWFAppForm::appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller) const {
+void TWFAppForm::appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller) {
+    const std::string background = referenceURL(Background.Image, controller);
+    TWFRenderKey inputs;
+    inputs.numbers({LeftToRight, BGColor.value(), TextColor.value(), LinkColor.value(), VLinkColor.value(),
+                    Background.Fixed, LockUntilLoaded});
+    inputs.text(background).text(OutputLineBreak());
+    if (bodyOpening_.empty() || inputs.written() != bodyOpeningInputs_) {
+        bodyOpening_ = bodyOpening(background);
+        bodyOpeningInputs_ = inputs.written();
+    }
+    out += bodyOpening_;
+}
+
+std::string TWFAppForm::bodyOpening(const std::string& background) const {
     TWFHTMLTag body("body");
     body.setAttribute("onresize", "return Body_OnResize();");
     if (!LeftToRight) body.setAttribute("dir", "RTL");
     if (BGColor != clNone) body.setColorAttribute("bgcolor", BGColor);
-    std::string background = referenceURL(Background.Image, controller);
     if (!background.empty()) body.setAttribute("background", background);
     if (Background.Fixed) body.setAttribute("bgproperties", "fixed");
     if (TextColor != clNone) body.setColorAttribute("text", TextColor);
@@ -298,7 +311,9 @@ void TWFAppForm::appendBodyOpening(std::string& out, const web::TWFServerControl
         "style",
         "position:absolute;left:0;top:0;width:10000;height:10000;visibility:hidden;display:none;"
         "cursor:wait;z-index:10000");
-    body.renderOpen(out);
+    std::string opening;
+    body.renderOpen(opening);
+    return opening;
 }
 
 void TWFAppForm::fillPageScript(TWFPageContext40& context, web::TWFApplication& session) const {

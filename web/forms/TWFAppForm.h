@@ -65,7 +65,8 @@ public:
 private:
     void appendHeadLines(std::string& out, const web::TWFServerControllerBase* controller) const;
     void appendSubmitForm(std::string& out, const std::string& action, const TWFPageContext40& context) const;
-    void appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller) const;
+    void appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller);
+    std::string bodyOpening(const std::string& background) const;
     void fillPageScript(TWFPageContext40& context, web::TWFApplication& session) const;
     TWFControl* findSubmitTarget(const std::string& action) const;
     void applyHiddenFields(web::FieldList& fields);
@@ -81,6 +82,10 @@ private:
     std::size_t lastPageScriptSize_ = 0;
     std::size_t lastLayoutScriptSize_ = 0;
     std::size_t lastStyleSize_ = 0;
+    // The body's opening tag as last written, with the inputs it was written from: the same
+    // on nearly every render of a page.
+    std::string bodyOpening_;
+    std::string bodyOpeningInputs_;
     // The controls of the last render, by HTML name.
     std::vector<std::pair<std::string, TWFControl*>> lastRendered_;
     // The controls by the names a post may give, kept from one post to the next.

@@ -231,6 +231,26 @@ TEST_F(TWFAppFormTest, ARenderAfterAControlMovedOrChangedFontWritesItsNewStyle) 
     EXPECT_NE(classed.find("class=\"title\" id=\"WFLABEL1\""), std::string::npos);
 }
 
+TEST_F(TWFAppFormTest, ABodyWhoseColoursOrLockChangedBetweenRendersOpensAnew) {
+    const std::string first = page_.RenderDocument(session_);
+    EXPECT_NE(first.find("<body onresize=\"return Body_OnResize();\" topmargin=\"0\""), std::string::npos);
+    EXPECT_NE(first.find("id=\"locker\""), std::string::npos);
+
+    page_.BGColor = clRed;
+    page_.LeftToRight = false;
+    page_.LockUntilLoaded = false;
+    const std::string changed = page_.RenderDocument(session_);
+    EXPECT_NE(changed.find("<body onresize=\"return Body_OnResize();\" dir=\"RTL\" bgcolor=\"#FF0000\""),
+              std::string::npos)
+        << changed.substr(changed.find("<body"), 300);
+    EXPECT_EQ(changed.find("id=\"locker\""), std::string::npos);
+
+    page_.BGColor = clNone;
+    page_.LeftToRight = true;
+    page_.LockUntilLoaded = true;
+    EXPECT_EQ(page_.RenderDocument(session_), first);
+}
+
 TEST_F(TWFAppFormTest, PageSaysItsLanguageAndALabelNamesItsInput) {
     page_.Language = "zh-CN";
     page_.label->FocusControl = page_.edit;
