@@ -263,7 +263,10 @@ ConnectionLease ConnectionPool::lease() {
         while (!idle_.empty()) {
             std::unique_ptr<Connection> connection = std::move(idle_.back());
             idle_.pop_back();
+            // Looked at without the lock: it is a system call, and every query leases.
+            lock.unlock();
             if (connection->stillOnFile()) return ConnectionLease(shared_from_this(), std::move(connection));
+            lock.lock();
             // The file was removed or replaced: this connection would go on with the old one.
             --open_;
             closedPrepares_ += connection->prepareCount();
