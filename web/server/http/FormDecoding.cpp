@@ -12,20 +12,24 @@ int hexValue(char c) {
     return -1;
 }
 
-// Appends the decoded `text` to `out`.
+// Appends the decoded `text` to `out`; the plain runs between escapes go in one piece.
 void appendPercentDecoded(std::string& out, std::string_view text, bool plusAsBlank) {
+    std::size_t plain = 0;  // where the run not yet appended starts
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '+' && plusAsBlank) {
+        const char c = text[i];
+        if (c != '%' && (c != '+' || !plusAsBlank)) continue;
+        if (c == '%' && !(i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0))
+            continue;  // a lone "%" stands for itself
+        out.append(text.data() + plain, i - plain);
+        if (c == '+') {
             out += ' ';
-        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-                   hexValue(text[i + 2]) >= 0) {
+        } else {
             out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
             i += 2;
-        } else {
-            out += c;
         }
+        plain = i + 1;
     }
+    out.append(text.data() + plain, text.size() - plain);
 }
 
 }  // namespace
