@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <typeinfo>
 #include <utility>
 
@@ -221,11 +219,8 @@ TWFContainer::RenderedChild TWFContainer::renderChild(TWFControl& control, std::
         }
         const TWFContextMarks before(context);
         std::unique_ptr<TWFHTMLTag> tag = renderControl(control, layoutName, context);
-        if (!kept->sameAs(before, context, control, tag.get(), submitFieldOf(control))) {
-            std::fprintf(stderr, "%s renders differently from the same render key\n",
-                         control.HtmlName().c_str());
-            std::abort();
-        }
+        if (!kept->sameAs(before, context, control, tag.get(), submitFieldOf(control)))
+            StaleRenderMemo(control.HtmlName());
         return {std::move(tag)};
     }
     const TWFContextMarks before(context);

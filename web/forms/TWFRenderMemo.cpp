@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -196,6 +197,11 @@ bool CheckRenderMemos() {
 
 void SetCheckRenderMemos(bool check) {
     checkRenderMemos() = check;
+}
+
+void StaleRenderMemo(const std::string& what) {
+    std::fprintf(stderr, "%s renders differently from the same render key\n", what.c_str());
+    std::abort();
 }
 
 }  // namespace web::forms

@@ -123,5 +123,8 @@ public:
 // key that misses an input of its control shows up as a failed test, not a stale page.
 bool CheckRenderMemos();
 void SetCheckRenderMemos(bool check);
+// Stops the process: what (a control, a grid row) was written from a memo that a render
+// from scratch does not write.
+[[noreturn]] void StaleRenderMemo(const std::string& what);
 
 }  // namespace web::forms

@@ -1,7 +1,6 @@
 #include "web/forms/controls/TWFGrid.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "web/forms/TWFPageContext40.h"
 #include "web/forms/TextParts.h"
@@ -42,11 +41,7 @@ void TWFGrid::renderRows(TWFHTMLTag& table, TWFPageContext40& context) {
         } else if (CheckRenderMemos()) {
             std::string fresh;
             writeRowCells(fresh, row, links);
-            if (fresh != *kept->markup()) {
-                std::fprintf(stderr, "row %d of %s renders differently from the same render key\n", row,
-                             HtmlName().c_str());
-                std::abort();
-            }
+            if (fresh != *kept->markup()) StaleRenderMemo("row " + std::to_string(row) + " of " + HtmlName());
         }
         rows += *kept->markup();
         rows += "</tr>";

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "web/server/TInHTTPAppRequest.h"
-#include "web/server/http/RequestParser.h"
 #include "web/server/TInHTTPAppResponse.h"
+#include "web/server/http/RequestParser.h"
 #include "web/server/transport/JobQueue.h"
 #include "web/server/transport/Socket.h"
 
