@@ -251,10 +251,26 @@ void ConnectionPool::setDefaultSize(std::size_t size) {
     defaultSize() = std::max<std::size_t>(1, size);
 }
 
+namespace {
+
+// Shared by all pools, so that no two pools ever hand out the same generation.
+std::atomic<std::uint64_t> nextDataGeneration{1};
+
+}  // namespace
+
 ConnectionPool::ConnectionPool(std::filesystem::path file, std::size_t size)
-    : file_(std::move(file)), size_(std::max<std::size_t>(1, size)) {}
+    : file_(std::move(file)),
+      size_(std::max<std::size_t>(1, size)),
+      watch_(file_),
+      generation_(nextDataGeneration++) {}
 
 ConnectionPool::~ConnectionPool() = default;
+
+std::uint64_t ConnectionPool::dataGeneration() {
+    std::lock_guard lock(watchMutex_);
+    if (watch_.changed()) generation_ = nextDataGeneration++;
+    return generation_;
+}
 
 ConnectionLease ConnectionPool::lease() {
     std::unique_lock lock(mutex_);

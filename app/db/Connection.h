@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <list>
 #include <memory>
@@ -15,6 +16,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "app/db/FileChangeWatch.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -124,6 +127,11 @@ public:
     std::size_t openCount() const;
     // Statements prepared on all connections of the pool, including closed ones.
     std::size_t prepareCount() const;
+    // A number that stays the same while nothing writes the file, from this process or
+    // another, and is never the same for two states of the file nor for two pools: a
+    // result read while it was N may stand for a new read while it is still N. Take it
+    // before the read. A new number at every call where the file cannot be watched.
+    std::uint64_t dataGeneration();
 
 private:
     friend class ConnectionLease;
@@ -137,6 +145,9 @@ private:
     std::size_t open_ = 0;
     std::size_t closedPrepares_ = 0;
     std::vector<const Connection*> all_;
+    std::mutex watchMutex_;
+    FileChangeWatch watch_;
+    std::uint64_t generation_;
 };
 
 // A connection borrowed from a pool, given back when the lease goes.

@@ -29,6 +29,12 @@ constexpr TColor kSaddleBrown{0x13458B};
 constexpr int kOptionsTop = 262;
 constexpr int kOptionsHeight = 155;
 
+// The questions shown in this process, shared by every candidate's exam page.
+ShownQuestions& shownQuestions() {
+    static ShownQuestions questions;
+    return questions;
+}
+
 void placeControl(TWFControl& control, int left, int top, int width, int height) {
     control.Left = left;
     control.Top = top;
@@ -297,15 +303,32 @@ TWFCheckBox* TWFForm5::box(int k) const {
 
 void TWFForm5::xsxt() {
     if (!sheet_.onQuestion()) return;
-    db::Query& tem = UserSession().tem;
-    OpenStatement(tem, "select 题目,题型,答案,候选项 from tm where id=?", {sheet_.currentQuestionId()});
-    WFMemo1->Lines = exam::QuestionLines(tem.FieldByName("题目").AsString());
-    const std::string type = tem.FieldByName("题型").AsString();
-    WFLabel2->Caption = type;
-    shownKind_ = AnswerKindOf(type);
-    if (WFLabel9->Visible) WFLabel9->Hint = "标准答案：" + tem.FieldByName("答案").AsString();
-    showOptions(type, tem.FieldByName("候选项").AsString());
+    const std::shared_ptr<const ShownQuestion> question = readQuestion(sheet_.currentQuestionId());
+    WFMemo1->Lines = exam::QuestionLines(question->text);
+    WFLabel2->Caption = question->type;
+    shownKind_ = AnswerKindOf(question->type);
+    if (WFLabel9->Visible) WFLabel9->Hint = "标准答案：" + question->answer;
+    showOptions(question->type, question->options);
     colourNavigator();
+}
+
+// The question as stored, or as read for an earlier click while nothing has written the
+// database since. Inside a transaction the database is read: it may hold a change not
+// committed yet.
+std::shared_ptr<const ShownQuestion> TWFForm5::readQuestion(const std::string& id) {
+    db::Query& tem = UserSession().tem;
+    db::Database& database = tem.Connection();
+    const bool keepable = !database.InTransaction();
+    const std::uint64_t generation = keepable ? database.Pool().dataGeneration() : 0;
+    if (keepable) {
+        if (std::shared_ptr<const ShownQuestion> kept = shownQuestions().find(id, generation)) return kept;
+    }
+    OpenStatement(tem, "select 题目,题型,答案,候选项 from tm where id=?", {id});
+    auto question = std::make_shared<const ShownQuestion>(
+        ShownQuestion{tem.FieldByName("题目").AsString(), tem.FieldByName("题型").AsString(),
+                      tem.FieldByName("答案").AsString(), tem.FieldByName("候选项").AsString()});
+    if (keepable) shownQuestions().keep(id, generation, question);
+    return question;
 }
 
 // The options as radio buttons, or for a multiple-choice question as check boxes (as many

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "app/exam/AnswerSheet.h"
+#include "app/exam/ShownQuestions.h"
 #include "web/forms/TWFAppForm.h"
 #include "web/forms/controls/TWFButton.h"
 #include "web/forms/controls/TWFCheckBox.h"
@@ -80,6 +82,7 @@ public:
     // Shows the current question as stored and the answer saved for it; recolours the
     // navigator.
     void xsxt();
+    std::shared_ptr<const ShownQuestion> readQuestion(const std::string& id);
     // Saves the answer shown on the page as the current question's answer; whether it
     // changed.
     bool dasave();

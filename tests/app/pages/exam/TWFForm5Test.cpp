@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <latch>
 #include <set>
 #include <thread>
 
-#include "app/pages/home/TWFForm2.h"
-#include "app/pages/exam/TWFForm5.h"
 #include "app/pages/complete/TWFForm7.h"
+#include "app/pages/exam/TWFForm5.h"
+#include "app/pages/home/TWFForm2.h"
 #include "tests/app/pages/CandidatePagesFixture.h"
 
 namespace exam::pages::testing {
@@ -391,6 +392,37 @@ TEST_F(TWFForm5Test, SimultaneousHandInsUnderOneNameStoreOnePaper) {
               (std::multiset<std::string>{"duplicate", "handed in"}));
     EXPECT_EQ(rows("select count(*) from cj"), (Rows{{"1"}}));
     EXPECT_EQ(rows("select count(*) from dtxb"), (Rows{{"20"}}));
+}
+
+// Candidates page through the same questions, which the page keeps between clicks; a
+// question changed meanwhile, by the editor or by another program on the file, shows at
+// the next click that brings it.
+TEST_F(TWFForm5Test, AQuestionChangedBetweenClicksShowsAsChanged) {
+    const std::int64_t exam = createExam("考试");
+    const std::int64_t first = addSingleChoice(exam, "一\r\n");
+    addSingleChoice(exam, "二\r\n");
+    TWFForm5& page = start(exam);
+    post(click("WFBUTTON2"));
+    post(click("WFBUTTON1"));
+    EXPECT_EQ(page.WFMemo1->Lines.Strings(), std::vector<std::string>{"一"});
+
+    exec("UPDATE tm SET 题目=?, 候选项=? WHERE id=?", {"改过的一\r\n", "A.对\r\nB.错\r\n", first});
+    post(click("WFBUTTON2"));
+    post(click("WFBUTTON1"));
+    EXPECT_EQ(page.WFMemo1->Lines.Strings(), std::vector<std::string>{"改过的一"});
+    EXPECT_EQ(page.WFRadioGroup1->Items, (std::vector<std::string>{"A.对", "B.错"}));
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(folder_.file("db1.db").c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    sqlite3_busy_timeout(other, 5000);
+    const std::string sql = "UPDATE tm SET 题目='另一个程序改的一' WHERE id=" + std::to_string(first);
+    EXPECT_EQ(sqlite3_exec(other, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(other);
+    sqlite3_close(other);
+    post(click("WFBUTTON2"));
+    post(click("WFBUTTON1"));
+    EXPECT_EQ(page.WFMemo1->Lines.Strings(), std::vector<std::string>{"另一个程序改的一"});
 }
 
 }  // namespace
