@@ -211,10 +211,11 @@ public:
         }
     }
 
+    class Output;
+
     // Both conversions replace a malformed sequence with the replacement character, one per
     // byte, and write a character the code page lacks as a numeric character reference.
-    std::string encode(std::string_view input, Converter& converter) const {
-        Output output(input.size());
+    void encodeInto(std::string_view input, Converter& converter, Output& output) const {
         std::string slow;
         for (std::size_t at = 0; at < input.size();) {
             const std::size_t plain = asciiRunEnd(input, at);
@@ -248,12 +249,10 @@ public:
             }
             at += length;
         }
-        return output.take();
     }
 
     bool usable() const { return asciiKept_; }
 
-private:
     // The encoded page. A run of Chinese text gathers in a small buffer and joins the page
     // in one piece: appending two bytes at a time costs more than the look-up they come from.
     class Output {
@@ -285,6 +284,7 @@ private:
         std::size_t gathered_ = 0;
     };
 
+private:
     // The usual case of a page's Chinese text, without the general decoding: a well-formed
     // three-byte sequence (no surrogate, not overlong) whose bytes the table knows. Returns
     // the bytes taken from `input`, 0 when the general way must decide.
@@ -328,15 +328,31 @@ std::string EncodeGB18030ByConverter(const std::string& utf8) {
 }
 
 std::string EncodeForCharset(const std::string& utf8, std::string_view charset) {
+    return EncodeForCharset({std::string_view(utf8)}, charset);
+}
+
+std::string EncodeForCharset(std::initializer_list<std::string_view> utf8Parts, std::string_view charset) {
+    std::size_t size = 0;
+    for (std::string_view part : utf8Parts) size += part.size();
     std::string name = web::text::toUpper(web::text::trim(charset));
-    if (name.empty() || name == "UTF-8" || name == "UTF8") return utf8;
     if (name == "GB2312" || name == "GBK" || name == "CP936") name = "GB18030";
-    Converter* converter = converterFor(name);
-    if (converter == nullptr) return utf8;
-    if (name == "GB18030") {
-        if (const Gb18030Table* table = gb18030Table()) return table->encode(utf8, *converter);
+    Converter* converter = name.empty() || name == "UTF-8" || name == "UTF8" ? nullptr : converterFor(name);
+    if (converter == nullptr) {
+        std::string text;
+        text.reserve(size);
+        for (std::string_view part : utf8Parts) text += part;
+        return text;
     }
-    return converter->convert(utf8);
+    if (name == "GB18030") {
+        if (const Gb18030Table* table = gb18030Table()) {
+            Gb18030Table::Output output(size);
+            for (std::string_view part : utf8Parts) table->encodeInto(part, *converter, output);
+            return output.take();
+        }
+    }
+    std::string text;
+    for (std::string_view part : utf8Parts) text += converter->convert(part);
+    return text;
 }
 
 std::string ToValidUTF8(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace web::forms {
 // and which holds every character, so nothing is lost on the way out. An empty or UTF-8
 // charset, or one the system cannot convert to, leaves the text as it is.
 std::string EncodeForCharset(const std::string& utf8, std::string_view charset);
+// The same for a text given in parts, each ending on a character boundary: encoded into
+// one text without joining the parts first.
+std::string EncodeForCharset(std::initializer_list<std::string_view> utf8Parts, std::string_view charset);
 
 // The GB18030 text of EncodeForCharset written through the system's conversion alone,
 // without the table of the basic plane it normally uses: the reference the table is

@@ -97,11 +97,20 @@ void TWFAppForm::setSize(int width, int height) {
 }
 
 void TWFAppForm::RenderHTML(std::ostream& out, web::TWFApplication& session) {
-    std::string document = RenderDocument(session);
-    web::TWFRenderStream::Write(out, EncodeForCharset(document, charsetOf(session.Settings())));
+    const Document document = renderParts(session);
+    web::TWFRenderStream::Write(
+        out, EncodeForCharset({document.head, document.body}, charsetOf(session.Settings())));
 }
 
 std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
+    Document document = renderParts(session);
+    document.head += document.body;
+    return std::move(document.head);
+}
+
+// The head is written after the controls, which collect what it needs; the body is then
+// encoded after it without joining the two.
+TWFAppForm::Document TWFAppForm::renderParts(web::TWFApplication& session) {
     const web::TWFServerControllerBase* controller = session.Settings();
     TWFPageContext40 context(session.BrowserKind(), session.UserAgent());
     const std::string_view lb = OutputLineBreak();
@@ -115,8 +124,6 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     context.AddScriptFile("/js/WFCommon.js");
     context.AddScriptFile("/js/WFCL.js");
 
-    // The controls write into one buffer; the head, which needs what they collected in the
-    // context, is written after them, so the body is the one part copied.
     std::string body;
     body.reserve(lastBodySize_ + lastBodySize_ / 8 + 4096);
     context.pageScript.reserve(lastPageScriptSize_ + 1024);
@@ -142,39 +149,39 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
     lastPageScriptSize_ = context.pageScript.size();
     lastLayoutScriptSize_ = context.wfclInitScript.size();
     lastStyleSize_ = context.styleRules.size();
-    std::string page;
-    page.reserve(body.size() + context.pageScript.size() + context.wfclInitScript.size() +
-                 context.initScript.size() + context.styleRules.size() + 4096);
+    std::string head;
+    head.reserve(context.pageScript.size() + context.wfclInitScript.size() + context.initScript.size() +
+                 context.styleRules.size() + 4096);
     if (Language.empty()) {
-        page += "<html>";
+        head += "<html>";
     } else {
-        page += "<html lang=\"";
-        web::AppendHtmlValue(page, Language);
-        page += "\">";
+        head += "<html lang=\"";
+        web::AppendHtmlValue(head, Language);
+        head += "\">";
     }
-    page += "<head>";
-    page += lb;
+    head += "<head>";
+    head += lb;
     if (controller != nullptr && !controller->CharSet.empty()) {
-        page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=";
-        page += controller->CharSet;
-        page += "\">";
+        head += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=";
+        head += controller->CharSet;
+        head += "\">";
     }
-    page += "<meta http-equiv=\"cache-control\" content=\"no-cache\">";
-    page += lb;
-    page += "<meta http-equiv=\"pragma\" content=\"no-cache\">";
-    page += lb;
+    head += "<meta http-equiv=\"cache-control\" content=\"no-cache\">";
+    head += lb;
+    head += "<meta http-equiv=\"pragma\" content=\"no-cache\">";
+    head += lb;
     if (!title.empty()) {
-        page += "<title>";
-        page += title;
-        page += "</title>";
-        page += lb;
+        head += "<title>";
+        head += title;
+        head += "</title>";
+        head += lb;
     }
-    page += "<style type=\"text/css\">\r\n";
-    page += context.styleRules;
-    page += "</style>";
-    page += lb;
+    head += "<style type=\"text/css\">\r\n";
+    head += context.styleRules;
+    head += "</style>";
+    head += lb;
     std::string filesBase = internalFilesBase(controller);
-    appendAll(page, {"<script type=\"text/javascript\" src=\"",
+    appendAll(head, {"<script type=\"text/javascript\" src=\"",
                      filesBase,
                      "/js/WFPreScript.js_",
                      kVersion,
@@ -201,21 +208,20 @@ std::string TWFAppForm::RenderDocument(web::TWFApplication& session) {
                      lb,
                      "</script>",
                      lb});
-    for (const std::string& line : ExtraHeader) page += line;
-    appendAll(page, {lb, context.extraHeader, lb});
-    appendHeadLines(page, controller);
+    for (const std::string& line : ExtraHeader) head += line;
+    appendAll(head, {lb, context.extraHeader, lb});
+    appendHeadLines(head, controller);
     for (const std::string& file : context.scriptFiles()) {
-        appendAll(page, {"\r\n<script type=\"text/javascript\" src=\"", filesBase, file, "_", kVersion,
+        appendAll(head, {"\r\n<script type=\"text/javascript\" src=\"", filesBase, file, "_", kVersion,
                          "\"></script>\r\n"});
     }
-    appendAll(page, {lb, "</head>", lb});
-    appendBodyOpening(page, controller);
-    page += body;
-    page += "</body></html>";
-    page += lb;
+    appendAll(head, {lb, "</head>", lb});
+    appendBodyOpening(head, controller);
+    body += "</body></html>";
+    body += lb;
     lastBodySize_ = body.size();
     lastRendered_ = std::move(context.rendered);
-    return page;
+    return {std::move(head), std::move(body)};
 }
 
 void TWFAppForm::appendHeadLines(std::string& out, const web::TWFServerControllerBase* controller) const {

@@ -63,6 +63,12 @@ public:
     std::string RenderDocument(web::TWFApplication& session);
 
 private:
+    // A rendered page as UTF-8: everything up to the body's opening tag, and the rest.
+    struct Document {
+        std::string head;
+        std::string body;
+    };
+    Document renderParts(web::TWFApplication& session);
     void appendHeadLines(std::string& out, const web::TWFServerControllerBase* controller) const;
     void appendSubmitForm(std::string& out, const std::string& action, const TWFPageContext40& context) const;
     void appendBodyOpening(std::string& out, const web::TWFServerControllerBase* controller);
