@@ -25,8 +25,9 @@ struct ShownQuestion {
 // another, sends the next click back to the database.
 class ShownQuestions {
 public:
-    // Questions kept at most; more start the store afresh.
+    // Questions, and bytes of their texts, kept at most; more start the store afresh.
     static constexpr std::size_t kCapacity = 4096;
+    static constexpr std::size_t kByteBudget = 8 * 1024 * 1024;
 
     // The question of `id` read under `generation`; null when not kept.
     std::shared_ptr<const ShownQuestion> find(const std::string& id, std::uint64_t generation) const;
@@ -37,6 +38,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::uint64_t generation_ = 0;
+    std::size_t bytes_ = 0;
     std::unordered_map<std::string, std::shared_ptr<const ShownQuestion>> kept_;
 };
 

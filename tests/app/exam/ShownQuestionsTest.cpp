@@ -42,6 +42,17 @@ TEST(ShownQuestionsTest, AFullStoreStartsAfresh) {
     shown.keep("new", 1, question("新题"));
     EXPECT_EQ(shown.find("0", 1), nullptr);
     EXPECT_EQ(shown.find("new", 1)->text, "新题");
+
+    // Long texts fill it by their bytes; a question kept anew counts once.
+    const std::string third(ShownQuestions::kByteBudget / 3, 'x');
+    shown.keep("a", 1, question(third));
+    shown.keep("a", 1, question(third));
+    shown.keep("b", 1, question(third));
+    EXPECT_NE(shown.find("new", 1), nullptr);
+    shown.keep("c", 1, question(third));
+    EXPECT_EQ(shown.find("new", 1), nullptr);
+    EXPECT_EQ(shown.find("a", 1), nullptr);
+    EXPECT_EQ(shown.find("c", 1)->text, third);
 }
 
 }  // namespace
