@@ -82,7 +82,6 @@ public:
     // Shows the current question as stored and the answer saved for it; recolours the
     // navigator.
     void xsxt();
-    std::shared_ptr<const ShownQuestion> readQuestion(const std::string& id);
     // Saves the answer shown on the page as the current question's answer; whether it
     // changed.
     bool dasave();
@@ -108,6 +107,7 @@ private:
     void WFButton4Click(web::forms::TWFControl& sender);
 
     web::forms::TWFCheckBox* box(int k) const;
+    std::shared_ptr<const ShownQuestion> readQuestion(const std::string& id);
     void showOptions(const std::string& type, const std::string& options);
     void colourNavigator();
     void showProgress();
